@@ -1,0 +1,67 @@
+# Shared build settings and helpers for every folder.
+include(CTest)
+
+set(DLV_WINDOWS ${WIN32})
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+endif()
+
+if(WIN32)
+  # Static runtime: the programs must start without libstdc++-6.dll.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()
+
+if(DLV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# GoogleTest: the host has it installed; the cross build compiles the sources.
+if(BUILD_TESTING)
+  if(CMAKE_CROSSCOMPILING)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gtest_main)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+
+# dlv_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [LABELS l ...] [ENVIRONMENT K=V ...])
+# One test executable per folder concern, registered with ctest as one test.
+# GoogleTest writes an XML report per executable into $GTEST_OUTPUT (set by
+# scripts/test) so the summary can count individual test cases.
+function(dlv_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set(labels unit ${T_LABELS})
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}")
+  if(T_TIMEOUT)
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  else()
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)
+  endif()
+  if(T_ENVIRONMENT)
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# Windows GUI programs get -mwindows; consoles stay consoles.
+function(dlv_gui_program target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE -mwindows)
+  endif()
+endfunction()
