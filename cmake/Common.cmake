@@ -3,6 +3,11 @@ include(CTest)
 
 set(DLV_WINDOWS ${WIN32})
 
+# Every program, test and DLL in one folder, so nubrik.dll sits beside the
+# programs that import it (Windows looks there first).
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 endif()
