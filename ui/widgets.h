@@ -1,0 +1,448 @@
+// Widget interfaces: the only way forms reach their controls.
+//
+// A form creates its controls through a Container (a form, a tab sheet, a
+// group box or a panel); the container owns them for its whole life. Events
+// are plain std::function members that the implementation fires; a form
+// assigns its handlers to them. ui/win32 draws real controls, ui/headless keeps
+// everything in memory for tests and the command-line programs.
+#ifndef UI_WIDGETS_H
+#define UI_WIDGETS_H
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// Positions and sizes in 96-DPI pixels; the Win32 layer scales them.
+struct Rect {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+// 0x00RRGGBB.
+using Color = uint32_t;
+constexpr Color kBlack = 0x000000;
+constexpr Color kWhite = 0xFFFFFF;
+constexpr Color kDefaultColor = 0xFF000000;  // the control's own colour
+
+struct Font {
+  std::string Name = "MS Sans Serif";
+  int Size = 8;  // points
+  bool Bold = false;
+  bool Italic = false;
+  Color TextColor = kBlack;
+};
+
+enum class ControlKind {
+  Label,
+  Edit,
+  Button,
+  CheckBox,
+  ListBox,
+  StringGrid,
+  TreeView,
+  PageControl,
+  TabSheet,
+  StatusBar,
+  GroupBox,
+  Panel,
+  Image,
+  Form
+};
+
+enum class Alignment { Left, Center, Right };
+
+class Control {
+ public:
+  virtual ~Control() = default;
+  virtual ControlKind Kind() const = 0;
+  virtual const std::string& Name() const = 0;
+
+  virtual std::string Text() const = 0;
+  virtual void SetText(const std::string& text) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual Rect Bounds() const = 0;
+  virtual void SetBounds(const Rect& bounds) = 0;
+  virtual void SetFont(const Font& font) = 0;
+  virtual void SetFocus() = 0;
+  // Numeric id of the native control (dialog item id), so test drivers in
+  // another process can find it. 0 = none.
+  virtual void SetControlId(int id) = 0;
+  virtual int ControlId() const = 0;
+
+  std::function<void()> OnClick;
+  std::function<void()> OnDblClick;
+  // Fires OnClick as a user's click would.
+  void Click() {
+    if (OnClick) OnClick();
+  }
+};
+
+class Label : public Control {
+ public:
+  virtual void SetAlignment(Alignment alignment) = 0;
+};
+
+class Edit : public Control {
+ public:
+  virtual bool ReadOnly() const = 0;
+  virtual void SetReadOnly(bool readOnly) = 0;
+  virtual void SetBorder(bool border) = 0;
+  virtual void SetMaxLength(int maxLength) = 0;  // 0 = no limit
+  std::function<void()> OnChange;
+};
+
+enum class ModalResult { None, Ok, Cancel, Yes, No, Abort, Retry, Ignore, Close };
+
+class Button : public Control {
+ public:
+  // The result a modal form ends with when the button is pressed (None: the
+  // button does not close the form).
+  virtual void SetModalResult(ModalResult result) = 0;
+  virtual ModalResult GetModalResult() const = 0;
+  virtual void SetDefault(bool isDefault) = 0;
+  virtual void SetCancel(bool isCancel) = 0;
+};
+
+class CheckBox : public Control {
+ public:
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool checked) = 0;
+};
+
+class ListBox : public Control {
+ public:
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  // Adds a line; in a sorted list box it goes where the order puts it.
+  // Returns its index.
+  virtual int AddItem(const std::string& text) = 0;
+  virtual void DeleteItem(int index) = 0;
+  virtual void Clear() = 0;
+  virtual int ItemIndex() const = 0;  // -1: no selection
+  virtual void SetItemIndex(int index) = 0;
+  virtual bool Sorted() const = 0;
+  // Sorted: lines ordered alphabetically without regard to case, as the
+  // platform's sorted list box does; existing lines are re-sorted.
+  virtual void SetSorted(bool sorted) = 0;
+  virtual void SetItemHeight(int height) = 0;
+
+  std::vector<std::string> Items() const {
+    std::vector<std::string> items;
+    for (int i = 0; i < Count(); ++i) items.push_back(Item(i));
+    return items;
+  }
+};
+
+// Colours of one grid cell, chosen by the form when the cell is drawn.
+struct CellStyle {
+  Color TextColor = kDefaultColor;
+  Color BackColor = kDefaultColor;
+  bool Bold = false;
+};
+
+struct CellState {
+  bool Selected = false;
+  bool Fixed = false;
+  bool Focused = false;
+};
+
+class StringGrid : public Control {
+ public:
+  virtual int ColCount() const = 0;
+  virtual void SetColCount(int count) = 0;
+  virtual int RowCount() const = 0;
+  virtual void SetRowCount(int count) = 0;
+  virtual int FixedRows() const = 0;
+  virtual void SetFixedRows(int count) = 0;
+  virtual int FixedCols() const = 0;
+  virtual void SetFixedCols(int count) = 0;
+  virtual std::string Cell(int col, int row) const = 0;
+  virtual void SetCell(int col, int row, const std::string& text) = 0;
+  virtual int ColWidth(int col) const = 0;
+  virtual void SetColWidth(int col, int width) = 0;
+  virtual int DefaultRowHeight() const = 0;
+  virtual void SetDefaultRowHeight(int height) = 0;
+  virtual int Row() const = 0;  // selected row
+  virtual void SetRow(int row) = 0;
+  virtual int Col() const = 0;
+  virtual void SetCol(int col) = 0;
+  virtual int TopRow() const = 0;
+  virtual void SetTopRow(int row) = 0;
+  // Asks the grid to draw again (after the colours' inputs changed).
+  virtual void Invalidate() = 0;
+
+  // Owner draw: the form supplies the colours of each cell; the widget draws
+  // the cell's text with them. Unset: default colours.
+  std::function<CellStyle(int col, int row, CellState state)> OnDrawCell;
+  // The user picked a cell; return false to refuse it.
+  std::function<bool(int col, int row)> OnSelectCell;
+  // A click on a fixed (header) cell.
+  std::function<void(int col, int row)> OnFixedCellClick;
+
+  // What the widget would use for a cell: the form's colours or defaults.
+  CellStyle StyleOf(int col, int row, CellState state) const {
+    return OnDrawCell ? OnDrawCell(col, row, state) : CellStyle{};
+  }
+};
+
+// Tree node handle; 0 is "no node".
+using TreeNode = intptr_t;
+constexpr TreeNode kNoNode = 0;
+
+class TreeView : public Control {
+ public:
+  // Adds a node at the end of parent's children (kNoNode: top level).
+  virtual TreeNode AddNode(TreeNode parent, const std::string& text, intptr_t data = 0,
+                           int imageIndex = -1, int selectedIndex = -1) = 0;
+  virtual void Clear() = 0;
+  virtual int NodeCount() const = 0;  // all nodes
+  virtual TreeNode Selected() const = 0;
+  virtual void SetSelected(TreeNode node) = 0;
+  virtual std::string NodeText(TreeNode node) const = 0;
+  virtual void SetNodeText(TreeNode node, const std::string& text) = 0;
+  virtual intptr_t NodeData(TreeNode node) const = 0;
+  virtual int NodeImageIndex(TreeNode node) const = 0;
+  virtual int NodeSelectedIndex(TreeNode node) const = 0;
+  virtual TreeNode Parent(TreeNode node) const = 0;
+  // Children of node in order (kNoNode: top level).
+  virtual std::vector<TreeNode> Children(TreeNode node) const = 0;
+  virtual void Expand(TreeNode node, bool expand) = 0;
+  virtual bool Expanded(TreeNode node) const = 0;
+  // Images by the program's icon resource ids; index i of the list is ids[i].
+  virtual void SetImageList(const std::vector<int>& iconResourceIds) = 0;
+  virtual std::vector<int> ImageList() const = 0;
+
+  // The selection changed (by the user or by SetSelected).
+  std::function<void()> OnChange;
+};
+
+class Container;
+class TabSheet;
+
+class PageControl : public Control {
+ public:
+  virtual TabSheet* AddPage(const std::string& name, const std::string& caption) = 0;
+  virtual int PageCount() const = 0;
+  virtual TabSheet* Page(int index) const = 0;
+  virtual int ActivePageIndex() const = 0;
+  // Programmatic change: fires no OnChange (as the platform's control does).
+  virtual void SetActivePageIndex(int index) = 0;
+  virtual void SetMultiLine(bool multiLine) = 0;
+  // The user changed the page.
+  std::function<void()> OnChange;
+};
+
+struct StatusPanel {
+  int Width = 50;
+  std::string Text;
+  bool OwnerDraw = false;
+};
+
+class StatusBar : public Control {
+ public:
+  virtual int AddPanel(int width) = 0;  // returns its index
+  virtual int PanelCount() const = 0;
+  virtual std::string PanelText(int index) const = 0;
+  virtual void SetPanelText(int index, const std::string& text) = 0;
+  virtual void SetPanelOwnerDraw(int index, bool ownerDraw) = 0;
+  virtual bool PanelOwnerDraw(int index) const = 0;
+  virtual void SetSimpleText(const std::string& text) = 0;  // one text over all panels
+  virtual void Invalidate() = 0;
+  // Colours of an owner-drawn panel.
+  std::function<CellStyle(int index)> OnDrawPanel;
+  CellStyle StyleOfPanel(int index) const { return OnDrawPanel ? OnDrawPanel(index) : CellStyle{}; }
+};
+
+// Draws one of the program's icon resources.
+class Image : public Control {
+ public:
+  virtual void SetIconResource(int id) = 0;
+  virtual int IconResource() const = 0;
+};
+
+class GroupBox;
+class Panel;
+
+// Anything that holds controls. Controls are created in place and owned by
+// the container; the pointers stay valid for the container's life.
+class Container : public Control {
+ public:
+  virtual Label* AddLabel(const std::string& name, const Rect& bounds, const std::string& text) = 0;
+  virtual Edit* AddEdit(const std::string& name, const Rect& bounds) = 0;
+  virtual Button* AddButton(const std::string& name, const Rect& bounds,
+                            const std::string& caption) = 0;
+  virtual CheckBox* AddCheckBox(const std::string& name, const Rect& bounds,
+                                const std::string& caption) = 0;
+  virtual ListBox* AddListBox(const std::string& name, const Rect& bounds) = 0;
+  virtual StringGrid* AddStringGrid(const std::string& name, const Rect& bounds) = 0;
+  virtual TreeView* AddTreeView(const std::string& name, const Rect& bounds) = 0;
+  virtual PageControl* AddPageControl(const std::string& name, const Rect& bounds) = 0;
+  virtual StatusBar* AddStatusBar(const std::string& name) = 0;  // docked at the bottom
+  virtual GroupBox* AddGroupBox(const std::string& name, const Rect& bounds,
+                                const std::string& caption) = 0;
+  virtual Panel* AddPanel(const std::string& name, const Rect& bounds) = 0;
+  virtual Image* AddImage(const std::string& name, const Rect& bounds) = 0;
+
+  // Children in creation order.
+  virtual std::vector<Control*> Children() const = 0;
+  // Depth-first search by name; nullptr when absent.
+  Control* FindControl(const std::string& name) const;
+};
+
+class TabSheet : public Container {
+ public:
+  virtual int PageIndex() const = 0;
+};
+class GroupBox : public Container {};
+class Panel : public Container {
+ public:
+  virtual void SetBevel(bool raised) = 0;
+};
+
+class MenuItem {
+ public:
+  virtual ~MenuItem() = default;
+  virtual const std::string& Name() const = 0;
+  // Adds a child item; caption "-" is a separator. commandId 0: one is chosen.
+  virtual MenuItem* Add(const std::string& name, const std::string& caption, int commandId = 0) = 0;
+  virtual MenuItem* AddSeparator(const std::string& name = "") = 0;
+  virtual int Count() const = 0;
+  virtual MenuItem* Item(int index) const = 0;
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool checked) = 0;
+  // "Ctrl+L", "Ctrl+C", "F5", "Del" ...
+  virtual std::string Shortcut() const = 0;
+  virtual void SetShortcut(const std::string& shortcut) = 0;
+  virtual int CommandId() const = 0;
+  virtual bool IsSeparator() const = 0;
+
+  // A command item was chosen.
+  std::function<void()> OnClick;
+  // A submenu is about to open.
+  std::function<void()> OnPopup;
+  void Click() {
+    if (OnClick) OnClick();
+  }
+  void Popup() {
+    if (OnPopup) OnPopup();
+  }
+  MenuItem* Find(const std::string& name);
+};
+
+class MainMenu {
+ public:
+  virtual ~MainMenu() = default;
+  // The bar's entries; each holds the items of its drop-down.
+  virtual MenuItem* Add(const std::string& name, const std::string& caption, int commandId = 0) = 0;
+  virtual int Count() const = 0;
+  virtual MenuItem* Item(int index) const = 0;
+  MenuItem* Find(const std::string& name) const;
+};
+
+class PopupMenu {
+ public:
+  virtual ~PopupMenu() = default;
+  virtual const std::string& Name() const = 0;
+  // The menu's own items live under this root item.
+  virtual MenuItem* Items() = 0;
+  // Shows it at a screen position (Win32) or runs OnPopup (headless).
+  virtual void Popup(int x, int y) = 0;
+  std::function<void()> OnPopup;
+  MenuItem* Find(const std::string& name) { return Items()->Find(name); }
+};
+
+enum class BorderStyle { Sizeable, Single, Dialog, None };
+enum class FormPosition { Default, ScreenCenter };
+
+class Form : public Container {
+ public:
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  virtual void SetClientSize(int width, int height) = 0;
+  virtual int ClientWidth() const = 0;
+  virtual int ClientHeight() const = 0;
+  virtual void SetBorderStyle(BorderStyle style) = 0;
+  // System menu and minimize box only (no maximize), as a fixed main window.
+  virtual void SetMaximizeBox(bool on) = 0;
+  virtual void SetPosition(FormPosition position) = 0;
+  virtual void SetFormFont(const Font& font) = 0;
+  virtual void SetIconResource(int id) = 0;
+
+  virtual MainMenu* CreateMainMenu() = 0;  // at most one
+  virtual MainMenu* GetMainMenu() const = 0;
+  virtual PopupMenu* CreatePopupMenu(const std::string& name) = 0;  // right-click menu
+
+  virtual void Show() = 0;
+  // Shows the form modally and returns how it ended. Runs OnShow first.
+  virtual ModalResult ShowModal() = 0;
+  virtual bool Showing() const = 0;
+  // Asks the form to close: OnCloseQuery may refuse; then OnClose runs.
+  virtual void Close() = 0;
+  // Ends a modal showing with this result (as a button with a result does).
+  virtual void SetModalResult(ModalResult result) = 0;
+  virtual void SetAcceptFiles(bool accept) = 0;
+  virtual bool AcceptsFiles() const = 0;
+
+  std::function<void()> OnShow;
+  // Set allow = false to refuse the close.
+  std::function<void(bool& allow)> OnCloseQuery;
+  std::function<void()> OnClose;
+  // Files dropped on the window (full paths).
+  std::function<void(const std::vector<std::string>& paths)> OnDropFiles;
+};
+
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageIcon { None, Information, Warning, Error, Question };
+
+struct OpenFileOptions {
+  std::string Title;
+  // "Text|pattern|Text|pattern" as the form writes it.
+  std::string Filter;
+  std::string InitialDir;
+  bool HideReadOnly = false;
+};
+
+// The program: creates forms, runs the message loop, shows the standard
+// dialogs and the one error report.
+class Application {
+ public:
+  virtual ~Application() = default;
+  virtual std::unique_ptr<Form> CreateForm(const std::string& name) = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual std::string Title() const = 0;
+  // Runs the message loop until the main form closes or Terminate.
+  virtual int Run(Form& mainForm) = 0;
+  virtual void Terminate() = 0;
+  virtual bool Terminated() const = 0;
+  // Runs pending window messages once and returns.
+  virtual void ProcessMessages() = 0;
+  virtual ModalResult MessageBox(const std::string& text, const std::string& caption,
+                                 MessageButtons buttons, MessageIcon icon = MessageIcon::None) = 0;
+  virtual std::optional<std::string> OpenFile(const OpenFileOptions& options) = 0;
+  virtual bool ChooseFont(Font& font) = 0;
+  // The default error handler: shows the text in a message box, the program
+  // goes on.
+  virtual void ShowError(const std::string& text) = 0;
+  // Runs a handler and routes what it throws to ShowError.
+  void Guard(const std::function<void()>& handler);
+};
+
+}  // namespace ui
+
+#endif  // UI_WIDGETS_H
