@@ -1,0 +1,37 @@
+// The texts of the browser's pages: names of machines, subsystems and debug
+// types, characteristics lines, and the number formats of the two modes.
+#ifndef VISTREL_BROWSER_PAGE_FORMATS_H
+#define VISTREL_BROWSER_PAGE_FORMATS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+std::string MachineName(uint16_t machine);
+std::vector<std::string> FileCharacteristicsLines(uint16_t characteristics);
+std::vector<std::string> SectionCharacteristicsLines(uint32_t characteristics);
+// Empty for a subsystem without a text.
+std::string SubsystemText(uint16_t subsystem);
+// Empty for a type without a name.
+std::string DebugTypeName(uint32_t type);
+// "VXD", "Win16", "NT", "DOS" or "Unknown".
+std::string ImageTypeText(uint32_t signature);
+
+// Decimal text of a 32-bit field: taken as signed.
+std::string Decimal32(uint32_t value);
+// Hex text of width 4 in hex mode, signed decimal otherwise.
+std::string ModeText(uint32_t value, bool hexMode);
+// SizeOfOptionalHeader: hex text of width 2 in hex mode.
+std::string ModeText16(uint16_t value, bool hexMode);
+// A field that is 64 bits wide in PE32+ files: as ModeText while the value
+// fits in 32 bits, else sixteen hex digits or the unsigned decimal value.
+std::string ModeText64(uint64_t value, bool hexMode);
+
+// An export's list line: "%s (%d)" or "(%d)" without a name.
+std::string ExportLine(const char* name, int32_t ordinal);
+
+}  // namespace vistrel
+
+#endif  // VISTREL_BROWSER_PAGE_FORMATS_H

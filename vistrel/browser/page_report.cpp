@@ -1,0 +1,224 @@
+#include "vistrel/browser/page_report.h"
+
+#include <cstdio>
+
+namespace vistrel {
+namespace {
+
+std::string PageCaption(TVistrelMainForm& form, int page) {
+  return form.Pages[page]->Text();
+}
+
+// The value of one control as the window shows it.
+std::vector<std::string> Lines(ui::Control* control) {
+  if (auto* list = dynamic_cast<ui::ListBox*>(control)) return list->Items();
+  if (auto* tree = dynamic_cast<ui::TreeView*>(control)) {
+    std::vector<std::string> lines;
+    for (ui::TreeNode group : tree->Children(ui::kNoNode)) {
+      lines.push_back(tree->NodeText(group));
+      for (ui::TreeNode leaf : tree->Children(group)) lines.push_back("  " + tree->NodeText(leaf));
+    }
+    return lines;
+  }
+  return {control->Text()};
+}
+
+bool IsList(ui::Control* control) {
+  return control->Kind() == ui::ControlKind::ListBox ||
+         control->Kind() == ui::ControlKind::TreeView;
+}
+
+void TextFields(const std::vector<PageField>& fields, std::string& out, const char* indent) {
+  for (const auto& field : fields) {
+    std::string line = indent + field.Label;
+    std::vector<std::string> listLines;
+    for (ui::Control* control : field.Controls) {
+      if (IsList(control)) {
+        for (auto& l : Lines(control)) listLines.push_back(std::move(l));
+      } else {
+        line += " " + control->Text();
+      }
+    }
+    out += line;
+    out += '\n';
+    for (const auto& l : listLines) {
+      out += indent;
+      out += "  ";
+      out += l;
+      out += '\n';
+    }
+  }
+}
+
+void JsonValue(ui::Control* control, std::string& out) {
+  if (IsList(control)) {
+    out += '[';
+    bool first = true;
+    for (const auto& line : Lines(control)) {
+      if (!first) out += ',';
+      first = false;
+      AppendJsonString(line, out);
+    }
+    out += ']';
+  } else {
+    AppendJsonString(control->Text(), out);
+  }
+}
+
+void JsonFields(const std::vector<PageField>& fields, std::string& out, size_t skip = 0) {
+  out += '{';
+  for (size_t i = skip; i < fields.size(); ++i) {
+    if (i > skip) out += ',';
+    AppendJsonString(fields[i].Label, out);
+    out += ':';
+    if (fields[i].Controls.size() == 1) {
+      JsonValue(fields[i].Controls[0], out);
+    } else {
+      out += '[';
+      for (size_t c = 0; c < fields[i].Controls.size(); ++c) {
+        if (c) out += ',';
+        JsonValue(fields[i].Controls[c], out);
+      }
+      out += ']';
+    }
+  }
+  out += '}';
+}
+
+// Selects each line of a list in turn, as a click does, and reports what
+// the page then shows.
+template <typename Each>
+void ForEachLine(ui::ListBox* list, void (TVistrelMainForm::*click)(), TVistrelMainForm& form,
+                 Each each) {
+  int saved = list->ItemIndex();
+  for (int i = 0; i < list->Count(); ++i) {
+    list->SetItemIndex(i);
+    (form.*click)();
+    each(i);
+  }
+  if (saved >= 0 && saved < list->Count()) {
+    list->SetItemIndex(saved);
+    (form.*click)();
+  }
+}
+
+}  // namespace
+
+void AppendJsonString(const std::string& text, std::string& out) {
+  out += '"';
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20 || c >= 0x7F) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04x", c);
+          out += escape;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  out += '"';
+}
+
+void AppendTextReport(TVistrelMainForm& form, std::string& out) {
+  for (int page = 0; page < kPageCount; ++page) {
+    out += "== " + PageCaption(form, page) + " ==\n";
+    if (page == kSectionHeadersPage) {
+      ui::ListBox* list = form.SectionHeadersListBox;
+      out += "Sections:\n";
+      std::vector<PageField> fields(form.PageFields[page].begin() + 1, form.PageFields[page].end());
+      ForEachLine(list, &TVistrelMainForm::SectionHeadersListBoxClick, form, [&](int i) {
+        out += "  " + list->Item(i) + "\n";
+        TextFields(fields, out, "    ");
+      });
+    } else if (page == kImportPage) {
+      ui::ListBox* list = form.ImportModuleListBox;
+      out += "Imported Modules:\n";
+      ForEachLine(list, &TVistrelMainForm::ImportModuleListBoxClick, form, [&](int i) {
+        out += "  " + list->Item(i) + "\n";
+        for (const auto& f : form.ImportedFunctionsListBox->Items()) out += "    " + f + "\n";
+      });
+    } else if (page == kExportPage) {
+      out +=
+          form.PageFields[page][0].Label + " " + form.NumberOfExportedFunctionsEdit->Text() + "\n";
+      out += "Exports:\n";
+      ui::ListBox* list = form.ExportSectionListBox;
+      ForEachLine(list, &TVistrelMainForm::ExportSectionListBoxClick, form, [&](int i) {
+        out += "  " + list->Item(i) + "  Entry Point: " + form.EntryPointEdit->Text() + "\n";
+      });
+    } else {
+      TextFields(form.PageFields[page], out, "");
+    }
+  }
+}
+
+void AppendJsonReport(TVistrelMainForm& form, std::string& out) {
+  out += '{';
+  for (int page = 0; page < kPageCount; ++page) {
+    if (page) out += ',';
+    AppendJsonString(PageCaption(form, page), out);
+    out += ':';
+    if (page == kSectionHeadersPage) {
+      ui::ListBox* list = form.SectionHeadersListBox;
+      out += '[';
+      ForEachLine(list, &TVistrelMainForm::SectionHeadersListBoxClick, form, [&](int i) {
+        if (i) out += ',';
+        out += "{\"Name\":";
+        AppendJsonString(list->Item(i), out);
+        out += ",\"Header\":";
+        JsonFields(form.PageFields[page], out, 1);
+        out += '}';
+      });
+      out += ']';
+    } else if (page == kImportPage) {
+      ui::ListBox* list = form.ImportModuleListBox;
+      out += '[';
+      ForEachLine(list, &TVistrelMainForm::ImportModuleListBoxClick, form, [&](int i) {
+        if (i) out += ',';
+        out += "{\"Module\":";
+        AppendJsonString(list->Item(i), out);
+        out += ",\"Functions\":";
+        JsonValue(form.ImportedFunctionsListBox, out);
+        out += '}';
+      });
+      out += ']';
+    } else if (page == kExportPage) {
+      out += '{';
+      AppendJsonString(form.PageFields[page][0].Label, out);
+      out += ':';
+      AppendJsonString(form.NumberOfExportedFunctionsEdit->Text(), out);
+      out += ",\"Exports\":[";
+      ui::ListBox* list = form.ExportSectionListBox;
+      ForEachLine(list, &TVistrelMainForm::ExportSectionListBoxClick, form, [&](int i) {
+        if (i) out += ',';
+        out += "{\"Line\":";
+        AppendJsonString(list->Item(i), out);
+        out += ",\"Entry Point:\":";
+        AppendJsonString(form.EntryPointEdit->Text(), out);
+        out += '}';
+      });
+      out += "]}";
+    } else {
+      JsonFields(form.PageFields[page], out);
+    }
+  }
+  out += '}';
+}
+
+}  // namespace vistrel
