@@ -1,0 +1,100 @@
+// The system's version functions and the portable reader side by side: the
+// same block and the same fifteen texts for every PE file of Wine's own
+// installation, for the fixtures, and no fault on the hostile corpus.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "common/version_info.h"
+
+namespace versioninfo {
+namespace {
+
+std::vector<std::string> FilesIn(const std::string& directory) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    if (entry.is_regular_file(error)) files.push_back(entry.path().string());
+  }
+  return files;
+}
+
+std::string Bytes(ByteView view) {
+  std::string out;
+  for (size_t i = 0; i < view.Size(); ++i) out.push_back(static_cast<char>(*view.U8(i)));
+  return out;
+}
+
+// Differences between the two systems for one file, one line each.
+std::vector<std::string> Compare(const std::string& file) {
+  std::vector<std::string> differences;
+  const VersionSystem& windows = WindowsVersionSystem();
+  const VersionSystem& portable = PortableVersionSystem();
+  auto systemBlock = windows.ReadVersionBlock(file);
+  auto portableBlock = portable.ReadVersionBlock(file);
+  if (!systemBlock != !portableBlock) {
+    differences.push_back(file + ": block " +
+                          (systemBlock ? "only from the system" : "only portable"));
+  } else if (systemBlock && Bytes(systemBlock->Bytes()) != Bytes(portableBlock->Bytes())) {
+    differences.push_back(file + ": blocks differ");
+  }
+  for (const NamedOperation& op : kVersionTextOperations) {
+    VersionText a = op.Operation(windows, file, kDetailsMaxLength);
+    VersionText b = op.Operation(portable, file, kDetailsMaxLength);
+    if (a.Text != b.Text || a.Length != b.Length) {
+      differences.push_back(file + ": " + op.Name + " system \"" + a.Text + "\" (" +
+                            std::to_string(a.Length) + "), portable \"" + b.Text + "\" (" +
+                            std::to_string(b.Length) + ")");
+    }
+  }
+  return differences;
+}
+
+int CompareAll(const std::vector<std::string>& files, int* withVersion) {
+  int differing = 0;
+  *withVersion = 0;
+  for (const std::string& file : files) {
+    std::vector<std::string> differences = Compare(file);
+    for (const std::string& line : differences) ADD_FAILURE() << line;
+    differing += !differences.empty();
+    *withVersion += GetFileVersionText(PortableVersionSystem(), file, 255).Length > 0;
+  }
+  return differing;
+}
+
+TEST(VersionCompareTest, SystemPlatformIsTheNTFamily) {
+  EXPECT_TRUE(IsWindowsNTPlatform(WindowsVersionSystem()));
+  EXPECT_TRUE(IsWindowsNTPlatform());
+}
+
+TEST(VersionCompareTest, LanguageNamesAgreeForEveryId) {
+  int named = 0;
+  for (uint32_t id = 0; id <= 0xFFFF; ++id) {
+    std::string system = WindowsVersionSystem().LanguageName(id);
+    ASSERT_EQ(system, PortableLanguageName(id)) << std::hex << id;
+    named += !system.empty();
+  }
+  EXPECT_GT(named, 100);
+}
+
+TEST(VersionCompareTest, WinePeFilesGiveTheSameTextsBothWays) {
+  std::vector<std::string> files = FilesIn(VERSION_WINE_PE_DIR);
+  ASSERT_GT(files.size(), 100u) << "Wine's PE files not found at " << VERSION_WINE_PE_DIR;
+  int withVersion = 0;
+  int differing = CompareAll(files, &withVersion);
+  std::printf("%zu Wine files, %d with version texts, %d differing\n", files.size(), withVersion,
+              differing);
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(withVersion, 100);
+}
+
+TEST(VersionCompareTest, FixturesGiveTheSameTextsBothWays) {
+  if (!VERSION_FIXTURES_BUILT) GTEST_SKIP() << "no fixtures";
+  int withVersion = 0;
+  EXPECT_EQ(CompareAll(FilesIn(VERSION_FIXTURE_DIR), &withVersion), 0);
+  EXPECT_GT(withVersion, 3);
+}
+
+}  // namespace
+}  // namespace versioninfo

@@ -1,0 +1,106 @@
+// The version unit on the system's own functions.
+#include <windows.h>
+
+#include <cstring>
+
+#include "common/version_info_system.h"
+
+namespace versioninfo {
+
+namespace {
+
+constexpr DWORD kLanguageNameRoom = 240;
+
+class WindowsBlock : public VersionBlock {
+ public:
+  explicit WindowsBlock(std::vector<uint8_t> buffer) : buffer_(std::move(buffer)) {
+    // The system copies the resource into the first part of the buffer and
+    // keeps the rest (twice the resource and 4 bytes) for 8-bit copies of
+    // its texts; only the copied part is the block.
+    ByteView all(buffer_.data(), buffer_.size());
+    size_t copied = buffer_.size();
+    if (!IsEightBitLayout(all) && copied >= 4) copied = (copied - 4) / 2;
+    bytes_ = UsableBlock(all.Sub(0, copied));
+  }
+
+  ByteView Bytes() const override { return bytes_; }
+
+  std::optional<QueryResult> Query(const std::string& subBlock) const override {
+    // The system trusts the lengths inside the block and writes the 8-bit
+    // copies of texts behind it: ask it only for values that the block really
+    // holds, so a malformed file cannot make it read or write past the buffer.
+    auto checked = QueryBlock(bytes_, subBlock);
+    if (!checked || !ValueInsideBlock(subBlock)) return std::nullopt;
+    void* value = nullptr;
+    UINT length = 0;
+    std::vector<uint8_t>& buffer = const_cast<std::vector<uint8_t>&>(buffer_);
+    if (!VerQueryValueA(buffer.data(), subBlock.c_str(), &value, &length)) return std::nullopt;
+    const uint8_t* begin = buffer_.data();
+    const uint8_t* end = begin + buffer_.size();
+    const uint8_t* p = static_cast<const uint8_t*>(value);
+    if (!p || p < begin || p > end) return std::nullopt;
+    QueryResult result;
+    result.Length = length;
+    result.IsText = checked->IsText;
+    size_t available = static_cast<size_t>(end - p);
+    result.Value.assign(p, p + std::min<size_t>(available, length));
+    return result;
+  }
+
+ private:
+  // Walks the same path over the block's own bytes and checks that the node's
+  // value ends inside them.
+  bool ValueInsideBlock(const std::string& subBlock) const {
+    auto declared = bytes_.U16(0);
+    if (!declared || *declared != bytes_.Size()) return false;
+    auto end = ValueEnd(bytes_, subBlock);
+    return end && *end <= bytes_.Size();
+  }
+
+  std::vector<uint8_t> buffer_;
+  ByteView bytes_;
+};
+
+class Windows : public VersionSystem {
+ public:
+  bool IsWindowsNTPlatform() const override {
+    OSVERSIONINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
+    if (!GetVersionExA(&info)) return false;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  }
+
+  std::unique_ptr<VersionBlock> ReadVersionBlock(const std::string& fileName) const override {
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    if (size == 0) return nullptr;
+    std::vector<uint8_t> buffer;
+    try {
+      buffer.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+    if (!GetFileVersionInfoA(fileName.c_str(), 0, size, buffer.data())) return nullptr;
+    return std::make_unique<WindowsBlock>(std::move(buffer));
+  }
+
+  std::string LanguageName(uint32_t languageId) const override {
+    char name[kLanguageNameRoom + 1] = {};
+    VerLanguageNameA(languageId, name, kLanguageNameRoom);
+    return std::string(name, strnlen(name, kLanguageNameRoom));
+  }
+};
+
+}  // namespace
+
+const VersionSystem& WindowsVersionSystem() {
+  static const Windows system;
+  return system;
+}
+
+const VersionSystem& DefaultVersionSystem() {
+  return WindowsVersionSystem();
+}
+
+}  // namespace versioninfo
