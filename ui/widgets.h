@@ -15,6 +15,15 @@
 #include <string>
 #include <vector>
 
+// <windows.h> renames these two to their -A forms; the widget interfaces
+// use the plain names (include <windows.h> first, then this header).
+#ifdef MessageBox
+#undef MessageBox
+#endif
+#ifdef ChooseFont
+#undef ChooseFont
+#endif
+
 namespace ui {
 
 // Positions and sizes in 96-DPI pixels; the Win32 layer scales them.

@@ -1,0 +1,151 @@
+#include <windows.h>
+
+// Before the widget headers, which undo <commdlg.h>'s ChooseFont macro.
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <vector>
+
+#include "ui/win32/win32_application.h"
+#include "ui/win32/win32_form.h"
+
+namespace ui::win32 {
+
+std::string DialogFilter(const std::string& filter) {
+  std::string list = filter;
+  for (char& c : list) {
+    if (c == '|') c = '\0';
+  }
+  list.push_back('\0');
+  list.push_back('\0');
+  return list;
+}
+
+Win32Application::Win32Application(void*) {
+  INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                             ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&init);
+}
+
+Win32Application::~Win32Application() = default;
+
+std::unique_ptr<Form> Win32Application::CreateForm(const std::string& name) {
+  return std::make_unique<Win32Form>(this, name);
+}
+
+bool Win32Application::PumpOne(bool wait) {
+  MSG msg;
+  if (wait) {
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      terminated_ = true;
+      return false;
+    }
+  } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    return true;
+  } else if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    PostQuitMessage(static_cast<int>(msg.wParam));
+    return false;
+  }
+  if (!TranslateFormMessage(&msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
+
+int Win32Application::Run(Form& mainForm) {
+  mainForm_ = &mainForm;
+  mainForm.Show();
+  while (!terminated_ && PumpOne(true)) {
+  }
+  return 0;
+}
+
+void Win32Application::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void Win32Application::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (msg.message == WM_QUIT || !PumpOne(false)) break;
+  }
+}
+
+ModalResult Win32Application::MessageBox(const std::string& text, const std::string& caption,
+                                         MessageButtons buttons, MessageIcon icon) {
+  UINT flags = buttons == MessageButtons::OkCancel      ? MB_OKCANCEL
+               : buttons == MessageButtons::YesNo       ? MB_YESNO
+               : buttons == MessageButtons::YesNoCancel ? MB_YESNOCANCEL
+                                                        : MB_OK;
+  flags |= icon == MessageIcon::Information ? MB_ICONINFORMATION
+           : icon == MessageIcon::Warning   ? MB_ICONWARNING
+           : icon == MessageIcon::Error     ? MB_ICONERROR
+           : icon == MessageIcon::Question  ? MB_ICONQUESTION
+                                            : 0;
+  switch (MessageBoxA(ActiveFormWindow(), text.c_str(), caption.c_str(), flags)) {
+    case IDOK:
+      return ModalResult::Ok;
+    case IDCANCEL:
+      return ModalResult::Cancel;
+    case IDYES:
+      return ModalResult::Yes;
+    case IDNO:
+      return ModalResult::No;
+    default:
+      return ModalResult::None;
+  }
+}
+
+std::optional<std::string> Win32Application::OpenFile(const OpenFileOptions& options) {
+  std::string filter = DialogFilter(options.Filter);
+  // Long paths are fine: the buffer is far above MAX_PATH.
+  std::vector<char> path(32768, '\0');
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = ActiveFormWindow();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = static_cast<DWORD>(path.size());
+  ofn.lpstrTitle = options.Title.empty() ? nullptr : options.Title.c_str();
+  ofn.lpstrInitialDir = options.InitialDir.empty() ? nullptr : options.InitialDir.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER |
+              (options.HideReadOnly ? OFN_HIDEREADONLY : 0);
+  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(path.data());
+}
+
+bool Win32Application::ChooseFont(Font& font) {
+  LOGFONTA lf{};
+  HDC screen = GetDC(nullptr);
+  lf.lfHeight = -MulDiv(font.Size, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = font.Italic;
+  lstrcpynA(lf.lfFaceName, font.Name.c_str(), LF_FACESIZE);
+  CHOOSEFONTA cf{};
+  cf.lStructSize = sizeof cf;
+  cf.hwndOwner = ActiveFormWindow();
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
+  cf.rgbColors = ToColorRef(font.TextColor);
+  bool ok = ChooseFontA(&cf) != 0;
+  if (ok) {
+    font.Name = lf.lfFaceName;
+    font.Size =
+        MulDiv(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight, 72, GetDeviceCaps(screen, LOGPIXELSY));
+    font.Bold = lf.lfWeight >= FW_BOLD;
+    font.Italic = lf.lfItalic != 0;
+    font.TextColor =
+        (GetRValue(cf.rgbColors) << 16) | (GetGValue(cf.rgbColors) << 8) | GetBValue(cf.rgbColors);
+  }
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+void Win32Application::ShowError(const std::string& text) {
+  MessageBoxA(ActiveFormWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace ui::win32

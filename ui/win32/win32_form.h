@@ -1,0 +1,164 @@
+// Internal to ui/win32: the form window and its menus.
+#ifndef UI_WIN32_WIN32_FORM_H
+#define UI_WIN32_WIN32_FORM_H
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ui/win32/win32_controls.h"
+
+namespace ui::win32 {
+
+class WMenuItem;
+class WMenuBar;
+class WPopupMenu;
+
+// Creates the children of any container window.
+class ChildFactory {
+ public:
+  ChildFactory(Win32Form* form, HWND parent) : form_(form), parent_(parent) {}
+  Label* AddLabel(const std::string& name, const Rect& b, const std::string& text);
+  Edit* AddEdit(const std::string& name, const Rect& b);
+  Button* AddButton(const std::string& name, const Rect& b, const std::string& caption);
+  CheckBox* AddCheckBox(const std::string& name, const Rect& b, const std::string& caption);
+  ListBox* AddListBox(const std::string& name, const Rect& b);
+  StringGrid* AddStringGrid(const std::string& name, const Rect& b);
+  TreeView* AddTreeView(const std::string& name, const Rect& b);
+  PageControl* AddPageControl(const std::string& name, const Rect& b);
+  StatusBar* AddStatusBar(const std::string& name);
+  GroupBox* AddGroupBox(const std::string& name, const Rect& b, const std::string& caption);
+  Panel* AddPanel(const std::string& name, const Rect& b);
+  Image* AddImage(const std::string& name, const Rect& b);
+  std::vector<Control*> Children() const;
+
+ private:
+  template <typename T, typename... Args>
+  T* Own(Args&&... args);
+  Win32Form* form_;
+  HWND parent_;
+  std::vector<std::unique_ptr<Control>> children_;
+};
+
+class Win32Form : public Form, public NativeControl {
+ public:
+  Win32Form(Win32Application* app, const std::string& name);
+  ~Win32Form() override;
+
+  // Control
+  ControlKind Kind() const override { return ControlKind::Form; }
+  const std::string& Name() const override { return name_; }
+  std::string Text() const override { return Caption(); }
+  void SetText(const std::string& text) override { SetCaption(text); }
+  bool Enabled() const override { return IsWindowEnabled(hwnd_) != 0; }
+  void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled); }
+  bool Visible() const override { return Showing(); }
+  void SetVisible(bool visible) override;
+  Rect Bounds() const override;
+  void SetBounds(const Rect& bounds) override;
+  void SetFont(const Font& font) override { SetFormFont(font); }
+  void SetFocus() override { ::SetFocus(hwnd_); }
+  void SetControlId(int) override {}
+  int ControlId() const override { return 0; }
+
+  // Container
+  Label* AddLabel(const std::string& n, const Rect& b, const std::string& t) override {
+    return children_.AddLabel(n, b, t);
+  }
+  Edit* AddEdit(const std::string& n, const Rect& b) override { return children_.AddEdit(n, b); }
+  Button* AddButton(const std::string& n, const Rect& b, const std::string& c) override {
+    return children_.AddButton(n, b, c);
+  }
+  CheckBox* AddCheckBox(const std::string& n, const Rect& b, const std::string& c) override {
+    return children_.AddCheckBox(n, b, c);
+  }
+  ListBox* AddListBox(const std::string& n, const Rect& b) override {
+    return children_.AddListBox(n, b);
+  }
+  StringGrid* AddStringGrid(const std::string& n, const Rect& b) override {
+    return children_.AddStringGrid(n, b);
+  }
+  TreeView* AddTreeView(const std::string& n, const Rect& b) override {
+    return children_.AddTreeView(n, b);
+  }
+  PageControl* AddPageControl(const std::string& n, const Rect& b) override {
+    return children_.AddPageControl(n, b);
+  }
+  StatusBar* AddStatusBar(const std::string& n) override { return children_.AddStatusBar(n); }
+  GroupBox* AddGroupBox(const std::string& n, const Rect& b, const std::string& c) override {
+    return children_.AddGroupBox(n, b, c);
+  }
+  Panel* AddPanel(const std::string& n, const Rect& b) override { return children_.AddPanel(n, b); }
+  Image* AddImage(const std::string& n, const Rect& b) override { return children_.AddImage(n, b); }
+  std::vector<Control*> Children() const override { return children_.Children(); }
+
+  // Form
+  void SetCaption(const std::string& caption) override;
+  std::string Caption() const override;
+  void SetClientSize(int width, int height) override;
+  int ClientWidth() const override { return clientWidth_; }
+  int ClientHeight() const override { return clientHeight_; }
+  void SetBorderStyle(BorderStyle style) override;
+  void SetMaximizeBox(bool on) override;
+  void SetPosition(FormPosition position) override { position_ = position; }
+  void SetFormFont(const Font& font) override;
+  void SetIconResource(int id) override;
+  MainMenu* CreateMainMenu() override;
+  MainMenu* GetMainMenu() const override;
+  PopupMenu* CreatePopupMenu(const std::string& name) override;
+  void Show() override;
+  ModalResult ShowModal() override;
+  bool Showing() const override { return IsWindowVisible(hwnd_) != 0; }
+  void Close() override;
+  void SetModalResult(ModalResult result) override;
+  void SetAcceptFiles(bool accept) override;
+  bool AcceptsFiles() const override { return acceptFiles_; }
+
+  // For the controls and the message loop.
+  HFONT FontHandle() const { return font_; }
+  HINSTANCE Instance() const;
+  int NextCommandId() { return nextCommandId_++; }
+  void RegisterCommand(int id, WMenuItem* item) { commands_[id] = item; }
+  void RegisterSubmenu(HMENU menu, WMenuItem* item) { submenus_[menu] = item; }
+  void AcceleratorsChanged() { acceleratorsDirty_ = true; }
+  HACCEL Accelerators();
+  void MenuBarChanged();
+  bool IsModal() const { return modal_; }
+  void SetDefaultButton(Button* button) { defaultButton_ = button; }
+  void SetCancelButton(Button* button) { cancelButton_ = button; }
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void ApplyFrame();
+  void Place();
+  void DispatchCommand(int id);
+  void CollectAccelerators(WMenuItem* item, std::vector<ACCEL>& table);
+
+  Win32Application* app_;
+  std::string name_;
+  ChildFactory children_;
+  HFONT font_ = nullptr;
+  int clientWidth_ = 0, clientHeight_ = 0;
+  BorderStyle border_ = BorderStyle::Sizeable;
+  bool maximizeBox_ = true;
+  FormPosition position_ = FormPosition::Default;
+  bool placed_ = false;
+  bool shown_ = false;
+  bool modal_ = false;
+  bool acceptFiles_ = false;
+  ModalResult result_ = ModalResult::None;
+  std::unique_ptr<WMenuBar> menu_;
+  std::vector<std::unique_ptr<WPopupMenu>> popups_;
+  std::map<int, WMenuItem*> commands_;
+  std::map<HMENU, WMenuItem*> submenus_;
+  int nextCommandId_ = 40000;
+  HACCEL accelerators_ = nullptr;
+  bool acceleratorsDirty_ = true;
+  Button* defaultButton_ = nullptr;
+  Button* cancelButton_ = nullptr;
+  HICON icon_ = nullptr;
+};
+
+}  // namespace ui::win32
+
+#endif  // UI_WIN32_WIN32_FORM_H
