@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <vector>

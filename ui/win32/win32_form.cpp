@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cctype>
