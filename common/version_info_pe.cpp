@@ -49,7 +49,9 @@ class PeFile {
     if (!directoryCount || !headersSize || *directoryCount <= kResourceDirectoryIndex) return false;
     uint64_t directory = optional + (plus ? 112 : 96) + kResourceDirectoryIndex * 8;
     auto resourceRva = U32At(directory);
-    if (!resourceRva || *resourceRva == 0) return false;
+    auto resourceSize = U32At(directory + 4);
+    // The system wants room for at least the root directory's header.
+    if (!resourceRva || *resourceRva == 0 || !resourceSize || *resourceSize < 16) return false;
     // Inside the headers an address is its own file offset.
     if (*resourceRva < *headersSize) {
       root_ = *resourceRva;
@@ -61,8 +63,13 @@ class PeFile {
     return true;
   }
 
-  // The first section whose file data covers the address.
-  std::optional<uint64_t> RvaToOffset(uint32_t rva) const {
+  // Where an address lies in the file: the first section whose file data
+  // covers it, and how many of the section's file bytes follow it.
+  struct Place {
+    uint64_t Offset;
+    uint64_t RawLeft;
+  };
+  std::optional<Place> Locate(uint32_t rva) const {
     for (uint32_t i = 0; i < sectionCount_; ++i) {
       uint64_t header = sectionTable_ + uint64_t{i} * 40;
       auto address = U32At(header + 12);
@@ -70,10 +77,16 @@ class PeFile {
       auto rawOffset = U32At(header + 20);
       if (!address || !rawSize || !rawOffset) return std::nullopt;
       if (*address <= rva && uint64_t{rva} < uint64_t{*address} + *rawSize) {
-        return uint64_t{*rawOffset} + (rva - *address);
+        return Place{uint64_t{*rawOffset} + (rva - *address),
+                     uint64_t{*rawSize} - (rva - *address)};
       }
     }
     return std::nullopt;
+  }
+  std::optional<uint64_t> RvaToOffset(uint32_t rva) const {
+    auto place = Locate(rva);
+    if (!place) return std::nullopt;
+    return place->Offset;
   }
 
   // An entry's target (a directory, or a data entry when wantDirectory is
@@ -134,11 +147,19 @@ class PeFile {
     auto dataRva = U32At(*dataEntry);
     auto dataSize = U32At(*dataEntry + 4);
     if (!dataRva || !dataSize || *dataSize == 0) return std::nullopt;
-    auto data = RvaToOffset(*dataRva);
-    if (!data || *data >= file_.Size()) return std::nullopt;
-    // Data that runs past the end of the file is cut there.
-    size_t count = std::min<uint64_t>({*dataSize, kMaxBlockBytes, file_.Size() - *data});
-    return file_.Copy(static_cast<size_t>(*data), count);
+    auto place = Locate(*dataRva);
+    if (!place || place->Offset >= file_.Size()) return std::nullopt;
+    // The system reads the data through the file laid out as an image: what
+    // runs past the section's file bytes reads as zeros there. Nothing is
+    // read past the end of the file either.
+    size_t size = static_cast<size_t>(std::min<uint64_t>(*dataSize, kMaxBlockBytes));
+    size_t present = static_cast<size_t>(
+        std::min<uint64_t>({size, place->RawLeft, file_.Size() - place->Offset}));
+    auto bytes = file_.Copy(static_cast<size_t>(place->Offset), present);
+    if (!bytes) return std::nullopt;
+    if (present < place->RawLeft && present < size) return bytes;  // cut by the end of the file
+    bytes->resize(size, 0);
+    return bytes;
   }
 
  private:

@@ -1,12 +1,14 @@
 // The portable reader on real PE files made by the resource compiler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "common/version_info.h"
+#include "common/version_info_test_util.h"
 
 namespace versioninfo {
 namespace {
@@ -162,6 +164,104 @@ TEST(VersionResourceTest, NonPeBytesHaveNoResource) {
   EXPECT_FALSE(ReadVersionResource(ByteView(bytes.data(), bytes.size())));
   EXPECT_FALSE(ReadVersionResource(ByteView(bytes.data(), 2)));
   EXPECT_FALSE(ReadVersionResource(ByteView()));
+}
+
+// A PE32 file with one section at RVA 0x1000 (file offset 0x200) holding a
+// resource directory with one version resource whose block starts at 0x58.
+struct SmallPe {
+  std::vector<uint8_t> Bytes;
+  void Set32(size_t offset, uint32_t value) {
+    if (Bytes.size() < offset + 4) Bytes.resize(offset + 4, 0);
+    for (int i = 0; i < 4; ++i) Bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  }
+  void Set16(size_t offset, uint16_t value) {
+    if (Bytes.size() < offset + 2) Bytes.resize(offset + 2, 0);
+    Bytes[offset] = static_cast<uint8_t>(value);
+    Bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
+  }
+  SmallPe(const std::vector<uint8_t>& block, uint32_t directorySize, uint32_t rawSize) {
+    Bytes.assign(0x200, 0);
+    Set16(0, 0x5A4D);
+    Set32(0x3C, 0x40);
+    Set32(0x40, 0x4550);
+    Set16(0x44, 0x14C);
+    Set16(0x46, 1);      // one section
+    Set16(0x54, 0xE0);   // optional header size
+    Set16(0x58, 0x10B);  // PE32
+    Set32(0x58 + 60, 0x200);
+    Set32(0x58 + 92, 16);
+    Set32(0x58 + 96 + 16, 0x1000);
+    Set32(0x58 + 96 + 20, directorySize);
+    size_t section = 0x58 + 0xE0;
+    Set32(section + 8, 0x2000);
+    Set32(section + 12, 0x1000);
+    Set32(section + 16, rawSize);
+    Set32(section + 20, 0x200);
+    const size_t r = 0x200;
+    Set16(r + 14, 1);
+    Set32(r + 16, 16);
+    Set32(r + 20, 0x80000018);
+    Set16(r + 0x18 + 14, 1);
+    Set32(r + 0x18 + 16, 1);
+    Set32(r + 0x18 + 20, 0x80000030);
+    Set16(r + 0x30 + 14, 1);
+    Set32(r + 0x30 + 16, 0x409);
+    Set32(r + 0x30 + 20, 0x48);
+    Set32(r + 0x48, 0x1058);
+    Set32(r + 0x48 + 4, static_cast<uint32_t>(block.size()));
+    Bytes.resize(r + 0x58);
+    Bytes.insert(Bytes.end(), block.begin(), block.end());
+  }
+  std::optional<std::vector<uint8_t>> Resource() const {
+    return ReadVersionResource(ByteView(Bytes.data(), Bytes.size()));
+  }
+};
+
+std::vector<uint8_t> SampleBlock() {
+  return testing::Serialize(testing::Block(testing::Fixed{}, {}, {{0x0409, 0x04B0}}));
+}
+
+TEST(VersionResourceTest, FindsTheResourceThroughTheSectionTable) {
+  std::vector<uint8_t> block = SampleBlock();
+  SmallPe pe(block, 0x100, 0x1000);
+  EXPECT_EQ(pe.Resource(), block);
+}
+
+TEST(VersionResourceTest, ResourceDirectoryNeedsRoomForItsHeader) {
+  std::vector<uint8_t> block = SampleBlock();
+  EXPECT_FALSE(SmallPe(block, 0, 0x1000).Resource());
+  EXPECT_FALSE(SmallPe(block, 15, 0x1000).Resource());
+  EXPECT_TRUE(SmallPe(block, 16, 0x1000).Resource());
+}
+
+TEST(VersionResourceTest, DataPastTheSectionsFileBytesReadsAsZeros) {
+  std::vector<uint8_t> block = SampleBlock();
+  ASSERT_GT(block.size(), 0x70u);
+  // The section's file data ends 0x18 bytes into the block.
+  SmallPe pe(block, 0x100, 0x70);
+  auto resource = pe.Resource();
+  ASSERT_TRUE(resource);
+  ASSERT_EQ(resource->size(), block.size());
+  EXPECT_TRUE(std::equal(block.begin(), block.begin() + 0x18, resource->begin()));
+  EXPECT_TRUE(
+      std::all_of(resource->begin() + 0x18, resource->end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST(VersionResourceTest, DataOutsideEverySectionOrFileIsAbsentOrCut) {
+  std::vector<uint8_t> block = SampleBlock();
+  SmallPe outside(block, 0x100, 0x1000);
+  outside.Set32(0x200 + 0x48, 0x9000);
+  EXPECT_FALSE(outside.Resource());
+  SmallPe cut(block, 0x100, 0x1000);
+  cut.Bytes.resize(cut.Bytes.size() - 10);
+  auto resource = cut.Resource();
+  ASSERT_TRUE(resource);
+  EXPECT_EQ(resource->size(), block.size() - 10);
+  SmallPe huge(block, 0x100, 0x1000);
+  huge.Set32(0x200 + 0x48 + 4, 0xFFFFFFFF);  // a size far beyond the file
+  resource = huge.Resource();
+  ASSERT_TRUE(resource);
+  EXPECT_EQ(resource->size(), block.size());
 }
 
 }  // namespace

@@ -96,5 +96,20 @@ TEST(VersionCompareTest, FixturesGiveTheSameTextsBothWays) {
   EXPECT_GT(withVersion, 3);
 }
 
+// The hostile corpus through the system's functions too: no fault either way,
+// and the same answers.
+TEST(VersionCompareTest, HostileCorpusThroughBothSystems) {
+  std::vector<std::string> files = FilesIn(VERSION_CORKAMI_DIR);
+  if (files.empty()) GTEST_SKIP() << "corpus not found at " << VERSION_CORKAMI_DIR;
+  int differing = 0;
+  for (const std::string& file : files) {
+    std::vector<std::string> differences = Compare(file);
+    for (const std::string& line : differences) ADD_FAILURE() << line;
+    differing += !differences.empty();
+  }
+  std::printf("%zu corpus files, %d differing\n", files.size(), differing);
+  EXPECT_EQ(differing, 0);
+}
+
 }  // namespace
 }  // namespace versioninfo
