@@ -1,7 +1,9 @@
 // The version unit on the system's own functions.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "common/version_info_system.h"
 
@@ -10,6 +12,7 @@ namespace versioninfo {
 namespace {
 
 constexpr DWORD kLanguageNameRoom = 240;
+constexpr DWORD kMaxBufferBytes = 2 * 0x10000 + 4;
 
 class WindowsBlock : public VersionBlock {
  public:
@@ -75,6 +78,9 @@ class Windows : public VersionSystem {
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
     if (size == 0) return nullptr;
+    // A block states its length in 16 bits; a larger resource is padding or
+    // a hostile size. Room for that much and its 8-bit copies is enough.
+    size = std::min<DWORD>(size, kMaxBufferBytes);
     std::vector<uint8_t> buffer;
     try {
       buffer.assign(size, 0);
