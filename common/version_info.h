@@ -12,8 +12,10 @@
 // nothing to show.
 //
 // How the about boxes use it, in their FormShow (exePath is the path of the
-// running program, Version / Copyright / Copyright2Label their labels, which
-// keep their design texts when nothing fits):
+// running program; Version / Copyright / Copyright2Label are the labels of
+// TDelvaneNTAboutBox, which first sets its caption, and VersionLabel /
+// CopyrightLabel1 / CopyrightLabel2 take their places in vistrel's TAboutBox;
+// a label keeps its design text when nothing fits):
 //
 //   using namespace versioninfo;
 //   if (VersionText v = GetFileVersionString(exePath, 240); !v.Text.empty())
@@ -31,7 +33,9 @@
 // Every operation has a second form taking a VersionSystem first, for tests
 // and for comparing the system's functions with the portable reader; the plain
 // form uses DefaultVersionSystem() (the system's functions on Windows, the
-// portable reader elsewhere, see common/version_info_system.h).
+// portable reader elsewhere, see common/version_info_system.h). A form test
+// can hand in testing::BlockSystem (common/version_info_test_util.h), which
+// serves version blocks built in the test as files.
 #ifndef COMMON_VERSION_INFO_H
 #define COMMON_VERSION_INFO_H
 
