@@ -131,6 +131,16 @@ TEST(VersionTextTest, LanguageNamesTheFirstTranslation) {
   EXPECT_EQ(language(0x0FFF).Text, "");
 }
 
+TEST(VersionTextTest, EveryMeasuredLanguageNameIsFound) {
+  // The table holds the 429 ids the platform names; a lookup that missed some
+  // (an unsorted table) would give fewer.
+  int named = 0;
+  for (uint32_t id = 0; id <= 0xFFFF; ++id) named += !PortableLanguageName(id).empty();
+  EXPECT_EQ(named, 429);
+  EXPECT_EQ(PortableLanguageName(0x10409), "");
+  EXPECT_EQ(PortableLanguageName(0x7C04), "Chinese (Traditional)");
+}
+
 TEST(VersionTextTest, LanguageIgnoresThePlatformRule) {
   BlockSystem other(false);
   other.Add("f", EnglishBlock());
