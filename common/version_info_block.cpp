@@ -248,4 +248,23 @@ uint16_t AnsiToUtf16(uint8_t c) {
   return c;
 }
 
+std::string AnsiToUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    uint16_t unit = AnsiToUtf16(static_cast<uint8_t>(c));
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+    } else if (unit < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+    }
+  }
+  return out;
+}
+
 }  // namespace versioninfo

@@ -72,6 +72,8 @@ std::optional<size_t> ValueEnd(ByteView block, std::string_view subBlock);
 // page as this unit gives it (Windows-1252; characters it lacks become "?").
 std::string Utf16ToAnsi(const uint16_t* text, size_t count);
 uint16_t AnsiToUtf16(uint8_t c);
+// The 8-bit texts of this unit as UTF-8, for printing on a Linux terminal.
+std::string AnsiToUtf8(const std::string& text);
 
 }  // namespace versioninfo
 

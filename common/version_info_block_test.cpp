@@ -127,6 +127,7 @@ TEST(VersionBlockTest, TextsConvertToCodePage1252) {
   EXPECT_EQ(AnsiToUtf16(0x81), 0x0081);
   EXPECT_EQ(AnsiToUtf16(0xE9), 0x00E9);
   EXPECT_EQ(AnsiToUtf16('a'), 'a');
+  EXPECT_EQ(AnsiToUtf8("(\xA9) \x80 Bokm\xE5l"), "(\u00A9) \u20AC Bokm\u00E5l");
 }
 
 TEST(VersionBlockTest, ByteViewRefusesReadsPastItsEnd) {
