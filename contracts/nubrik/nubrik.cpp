@@ -1,0 +1,289 @@
+// The C interface over pe::Image. Every call measures the image, parses what
+// it needs and copies results into the caller's buffers or heap; nothing
+// throws across this boundary.
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "contracts/nubrik/nubrik_internal.h"
+#include "contracts/nubrik/pe_image.h"
+
+namespace nubrik {
+namespace {
+
+size_t ImageSize(const void* image) {
+  if (!image) return 0;
+  if (auto size = RegisteredSize(image)) return *size;
+  return ProbeMappedSize(image);
+}
+
+// The image behind a caller's pointer, or nullopt when its size is unknown.
+std::optional<pe::Image> Open(const void* image) {
+  size_t size = ImageSize(image);
+  if (size == 0) return std::nullopt;
+  return pe::Image(image, size);
+}
+
+// A name list: the texts one after another, each NUL-terminated, in one block
+// of the heap. Returns the count; *out gets the block (null when none).
+int32_t NameList(NUBRIK_HEAP heap, const std::vector<std::string>& names, char** out) {
+  if (out) *out = nullptr;
+  if (!out || names.empty() || names.size() > INT32_MAX) return 0;
+  size_t total = 0;
+  for (const auto& name : names) total += name.size() + 1;
+  char* block = static_cast<char*>(HeapAllocate(heap, total));
+  if (!block) return 0;
+  char* p = block;
+  for (const auto& name : names) {
+    std::memcpy(p, name.data(), name.size());
+    p += name.size();
+    *p++ = '\0';
+  }
+  *out = block;
+  return static_cast<int32_t>(names.size());
+}
+
+// A NUL-terminated copy of text in the heap, or null.
+const char* HeapString(NUBRIK_HEAP heap, const std::string& text) {
+  char* copy = static_cast<char*>(HeapAllocate(heap, text.size() + 1));
+  if (!copy) return nullptr;
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}
+
+bool EqualNoCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (y == 0) return false;
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return b[i] == '\0';
+}
+
+}  // namespace
+
+std::string ImportText(const pe::ImportFunction& function) {
+  if (function.ByOrdinal) return "Ordinal " + std::to_string(function.Ordinal);
+  return function.Name;
+}
+
+}  // namespace nubrik
+
+using nubrik::Open;
+
+extern "C" {
+
+NUBRIK_BOOL NUBRIK_API NubrikDosHeader(const void* image, void* buffer64) {
+  try {
+    auto pe = Open(image);
+    if (!pe || !buffer64) return 0;
+    const uint8_t* dos = pe->DosHeaderBytes();
+    if (!dos) return 0;
+    std::memcpy(buffer64, dos, pe::kDosHeaderSize);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+uint32_t NUBRIK_API NubrikSignature(const void* image) {
+  try {
+    auto pe = Open(image);
+    if (!pe) return 0;
+    return static_cast<uint32_t>(pe->GetSignature());
+  } catch (...) {
+    return 0;
+  }
+}
+
+NUBRIK_BOOL NUBRIK_API NubrikFileHeader(const void* image, void* buffer20) {
+  try {
+    auto pe = Open(image);
+    if (!pe || !buffer20) return 0;
+    const uint8_t* header = pe->FileHeaderBytes();
+    if (!header) return 0;
+    std::memcpy(buffer20, header, pe::kFileHeaderSize);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+NUBRIK_BOOL NUBRIK_API NubrikOptionalHeader(const void* image, void* buffer224) {
+  try {
+    auto pe = Open(image);
+    if (!pe || !buffer224) return 0;
+    return pe->CopyOptionalHeader(buffer224, pe::kOptionalHeader32Size) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+NUBRIK_BOOL NUBRIK_API NubrikOptionalHeader64(const void* image, void* buffer240) {
+  try {
+    auto pe = Open(image);
+    if (!pe || !buffer240) return 0;
+    return pe->CopyOptionalHeader(buffer240, pe::kOptionalHeader64Size) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+uint32_t NUBRIK_API NubrikEntryPoint(const void* image, uint32_t* unused) {
+  try {
+    auto pe = Open(image);
+    if (!pe || !pe->GetOptionalHeader()) return 0;
+    return pe->GetOptionalHeader()->AddressOfEntryPoint;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t NUBRIK_API NubrikSectionNames(const void* image, NUBRIK_HEAP heap, char** names) {
+  try {
+    if (names) *names = nullptr;
+    auto pe = Open(image);
+    if (!pe) return 0;
+    std::vector<std::string> list;
+    list.reserve(pe->Sections().size());
+    for (const auto& s : pe->Sections()) list.push_back(s.NameText());
+    return nubrik::NameList(heap, list, names);
+  } catch (...) {
+    return 0;
+  }
+}
+
+NUBRIK_BOOL NUBRIK_API NubrikSectionByName(const void* image, void* buffer40, const char* name) {
+  try {
+    auto pe = Open(image);
+    if (!pe || !buffer40 || !name) return 0;
+    const pe::SectionHeader* s = pe->FindSection(name);
+    if (!s) return 0;
+    const uint8_t* raw = pe->View().At(s->FileOffset, pe::kSectionHeaderSize);
+    if (!raw) return 0;
+    std::memcpy(buffer40, raw, pe::kSectionHeaderSize);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t NUBRIK_API NubrikImportModules(const void* image, NUBRIK_HEAP heap, char** names) {
+  try {
+    if (names) *names = nullptr;
+    auto pe = Open(image);
+    if (!pe) return 0;
+    std::vector<std::string> list;
+    for (auto& d : pe->Imports()) list.push_back(std::move(d.ModuleName));
+    return nubrik::NameList(heap, list, names);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t NUBRIK_API NubrikImportFunctions(const void* image, NUBRIK_HEAP heap, const char* module,
+                                         char** names, int32_t occurrence) {
+  try {
+    if (names) *names = nullptr;
+    auto pe = Open(image);
+    if (!pe || !module || occurrence < 0) return 0;
+    int32_t seen = 0;
+    for (const auto& d : pe->Imports()) {
+      if (!nubrik::EqualNoCase(d.ModuleName, module)) continue;
+      if (seen++ != occurrence) continue;
+      std::vector<std::string> list;
+      list.reserve(d.Functions.size());
+      for (const auto& f : d.Functions) list.push_back(nubrik::ImportText(f));
+      return nubrik::NameList(heap, list, names);
+    }
+    return 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+NubrikExportRecord* NUBRIK_API NubrikExportTable(const void* image, NUBRIK_HEAP heap) {
+  try {
+    auto pe = Open(image);
+    if (!pe) return nullptr;
+    auto exports = pe->Exports();
+    if (exports.empty() || exports.size() > INT32_MAX) return nullptr;
+    auto* records = static_cast<NubrikExportRecord*>(
+        nubrik::HeapAllocate(heap, sizeof(NubrikExportRecord) * exports.size()));
+    if (!records) return nullptr;
+    for (size_t i = 0; i < exports.size(); ++i) {
+      const pe::Export& x = exports[i];
+      records[i].Name = x.Name ? nubrik::HeapString(heap, *x.Name) : nullptr;
+      if (x.Name && !records[i].Name) return nullptr;
+      records[i].Ordinal = static_cast<int32_t>(x.Ordinal);
+      records[i].EntryRva = x.Rva;
+    }
+    return records;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+int32_t NUBRIK_API NubrikExportCount(const void* image) {
+  try {
+    auto pe = Open(image);
+    if (!pe) return 0;
+    size_t count = pe->Exports().size();
+    return count > INT32_MAX ? 0 : static_cast<int32_t>(count);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t NUBRIK_API NubrikResourceCount(const void* image) {
+  try {
+    auto pe = Open(image);
+    if (!pe) return 0;
+    size_t count = pe->Resources().size();
+    return count > INT32_MAX ? 0 : static_cast<int32_t>(count);
+  } catch (...) {
+    return 0;
+  }
+}
+
+NubrikResourceRecord* NUBRIK_API NubrikResourceTable(const void* image, NUBRIK_HEAP heap) {
+  try {
+    auto pe = Open(image);
+    if (!pe) return nullptr;
+    auto resources = pe->Resources();
+    if (resources.empty() || resources.size() > INT32_MAX) return nullptr;
+    auto* records = static_cast<NubrikResourceRecord*>(
+        nubrik::HeapAllocate(heap, sizeof(NubrikResourceRecord) * resources.size()));
+    if (!records) return nullptr;
+    for (size_t i = 0; i < resources.size(); ++i) {
+      const pe::Resource& r = resources[i];
+      records[i].Type = r.TypeId.value_or(0);
+      records[i].Language = r.Language;
+      records[i].Name = nubrik::HeapString(heap, r.Name);
+      if (!records[i].Name) return nullptr;
+      records[i].OffsetToData = r.OffsetToData;
+      records[i].Size = r.Size;
+    }
+    return records;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+const void* NUBRIK_API NubrikDebugEntry(const void* image) {
+  try {
+    auto pe = Open(image);
+    if (!pe) return nullptr;
+    return pe->FirstDebugEntry();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // extern "C"

@@ -1,0 +1,23 @@
+// What the C interface needs from each platform: the size of the mapping
+// behind an image and allocation in the caller's heap.
+#ifndef CONTRACTS_NUBRIK_NUBRIK_INTERNAL_H
+#define CONTRACTS_NUBRIK_NUBRIK_INTERNAL_H
+
+#include <cstddef>
+#include <optional>
+
+#include "contracts/nubrik/nubrik.h"
+
+namespace nubrik {
+
+// The size registered for this image, if any.
+std::optional<size_t> RegisteredSize(const void* image);
+// The readable size of the mapping at image when nobody registered it:
+// VirtualQuery on Windows, 0 (unknown, so nothing is read) elsewhere.
+size_t ProbeMappedSize(const void* image);
+// `size` bytes in the caller's heap, or null.
+void* HeapAllocate(NUBRIK_HEAP heap, size_t size);
+
+}  // namespace nubrik
+
+#endif  // CONTRACTS_NUBRIK_NUBRIK_INTERNAL_H

@@ -1,0 +1,251 @@
+// pe::Image: a bounds-checked reader of a PE file held in memory (the whole
+// file, as mapped). Every read goes through ByteView, which checks offset and
+// length against the file size without overflow; a structure that runs past
+// the end of the file is absent, and a list is cut where the file ends.
+// Hostile files cannot make it loop forever or allocate without bound: counts
+// are capped by what the file can hold and walks carry a work budget.
+#ifndef CONTRACTS_NUBRIK_PE_IMAGE_H
+#define CONTRACTS_NUBRIK_PE_IMAGE_H
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pe {
+
+// A read-only window on file bytes; every accessor checks its range.
+class ByteView {
+ public:
+  ByteView() = default;
+  ByteView(const void* data, size_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+
+  size_t Size() const { return size_; }
+  const uint8_t* Data() const { return data_; }
+  // True when [offset, offset + length) lies inside the view.
+  bool Has(uint64_t offset, uint64_t length) const {
+    return offset <= size_ && length <= size_ - offset;
+  }
+  // The bytes at [offset, offset + length), or null when outside.
+  const uint8_t* At(uint64_t offset, uint64_t length) const {
+    return Has(offset, length) ? data_ + offset : nullptr;
+  }
+  std::optional<uint8_t> U8(uint64_t offset) const;
+  std::optional<uint16_t> U16(uint64_t offset) const;
+  std::optional<uint32_t> U32(uint64_t offset) const;
+  std::optional<uint64_t> U64(uint64_t offset) const;
+  // The NUL-terminated text at offset, at most maxLength bytes. A text that
+  // the file ends inside (no NUL before the end) is cut there; an offset
+  // outside the file gives nullopt.
+  std::optional<std::string> CString(uint64_t offset, size_t maxLength) const;
+
+ private:
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+enum class Signature : uint16_t {
+  kNone = 0,
+  kMZ = 0x5A4D,
+  kNE = 0x454E,
+  kLE = 0x454C,
+  kPE = 0x4550
+};
+
+constexpr size_t kDosHeaderSize = 64;
+constexpr size_t kFileHeaderSize = 20;
+constexpr size_t kOptionalHeader32Size = 224;
+constexpr size_t kOptionalHeader64Size = 240;
+constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kDebugEntrySize = 28;
+constexpr uint16_t kMagicPe32 = 0x10B;
+constexpr uint16_t kMagicPe32Plus = 0x20B;
+constexpr size_t kMaxDataDirectories = 16;
+
+enum DirectoryIndex : size_t {
+  kExportDirectory = 0,
+  kImportDirectory = 1,
+  kResourceDirectory = 2,
+  kDebugDirectory = 6,
+};
+
+struct FileHeader {
+  uint16_t Machine = 0;
+  uint16_t NumberOfSections = 0;
+  uint32_t TimeDateStamp = 0;
+  uint32_t PointerToSymbolTable = 0;
+  uint32_t NumberOfSymbols = 0;
+  uint16_t SizeOfOptionalHeader = 0;
+  uint16_t Characteristics = 0;
+};
+
+struct DataDirectory {
+  uint32_t VirtualAddress = 0;
+  uint32_t Size = 0;
+};
+
+// Both optional header layouts in one record; ImageBase and the stack and heap
+// sizes are widened to 64 bits, BaseOfData is 0 for PE32+.
+struct OptionalHeader {
+  uint16_t Magic = 0;
+  uint8_t MajorLinkerVersion = 0;
+  uint8_t MinorLinkerVersion = 0;
+  uint32_t SizeOfCode = 0;
+  uint32_t SizeOfInitializedData = 0;
+  uint32_t SizeOfUninitializedData = 0;
+  uint32_t AddressOfEntryPoint = 0;
+  uint32_t BaseOfCode = 0;
+  uint32_t BaseOfData = 0;
+  uint64_t ImageBase = 0;
+  uint32_t SectionAlignment = 0;
+  uint32_t FileAlignment = 0;
+  uint16_t MajorOperatingSystemVersion = 0;
+  uint16_t MinorOperatingSystemVersion = 0;
+  uint16_t MajorImageVersion = 0;
+  uint16_t MinorImageVersion = 0;
+  uint16_t MajorSubsystemVersion = 0;
+  uint16_t MinorSubsystemVersion = 0;
+  uint32_t Win32VersionValue = 0;
+  uint32_t SizeOfImage = 0;
+  uint32_t SizeOfHeaders = 0;
+  uint32_t CheckSum = 0;
+  uint16_t Subsystem = 0;
+  uint16_t DllCharacteristics = 0;
+  uint64_t SizeOfStackReserve = 0;
+  uint64_t SizeOfStackCommit = 0;
+  uint64_t SizeOfHeapReserve = 0;
+  uint64_t SizeOfHeapCommit = 0;
+  uint32_t LoaderFlags = 0;
+  uint32_t NumberOfRvaAndSizes = 0;
+  // Directories beyond NumberOfRvaAndSizes (or beyond the file) stay zero.
+  std::array<DataDirectory, kMaxDataDirectories> Directories{};
+
+  bool Is64() const { return Magic == kMagicPe32Plus; }
+};
+
+struct SectionHeader {
+  std::array<char, 8> Name{};  // as stored: not always NUL-terminated
+  uint32_t VirtualSize = 0;
+  uint32_t VirtualAddress = 0;
+  uint32_t SizeOfRawData = 0;
+  uint32_t PointerToRawData = 0;
+  uint32_t PointerToRelocations = 0;
+  uint32_t PointerToLinenumbers = 0;
+  uint16_t NumberOfRelocations = 0;
+  uint16_t NumberOfLinenumbers = 0;
+  uint32_t Characteristics = 0;
+  uint64_t FileOffset = 0;  // where this header sits in the file
+
+  // The name up to its first NUL (at most 8 characters).
+  std::string NameText() const;
+};
+
+// One imported function: by name (with its hint) or by ordinal.
+struct ImportFunction {
+  bool ByOrdinal = false;
+  uint16_t Ordinal = 0;
+  uint16_t Hint = 0;
+  std::string Name;
+};
+
+// One import descriptor, in directory order.
+struct ImportDescriptor {
+  std::string ModuleName;
+  uint32_t OriginalFirstThunk = 0;
+  uint32_t TimeDateStamp = 0;
+  uint32_t ForwarderChain = 0;
+  uint32_t NameRva = 0;
+  uint32_t FirstThunk = 0;
+  std::vector<ImportFunction> Functions;
+};
+
+struct Export {
+  std::optional<std::string> Name;  // absent for an export by ordinal only
+  uint32_t Ordinal = 0;
+  uint32_t Rva = 0;                      // of the code, or of the forwarder text
+  std::optional<std::string> Forwarder;  // "MODULE.Function" for a forwarder
+};
+
+// One leaf of the resource tree (type / name / language).
+struct Resource {
+  std::optional<uint32_t> TypeId;  // absent when the type is named
+  std::string TypeName;            // the type's string name, 8-bit
+  std::optional<uint32_t> NameId;  // absent when the resource is named
+  std::string Name;                // string name, 8-bit, or the id in decimal
+  uint32_t Language = 0;
+  uint32_t OffsetToData = 0;  // an RVA
+  uint32_t Size = 0;
+  uint32_t CodePage = 0;
+};
+
+class Image {
+ public:
+  Image(const void* data, size_t size);
+  explicit Image(ByteView view);
+
+  const ByteView& View() const { return view_; }
+
+  // "MZ" for a DOS file, "NE"/"LE"/"PE" when e_lfanew points at that
+  // signature, kNone when the file does not start with "MZ".
+  Signature GetSignature() const { return signature_; }
+  bool IsPe() const { return signature_ == Signature::kPE; }
+
+  // The 64 bytes of the DOS header (null when not an MZ file or cut).
+  const uint8_t* DosHeaderBytes() const;
+  uint32_t NewHeaderOffset() const { return lfanew_; }
+
+  // The headers of a PE file; absent when not PE or cut by the file's end.
+  const std::optional<FileHeader>& GetFileHeader() const { return fileHeader_; }
+  const uint8_t* FileHeaderBytes() const;
+  const std::optional<OptionalHeader>& GetOptionalHeader() const { return optionalHeader_; }
+  uint64_t OptionalHeaderOffset() const { return lfanew_ + 4 + kFileHeaderSize; }
+  // The optional header as stored, `size` bytes (224 or 240): bytes past the
+  // end of the file are zero. False when the magic does not match the size or
+  // the fixed fields are not in the file.
+  bool CopyOptionalHeader(void* out, size_t size) const;
+
+  // The section table, cut where the file ends.
+  const std::vector<SectionHeader>& Sections() const { return sections_; }
+  const SectionHeader* FindSection(const std::string& name) const;
+
+  // The file offset of an RVA, or nullopt when no file byte backs it.
+  std::optional<uint64_t> RvaToOffset(uint64_t rva) const;
+  // Bytes at an RVA, `length` of them, all inside the file; null otherwise.
+  const uint8_t* AtRva(uint64_t rva, uint64_t length) const;
+  std::optional<std::string> CStringAtRva(uint64_t rva, size_t maxLength) const;
+
+  // The directories' contents, computed on each call.
+  std::vector<ImportDescriptor> Imports() const;
+  std::vector<Export> Exports() const;
+  std::vector<Resource> Resources() const;
+  // The first debug directory entry (28 bytes, inside the file), or null.
+  const uint8_t* FirstDebugEntry() const;
+
+  // The directory `index`, or nullopt when absent or empty.
+  std::optional<DataDirectory> Directory(size_t index) const;
+
+  // Longest name read for a module, function, export or forwarder.
+  static constexpr size_t kMaxNameLength = 4096;
+
+ private:
+  void Parse();
+  void BuildSectionIndex();
+  static uint64_t SectionEnd(const SectionHeader& s);
+  // How far RvaToOffset looks back through overlapping sections.
+  static constexpr size_t kMaxOverlapSteps = 64;
+
+  ByteView view_;
+  Signature signature_ = Signature::kNone;
+  uint32_t lfanew_ = 0;
+  std::optional<FileHeader> fileHeader_;
+  std::optional<OptionalHeader> optionalHeader_;
+  std::vector<SectionHeader> sections_;
+  std::vector<uint32_t> byAddress_;  // section indexes sorted by VirtualAddress
+  std::vector<uint64_t> reachEnd_;   // highest section end up to each of those
+};
+
+}  // namespace pe
+
+#endif  // CONTRACTS_NUBRIK_PE_IMAGE_H

@@ -1,0 +1,154 @@
+#include "contracts/nubrik/pe_report.h"
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "contracts/nubrik/nubrik.h"
+#include "contracts/nubrik/pe_image.h"
+#include "contracts/nubrik/scoped_heap.h"
+
+namespace nubrik {
+namespace {
+
+void Line(std::string& out, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  if (n > 0) {
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, again);
+    out.append(text.data(), static_cast<size_t>(n));
+  }
+  va_end(again);
+  out += '\n';
+}
+
+const char* SignatureText(uint32_t signature) {
+  switch (signature) {
+    case NUBRIK_SIG_MZ:
+      return "MZ";
+    case NUBRIK_SIG_NE:
+      return "NE";
+    case NUBRIK_SIG_LE:
+      return "LE";
+    case NUBRIK_SIG_PE:
+      return "PE";
+    default:
+      return "none";
+  }
+}
+
+std::vector<std::string> Names(const char* first, int32_t count) {
+  std::vector<std::string> names;
+  for (int32_t i = 0; first && i < count; ++i) {
+    names.emplace_back(first);
+    first += names.back().size() + 1;
+  }
+  return names;
+}
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+uint16_t Le16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+uint32_t Le32(const uint8_t* p) {
+  return Le16(p) | static_cast<uint32_t>(Le16(p + 2)) << 16;
+}
+
+}  // namespace
+
+std::string PeReport(const void* data, size_t size) {
+  std::string out;
+  if (!NubrikRegisterImage(data, size)) return "error empty\n";
+  pe::Image image(data, size);
+  ScopedHeap heap;
+  Line(out, "signature %s", SignatureText(NubrikSignature(data)));
+
+  uint8_t fh[20];
+  if (NubrikFileHeader(data, fh)) {
+    Line(out, "file %x %x %x %x %x %x %x", Le16(fh), Le16(fh + 2), Le32(fh + 4), Le32(fh + 8),
+         Le32(fh + 12), Le16(fh + 16), Le16(fh + 18));
+  }
+  if (const auto& o = image.GetOptionalHeader()) {
+    Line(out,
+         "optional %x %x %x %x %x %x %x %x %x %" PRIx64
+         " %x %x %x %x %x %x %x %x %x %x %x %x %x %x %" PRIx64 " %" PRIx64 " %" PRIx64 " %" PRIx64
+         " %x %x",
+         o->Magic, o->MajorLinkerVersion, o->MinorLinkerVersion, o->SizeOfCode,
+         o->SizeOfInitializedData, o->SizeOfUninitializedData, o->AddressOfEntryPoint,
+         o->BaseOfCode, o->BaseOfData, o->ImageBase, o->SectionAlignment, o->FileAlignment,
+         o->MajorOperatingSystemVersion, o->MinorOperatingSystemVersion, o->MajorImageVersion,
+         o->MinorImageVersion, o->MajorSubsystemVersion, o->MinorSubsystemVersion,
+         o->Win32VersionValue, o->SizeOfImage, o->SizeOfHeaders, o->CheckSum, o->Subsystem,
+         o->DllCharacteristics, o->SizeOfStackReserve, o->SizeOfStackCommit, o->SizeOfHeapReserve,
+         o->SizeOfHeapCommit, o->LoaderFlags, o->NumberOfRvaAndSizes);
+    const size_t count = o->NumberOfRvaAndSizes < 16 ? o->NumberOfRvaAndSizes : 16;
+    for (size_t i = 0; i < count; ++i) {
+      Line(out, "directory %zu %x %x", i, o->Directories[i].VirtualAddress, o->Directories[i].Size);
+    }
+  }
+  for (const auto& s : image.Sections()) {
+    Line(out, "section %s %x %x %x %x %x %x %x %x %x", s.NameText().c_str(), s.VirtualSize,
+         s.VirtualAddress, s.SizeOfRawData, s.PointerToRawData, s.PointerToRelocations,
+         s.PointerToLinenumbers, s.NumberOfRelocations, s.NumberOfLinenumbers, s.Characteristics);
+  }
+
+  // Imports: each descriptor's module and the functions of its occurrence.
+  char* modules = nullptr;
+  const int32_t moduleCount = NubrikImportModules(data, heap.Get(), &modules);
+  const auto moduleNames = Names(modules, moduleCount);
+  std::vector<std::string> seen;
+  for (const auto& module : moduleNames) {
+    int32_t occurrence = 0;
+    for (const auto& earlier : seen) {
+      if (SameNoCase(earlier, module)) ++occurrence;
+    }
+    seen.push_back(module);
+    Line(out, "import %s", module.c_str());
+    char* functions = nullptr;
+    int32_t n = NubrikImportFunctions(data, heap.Get(), module.c_str(), &functions, occurrence);
+    for (const auto& f : Names(functions, n)) Line(out, " %s", f.c_str());
+  }
+
+  const int32_t exportCount = NubrikExportCount(data);
+  const NubrikExportRecord* exports = NubrikExportTable(data, heap.Get());
+  auto forwarders = image.Exports();
+  for (int32_t i = 0; exports && i < exportCount; ++i) {
+    const auto& fwd = forwarders[static_cast<size_t>(i)].Forwarder;
+    Line(out, "export %d %x %s%s%s", exports[i].Ordinal, exports[i].EntryRva,
+         exports[i].Name ? exports[i].Name : "-", fwd ? " -> " : "", fwd ? fwd->c_str() : "");
+  }
+
+  const int32_t resourceCount = NubrikResourceCount(data);
+  const NubrikResourceRecord* resources = NubrikResourceTable(data, heap.Get());
+  auto typeNames = image.Resources();
+  for (int32_t i = 0; resources && i < resourceCount; ++i) {
+    const auto& r = typeNames[static_cast<size_t>(i)];
+    Line(out, "resource %u %s %s %x %x %x", resources[i].Type, r.TypeId ? "-" : r.TypeName.c_str(),
+         resources[i].Name, resources[i].Language, resources[i].OffsetToData, resources[i].Size);
+  }
+
+  if (const auto* debug = static_cast<const uint8_t*>(NubrikDebugEntry(data))) {
+    Line(out, "debug %u", Le32(debug + 12));
+  }
+  NubrikUnregisterImage(data);
+  return out;
+}
+
+}  // namespace nubrik
