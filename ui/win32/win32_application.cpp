@@ -1,13 +1,19 @@
-#include <windows.h>
 
-// Before the widget headers, which undo <commdlg.h>'s ChooseFont macro.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
+#include "ui/win32/win32_application.h"
+
 #include <commctrl.h>
 #include <commdlg.h>
 
 #include <vector>
 
-#include "ui/win32/win32_application.h"
 #include "ui/win32/win32_form.h"
+
+// <commdlg.h> renames ChooseFont; the interface keeps the plain name.
+#undef ChooseFont
 
 namespace ui::win32 {
 

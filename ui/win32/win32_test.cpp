@@ -1,6 +1,9 @@
 // The real controls under the widget interfaces: what forms rely on.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include "ui/win32/win32_application.h"
 #include "ui/win32/win32_form.h"

@@ -1,6 +1,9 @@
 // The standard controls behind the widget interfaces.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
 #include <commctrl.h>
-#include <windows.h>
 
 #include <algorithm>
 
