@@ -151,4 +151,49 @@ std::string PeReport(const void* data, size_t size) {
   return out;
 }
 
+uint64_t ExerciseAllCalls(const void* image) {
+  uint64_t sum = 0;
+  uint8_t buffer[240];
+  sum += NubrikDosHeader(image, buffer);
+  sum += NubrikSignature(image);
+  sum += NubrikFileHeader(image, buffer);
+  sum += NubrikOptionalHeader(image, buffer);
+  sum += NubrikOptionalHeader64(image, buffer);
+  uint32_t unused = 0;
+  sum += NubrikEntryPoint(image, &unused);
+  ScopedHeap heap;
+  char* names = nullptr;
+  // Each call reads the whole table, so a file of thousands of sections or
+  // descriptors is exercised on its first ones only: the test stays linear.
+  constexpr size_t kMaxLookups = 100;
+  const auto sections = Names(names, NubrikSectionNames(image, heap.Get(), &names));
+  for (size_t i = 0; i < sections.size() && i < kMaxLookups; ++i) {
+    sum += NubrikSectionByName(image, buffer, sections[i].c_str()) + buffer[8];
+  }
+  const auto modules = Names(names, NubrikImportModules(image, heap.Get(), &names));
+  for (size_t i = 0; i < modules.size() && i < kMaxLookups; ++i) {
+    int32_t occurrence = 0;
+    for (size_t j = 0; j < i; ++j) occurrence += SameNoCase(modules[j], modules[i]) ? 1 : 0;
+    char* functions = nullptr;
+    int32_t n =
+        NubrikImportFunctions(image, heap.Get(), modules[i].c_str(), &functions, occurrence);
+    for (const auto& f : Names(functions, n)) sum += f.size();
+  }
+  const int32_t exportCount = NubrikExportCount(image);
+  if (const NubrikExportRecord* e = NubrikExportTable(image, heap.Get())) {
+    for (int32_t i = 0; i < exportCount; ++i) {
+      sum +=
+          e[i].EntryRva + static_cast<uint32_t>(e[i].Ordinal) + (e[i].Name ? strlen(e[i].Name) : 0);
+    }
+  }
+  const int32_t resourceCount = NubrikResourceCount(image);
+  if (const NubrikResourceRecord* r = NubrikResourceTable(image, heap.Get())) {
+    for (int32_t i = 0; i < resourceCount; ++i) {
+      sum += r[i].Type + r[i].Language + r[i].OffsetToData + r[i].Size + strlen(r[i].Name);
+    }
+  }
+  if (const auto* d = static_cast<const uint8_t*>(NubrikDebugEntry(image))) sum += d[27];
+  return sum;
+}
+
 }  // namespace nubrik

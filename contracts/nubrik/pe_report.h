@@ -6,6 +6,7 @@
 #define CONTRACTS_NUBRIK_PE_REPORT_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace nubrik {
@@ -14,6 +15,12 @@ namespace nubrik {
 // (and pe::Image for what the interface does not carry: section tables with
 // repeated names, forwarder texts, type names).
 std::string PeReport(const void* data, size_t size);
+
+// Calls every function of the interface on the registered image, each list
+// entry included (every import descriptor, every section by name), and
+// returns a sum of what came back, so hostile files can be run through all
+// of them.
+uint64_t ExerciseAllCalls(const void* image);
 
 }  // namespace nubrik
 
