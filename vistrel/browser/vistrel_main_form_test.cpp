@@ -1,0 +1,528 @@
+// The main window's rules on headless widgets, a fake machine and small PE
+// files written for each case.
+#include "vistrel/browser/vistrel_main_form.h"
+
+#include <gtest/gtest.h>
+
+#include "dlv_fixtures.h"
+#include "platform/fake/fake_machine.h"
+#ifndef _WIN32
+#include "platform/posix/posix_files.h"
+#endif
+#include "tests/fixtures/pe_writer.h"
+#include "ui/headless/headless.h"
+#include "vistrel/browser/page_report.h"
+#include "vistrel/browser/preferences_dlg.h"
+#include "vistrel/viewers/disassembly_dlg.h"
+
+namespace vistrel {
+namespace {
+
+using fixtures::PeWriter;
+using platform::RegistryRoot;
+using Lines = std::vector<std::string>;
+
+std::string Bytes(const std::vector<uint8_t>& v) {
+  return std::string(v.begin(), v.end());
+}
+
+// A file with exports Foo (3) at 0x1234 and one without a name (7), two
+// descriptors of KERNEL32.DLL and a CodeView debug entry.
+std::string RichFile(bool pe32plus = false, uint32_t debugType = 2) {
+  PeWriter w(pe32plus);
+  w.Characteristics = 0x210E;
+  uint32_t imports = w.AddImports({{"kernel32.dll", {"GetTickCount", "Sleep"}},
+                                   {"user32.dll", {"MessageBoxA"}},
+                                   {"KERNEL32.dll", {"ExitProcess"}}});
+  (void)imports;
+  // Ordinals from 3: 3 -> 0x1234, 4 -> hole, 5, 6 -> none, 7 -> 0x1300.
+  w.AddExports("rich.dll", 3, {0x1234, 0, 0, 0, 0x1300}, {{"Foo", 0}});
+  w.AddDebugEntry(debugType);
+  return Bytes(w.Build());
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  MainFormTest() {
+    env.windowsDirectory = "C:\\WINNT";
+    form = std::make_unique<TVistrelMainForm>(app, services(), &disassembly, &preferences);
+  }
+  BrowserServices services() { return {files, registry, clipboard, env}; }
+  void Load(const std::string& path) {
+    form->FileName = path;
+    form->LoadFile();
+  }
+  void LoadRich() {
+    files.files["C:\\DIR\\RICH.DLL"] = RichFile();
+    Load("C:\\DIR\\RICH.DLL");
+  }
+  void ShowPage(int page) {
+    form->VistrelPageControl->SetActivePageIndex(page);
+    form->VistrelPageControlChange();
+  }
+
+  ui::headless::HeadlessApplication app;
+  platform::fake::FakeFileSystem files;
+  platform::fake::FakeRegistry registry;
+  platform::fake::FakeClipboard clipboard;
+  platform::fake::FakeEnvironment env;
+  TDisassemblyDlg disassembly{app};
+  TPreferencesDlg preferences{app};
+  std::unique_ptr<TVistrelMainForm> form;
+};
+
+TEST_F(MainFormTest, CreationState) {
+  EXPECT_EQ(form->Form->Caption(), "Vistrel");
+  EXPECT_FALSE(form->FileCloseMenuItem->Enabled());
+  EXPECT_FALSE(form->EditMenu->Enabled());
+  EXPECT_FALSE(form->ViewMenu->Enabled());
+  EXPECT_TRUE(form->HexMode);
+  EXPECT_EQ(form->CalculatorPath, "C:\\WINNT\\calc.exe");
+  EXPECT_EQ(form->ActivePage(), kFileHeaderPage);
+  EXPECT_TRUE(form->Form->AcceptsFiles());
+  EXPECT_EQ(form->ResourceTreeView->ImageList(),
+            (std::vector<int>{101, 106, 105, 104, 108, 109, 107, 110, 111, 102}));
+  EXPECT_EQ(form->VistrelPageControl->PageCount(), 7);
+  EXPECT_EQ(form->Pages[kDebugPage]->Text(), "Debug Section");
+  EXPECT_EQ(form->FileLoadMenuItem->Shortcut(), "Ctrl+L");
+}
+
+TEST_F(MainFormTest, FileHeaderPage) {
+  LoadRich();
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - RICH.DLL");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "NT");
+  EXPECT_EQ(form->MachineEdit->Text(), "Intel 386");
+  EXPECT_EQ(form->NumberOfSectionsEdit1->Text(), "1");
+  EXPECT_EQ(form->FileTimeDateStampEdit->Text(), "0x5F5E1000");
+  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "0x00E0");
+  EXPECT_EQ(form->FileCharacteristicsRawEdit->Text(), "0x210E");
+  EXPECT_EQ(form->FileCharacteristicsListBox->Items(),
+            (Lines{"File is executable.", "Line numbers stripped from file.",
+                   "Local symbols stripped from file.", "32 bit word machine.", "File is a DLL."}));
+  EXPECT_TRUE(form->FileCloseMenuItem->Enabled());
+  EXPECT_TRUE(form->ViewMenu->Enabled());
+}
+
+TEST_F(MainFormTest, OptionalHeaderInBothModesAndModeToggleKeepsThePage) {
+  LoadRich();
+  EXPECT_EQ(form->MagicEdit->Text(), "0x010B");
+  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x10000000");
+  EXPECT_EQ(form->BaseOfCodeEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->BaseOfDataEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->SectionAlignmentEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->SubsystemEdit->Text(), "Windows GUI subsystem.");
+  EXPECT_EQ(form->ModuleEntryPointEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->MajorLinkerVersionEdit->Text(), "14");
+  ShowPage(kOptionalHeaderPage);
+  form->ViewModeMenuItemClick();
+  EXPECT_FALSE(form->HexMode);
+  EXPECT_EQ(form->ActivePage(), kOptionalHeaderPage);
+  EXPECT_EQ(form->SectionAlignmentEdit->Text(), "4096");
+  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "224");
+  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x10000000");  // fixed format
+  EXPECT_EQ(form->FileCharacteristicsRawEdit->Text(), "0x210E");
+  form->ViewMenuClick();
+  EXPECT_EQ(form->ViewModeMenuItem->Caption(), "Hex Mode");
+  form->ViewModeMenuItemClick();
+  form->ViewMenuClick();
+  EXPECT_EQ(form->ViewModeMenuItem->Caption(), "Decimal Mode");
+}
+
+TEST_F(MainFormTest, Pe32PlusShowsTheWideFields) {
+  files.files["X64.DLL"] = RichFile(true);
+  Load("X64.DLL");
+  EXPECT_EQ(form->MagicEdit->Text(), "0x020B");
+  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x0000000180000000");
+  EXPECT_EQ(form->BaseOfDataEdit->Text(), "");
+  EXPECT_EQ(form->SubsystemEdit->Text(), "Windows GUI subsystem.");
+  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "0x00F0");
+  EXPECT_TRUE(form->Is64Bit);
+}
+
+TEST_F(MainFormTest, SectionsAndTheCodeDelta) {
+  LoadRich();
+  EXPECT_EQ(form->SectionHeadersListBox->Items(), (Lines{".data"}));
+  EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->PointerToRawDataEdit->Text(), "0x00000200");
+  EXPECT_EQ(form->SectionCharacteristicsEdit->Text(), "0xC0000040");
+  EXPECT_EQ(form->SectionCharacteristicsListBox->Items(),
+            (Lines{"Contains initialized data", "Readable", "Writeable"}));
+  EXPECT_EQ(form->CodeSectionName, ".data");
+  EXPECT_EQ(form->CodeDelta, 0xE00);
+}
+
+TEST_F(MainFormTest, ExportLinesEntryPointsAndSortedLookup) {
+  LoadRich();
+  EXPECT_EQ(form->NumberOfExportedFunctionsEdit->Text(), "2");
+  EXPECT_EQ(form->ExportSectionListBox->Items(), (Lines{"Foo (3)", "(7)"}));
+  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000434");  // 0x1234 - 0xE00
+  form->ExportSectionListBox->SetItemIndex(1);
+  form->ExportSectionListBoxClick();
+  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000500");
+  EXPECT_TRUE(form->DisassembleButton->Enabled());
+
+  ShowPage(kExportPage);
+  form->ViewSortedMenuItemClick();
+  EXPECT_TRUE(form->SortedFlag);
+  EXPECT_EQ(form->ExportSectionListBox->Items(), (Lines{"(7)", "Foo (3)"}));
+  EXPECT_EQ(form->ExportSectionListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000500");  // the record of "(7)"
+  form->ExportSectionListBox->SetItemIndex(1);
+  form->ExportSectionListBoxClick();
+  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000434");
+  ASSERT_NE(form->ExportOfLine(1), nullptr);
+  EXPECT_EQ(form->ExportOfLine(1)->EntryRva, 0x1234u);
+  EXPECT_EQ(form->ExportOfLine(5), nullptr);
+}
+
+TEST_F(MainFormTest, ImportOccurrencesFollowTheSelectedLine) {
+  LoadRich();
+  EXPECT_EQ(form->ImportModuleListBox->Items(),
+            (Lines{"KERNEL32.DLL", "USER32.DLL", "KERNEL32.DLL"}));
+  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
+  form->ImportModuleListBox->SetItemIndex(2);
+  form->ImportModuleListBoxClick();
+  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"ExitProcess"}));
+  form->ImportModuleListBox->SetItemIndex(1);
+  form->ImportModuleListBoxClick();
+  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"MessageBoxA"}));
+}
+
+TEST_F(MainFormTest, DebugTypeLine) {
+  LoadRich();
+  EXPECT_EQ(form->DebugTypeListBox->Items(), (Lines{"CodeView"}));
+  files.files["T0.DLL"] = RichFile(false, 0);
+  Load("T0.DLL");
+  EXPECT_EQ(form->DebugTypeListBox->Items(), (Lines{"Unknown"}));
+  files.files["T9.DLL"] = RichFile(false, 9);
+  Load("T9.DLL");
+  EXPECT_TRUE(form->DebugTypeListBox->Items().empty());
+  EXPECT_FALSE(form->DebugPointerToDataEdit->Text().empty());
+}
+
+TEST_F(MainFormTest, Win16AndDosFilesShowTheMessageAndNothingElse) {
+  files.files["OLD.EXE"] = Bytes(fixtures::FileWithSignature("NE"));
+  Load("OLD.EXE");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "Win16");
+  ASSERT_EQ(app.messages.size(), 1u);
+  EXPECT_EQ(app.messages[0].Text, "Unable to handle this file type!");
+  EXPECT_EQ(app.messages[0].Caption, "Vistrel");
+  EXPECT_EQ(app.messages[0].Buttons, ui::MessageButtons::OkCancel);
+  EXPECT_EQ(form->MachineEdit->Text(), "");
+  files.files["DOS.EXE"] = Bytes(fixtures::DosFile());
+  Load("DOS.EXE");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "DOS");
+  EXPECT_EQ(app.messages.size(), 2u);
+  files.files["VXD.386"] = Bytes(fixtures::FileWithSignature("LE"));
+  Load("VXD.386");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "VXD");
+  EXPECT_EQ(app.messages.size(), 2u);
+}
+
+TEST_F(MainFormTest, UnreadableFileLeavesCaptionAndEmptyPages) {
+  LoadRich();
+  Load("C:\\NOWHERE\\GONE.DLL");
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+  EXPECT_TRUE(form->ExportSectionListBox->Items().empty());
+  EXPECT_TRUE(form->SectionHeadersListBox->Items().empty());
+  EXPECT_TRUE(form->ViewMenu->Enabled());
+  EXPECT_FALSE(form->DisassembleButton->Enabled());
+  files.files["EMPTY.DLL"] = "";
+  Load("EMPTY.DLL");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+}
+
+TEST_F(MainFormTest, LoadReleasesThePreviousFileAndCloseTwiceIsHarmless) {
+  LoadRich();
+  EXPECT_EQ(files.liveMappings, 1);
+  LoadRich();
+  EXPECT_EQ(files.liveMappings, 1);
+  form->FileCloseMenuItemClick();
+  form->FileCloseMenuItemClick();
+  EXPECT_EQ(files.liveMappings, 0);
+  EXPECT_EQ(form->Form->Caption(), "Vistrel");
+  EXPECT_FALSE(form->FileCloseMenuItem->Enabled());
+  EXPECT_FALSE(form->ViewMenu->Enabled());
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+}
+
+TEST_F(MainFormTest, DropsOfOneFileLoadIt) {
+  files.files["A.DLL"] = RichFile();
+  form->Form->OnDropFiles({"A.DLL", "B.DLL"});
+  EXPECT_EQ(form->Form->Caption(), "Vistrel");
+  EXPECT_TRUE(files.opened.empty());
+  form->Form->OnDropFiles({"A.DLL"});
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - A.DLL");
+  EXPECT_EQ(form->ImageTypeEdit->Text(), "NT");
+}
+
+TEST_F(MainFormTest, LoadCommandUsesTheOpenDialog) {
+  files.files["C:\\X\\PICKED.DLL"] = RichFile();
+  form->FileLoadMenuItemClick();  // cancelled
+  EXPECT_EQ(form->Form->Caption(), "Vistrel");
+  app.openFileAnswers.push_back(std::string("C:\\X\\PICKED.DLL"));
+  form->FileLoadMenuItem->Click();
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - PICKED.DLL");
+  EXPECT_EQ(app.openFileRequests.back().Filter, kLoadFilter);
+}
+
+TEST_F(MainFormTest, EditMenuRulesAndClipboard) {
+  LoadRich();
+  ShowPage(kSectionHeadersPage);
+  EXPECT_FALSE(form->EditMenu->Enabled());
+  ShowPage(kExportPage);
+  EXPECT_TRUE(form->EditMenu->Enabled());
+  form->EditMenuClick();
+  EXPECT_TRUE(form->EditCopyMenuItem->Enabled());
+  form->EditCopyMenuItemClick();
+  EXPECT_EQ(clipboard.contents, "Foo (3)\r\n(7)\r\n");
+  ShowPage(kImportPage);
+  EXPECT_TRUE(form->EditMenu->Enabled());
+  form->EditCopyMenuItemClick();
+  EXPECT_EQ(clipboard.contents, "KERNEL32.DLL\r\nGetTickCount\r\nSleep\r\n");
+  form->EditClearMenuItemClick();
+  EXPECT_FALSE(clipboard.contents.has_value());
+
+  // No exports: Copy is offered on the import page only.
+  PeWriter w;
+  files.files["NOEXP.DLL"] = Bytes(w.Build());
+  Load("NOEXP.DLL");
+  ShowPage(kExportPage);
+  form->EditMenuClick();
+  EXPECT_FALSE(form->EditCopyMenuItem->Enabled());
+  ShowPage(kImportPage);
+  form->EditMenuClick();
+  EXPECT_TRUE(form->EditCopyMenuItem->Enabled());
+}
+
+TEST_F(MainFormTest, CopyDoesNotCutLongText) {
+  PeWriter w;
+  std::vector<uint32_t> functions(3000, 0x1100);
+  std::vector<std::pair<std::string, uint16_t>> names;
+  for (uint16_t i = 0; i < 3000; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "F%05u", i);
+    names.emplace_back(std::string(name) + std::string(300, 'x'), i);
+  }
+  w.AddExports("big.dll", 1, functions, names);
+  files.files["BIG.DLL"] = Bytes(w.Build());
+  Load("BIG.DLL");
+  ShowPage(kExportPage);
+  form->EditCopyMenuItemClick();
+  ASSERT_TRUE(clipboard.contents.has_value());
+  EXPECT_GT(clipboard.contents->size(), 65000u);
+  EXPECT_EQ(clipboard.contents->size(), 3000u * (306 + 5) + 9 * 1 + 90 * 2 + 900 * 3 + 2001 * 4);
+}
+
+TEST_F(MainFormTest, MenuUpdatePerPage) {
+  LoadRich();
+  ShowPage(kFileHeaderPage);
+  form->VistrelPopupMenuPopup();
+  EXPECT_TRUE(form->ViewItemFileMenuItem->Visible());
+  EXPECT_TRUE(form->ViewItemStructureMenuItem->Visible());
+  EXPECT_FALSE(form->ViewItemImageMenuItem->Visible());
+  EXPECT_TRUE(form->PopupSeparator->Visible());
+  EXPECT_TRUE(form->ViewModeMenuItem->Enabled());
+  EXPECT_FALSE(form->ViewSortedMenuItem->Enabled());
+  EXPECT_TRUE(form->ViewItemMenuItem->Enabled());
+
+  ShowPage(kSectionHeadersPage);
+  form->ViewMenuClick();
+  EXPECT_TRUE(form->PopupFileOffsetMenuItem->Visible());
+  EXPECT_FALSE(form->PopupStructureMenuItem->Visible());
+
+  ShowPage(kImportPage);
+  form->ViewMenuClick();
+  EXPECT_FALSE(form->ViewModeMenuItem->Enabled());
+  EXPECT_FALSE(form->PopupModeMenuItem->Enabled());
+  EXPECT_TRUE(form->ViewSortedMenuItem->Enabled());
+  EXPECT_FALSE(form->ViewItemMenuItem->Enabled());
+  EXPECT_FALSE(form->PopupSeparator->Visible());
+  EXPECT_FALSE(form->PopupFileOffsetMenuItem->Visible());
+
+  ShowPage(kExportPage);
+  form->ViewSortedMenuItemClick();
+  form->ViewMenuClick();
+  EXPECT_TRUE(form->ViewSortedMenuItem->Checked());
+  EXPECT_TRUE(form->PopupSortedMenuItem->Checked());
+  EXPECT_TRUE(form->ViewItemFileMenuItem->Visible());
+  EXPECT_TRUE(form->ViewItemMenuItem->Enabled());
+
+  ShowPage(kResourcePage);
+  form->ViewMenuClick();
+  EXPECT_FALSE(form->ViewItemMenuItem->Enabled());  // nothing selected
+  EXPECT_FALSE(form->PopupSeparator->Visible());
+
+  ShowPage(kDebugPage);
+  form->ViewMenuClick();
+  EXPECT_FALSE(form->ViewItemMenuItem->Enabled());
+  EXPECT_FALSE(form->ViewSortedMenuItem->Enabled());
+
+  PeWriter w;
+  files.files["NOEXP.DLL"] = Bytes(w.Build());
+  Load("NOEXP.DLL");
+  ShowPage(kExportPage);
+  form->ViewMenuClick();
+  EXPECT_FALSE(form->ViewItemMenuItem->Enabled());
+  EXPECT_FALSE(form->PopupSeparator->Visible());
+}
+
+TEST_F(MainFormTest, SettingsAtShowAndAtClose) {
+  registry.WriteDword(RegistryRoot::CurrentUser, kOlderSettingsKey, "Mode", 0);
+  registry.WriteDword(RegistryRoot::CurrentUser, kOlderSettingsKey, "TabSheet", 4);
+  registry.WriteString(RegistryRoot::CurrentUser, kOlderSettingsKey, "Calculator", "D:\\C.EXE");
+  form->Form->Show();
+  EXPECT_FALSE(form->HexMode);
+  EXPECT_EQ(form->ActivePage(), kExportPage);
+  EXPECT_TRUE(form->EditMenu->Enabled());
+  EXPECT_EQ(form->CalculatorPath, "D:\\C.EXE");
+  form->VistrelPageControl->SetActivePageIndex(2);
+  form->Form->Close();
+  EXPECT_FALSE(form->Form->AcceptsFiles());
+  EXPECT_FALSE(registry.KeyExists(RegistryRoot::CurrentUser, kOlderSettingsKey));
+  EXPECT_EQ(registry.ReadDword(RegistryRoot::CurrentUser, kSettingsKey, "TabSheet"), 2u);
+  EXPECT_EQ(registry.ReadDword(RegistryRoot::CurrentUser, kSettingsKey, "Mode"), 0u);
+  EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettingsKey, "Calculator"),
+            "D:\\C.EXE");
+}
+
+TEST_F(MainFormTest, ClearedCheckBoxSavesOnlyTheCalculator) {
+  form->Form->Show();
+  preferences.SaveSettingsCheckBox->SetChecked(false);
+  form->HexMode = false;
+  form->Form->Close();
+  EXPECT_FALSE(registry.ReadDword(RegistryRoot::CurrentUser, kSettingsKey, "Mode").has_value());
+  EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettingsKey, "Calculator"),
+            "C:\\WINNT\\calc.exe");
+}
+
+TEST_F(MainFormTest, AutomationLoadRefusesCloseUntilShutDown) {
+  files.files["C:\\A\\AUTO.DLL"] = RichFile();
+  form->Form->Show();
+  form->AutomationLoad("C:\\A\\AUTO.DLL");
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - AUTO.DLL");
+  EXPECT_FALSE(form->FileExitMenuItem->Enabled());
+  form->Form->Close();
+  EXPECT_TRUE(form->Form->Showing());
+  form->FileExitMenuItemClick();
+  EXPECT_TRUE(form->Form->Showing());
+  form->AutomationShutDown();
+  EXPECT_FALSE(form->Form->Showing());
+  EXPECT_TRUE(registry.KeyExists(RegistryRoot::CurrentUser, kSettingsKey));
+}
+
+TEST_F(MainFormTest, PreferencesDialog) {
+  form->CalculatorPath = "c:\\winnt\\calc.exe";
+  ui::headless::SetModalScript(*preferences.Form, [&](ui::Form&) {
+    EXPECT_EQ(preferences.CalculatorEdit->Text(), "C:\\WINNT\\CALC.EXE");
+    app.openFileAnswers.push_back(std::string("d:\\tools\\mycalc.exe"));
+    preferences.BrowseButton->Click();
+    return ui::ModalResult::Ok;
+  });
+  form->FilePreferencesMenuItemClick();
+  EXPECT_EQ(form->CalculatorPath, "D:\\TOOLS\\MYCALC.EXE");
+  EXPECT_EQ(app.openFileRequests.back().Title, "Find Another Calculator:");
+  EXPECT_TRUE(app.openFileRequests.back().HideReadOnly);
+
+  ui::headless::SetModalScript(*preferences.Form, [&](ui::Form&) {
+    preferences.CalculatorEdit->SetText("X.EXE");
+    return ui::ModalResult::Cancel;
+  });
+  form->FilePreferencesMenuItemClick();
+  EXPECT_EQ(form->CalculatorPath, "D:\\TOOLS\\MYCALC.EXE");
+
+  ui::headless::SetModalScript(*preferences.Form, [&](ui::Form&) {
+    preferences.CalculatorEdit->SetText(std::string(400, 'p'));
+    return ui::ModalResult::Ok;
+  });
+  form->FilePreferencesMenuItemClick();
+  EXPECT_EQ(form->CalculatorPath.size(), 259u);
+}
+
+TEST_F(MainFormTest, DisassemblyDialogFromTheExportPage) {
+  LoadRich();
+  std::string caption;
+  size_t lines = 0;
+  ui::headless::SetModalScript(*disassembly.Form, [&](ui::Form& f) {
+    caption = f.Caption();
+    lines = disassembly.DisassemblyListBox->Items().size();
+    return ui::ModalResult::Ok;
+  });
+  form->DisassembleButtonClick();
+  EXPECT_EQ(caption, "Export Entry Point - Foo (3) - 0x10001234");
+  EXPECT_EQ(lines, 20u);
+  EXPECT_EQ(disassembly.CodeOffset, 0x1234u);
+  EXPECT_EQ(disassembly.Bits, 32);
+
+  form->ExportSectionListBox->SetItemIndex(-1);
+  caption.clear();
+  form->DisassembleButtonClick();
+  EXPECT_EQ(caption, "");
+}
+
+TEST(DisassemblyDlg, CodeOutsideTheImageCannotBeViewed) {
+  ui::headless::HeadlessApplication app;
+  TDisassemblyDlg dlg(app);
+  std::vector<uint8_t> bytes(16, 0x90);
+  dlg.CaptionText = "Export Entry Point - (7)";
+  dlg.Code = bytes;
+  dlg.CodeOffset = 16;
+  dlg.CodeAddress = 0x401010;
+  dlg.FormShow();
+  EXPECT_EQ(dlg.Form->Caption(), "Export Entry Point - (7) - 0x00401010");
+  EXPECT_EQ(dlg.DisassemblyListBox->Items(), (Lines{"*** Unable to view this item ***"}));
+  dlg.CodeOffset = 0;
+  dlg.Bits = 64;
+  dlg.CodeAddress = 0x180001000ull;
+  dlg.FormShow();
+  EXPECT_EQ(dlg.Form->Caption(), "Export Entry Point - (7) - 0x0000000180001000");
+  EXPECT_EQ(dlg.DisassemblyListBox->Count(), 20);
+}
+
+TEST_F(MainFormTest, ReportNamesEveryPage) {
+  LoadRich();
+  std::string text, json;
+  AppendTextReport(*form, text);
+  AppendJsonReport(*form, json);
+  for (const char* page : {"File Header", "Optional Header", "Section Headers", "Import Section",
+                           "Export Section", "Resource Section", "Debug Section"}) {
+    EXPECT_NE(text.find(std::string("== ") + page + " =="), std::string::npos) << page;
+    EXPECT_NE(json.find(std::string("\"") + page + "\":"), std::string::npos) << page;
+  }
+  EXPECT_NE(text.find("Machine: Intel 386\n"), std::string::npos);
+  EXPECT_NE(text.find("  Foo (3)  Entry Point: 0x00000434\n"), std::string::npos);
+  EXPECT_NE(json.find("\"Image Type:\":\"NT\""), std::string::npos);
+  // Walking the lists leaves the selections as they were.
+  EXPECT_EQ(form->ImportModuleListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
+}
+
+#ifndef _WIN32
+TEST(MainFormFixtures, SampleDllBothWidths) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  ui::headless::HeadlessApplication app;
+  platform::posix::PosixFileSystem files;
+  platform::fake::FakeRegistry registry;
+  platform::fake::FakeClipboard clipboard;
+  platform::fake::FakeEnvironment env;
+  TVistrelMainForm form(app, {files, registry, clipboard, env});
+  for (const char* path : {DLV_SAMPLE_DLL_X86, DLV_SAMPLE_DLL_X64}) {
+    form.FileName = path;
+    form.LoadFile();
+    EXPECT_EQ(form.ImageTypeEdit->Text(), "NT");
+    Lines exports = form.ExportSectionListBox->Items();
+    EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
+    EXPECT_NE(std::find(exports.begin(), exports.end(), "(5)"), exports.end());
+    EXPECT_EQ(form.DebugTypeListBox->Items(), (Lines{"CodeView"}));
+    Lines modules = form.ImportModuleListBox->Items();
+    EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
+  }
+  EXPECT_EQ(form.MachineEdit->Text(), "Unknown");  // 0x8664 has no name
+  EXPECT_EQ(form.ImageBaseEdit->Text().size(), 18u);
+}
+#endif
+
+}  // namespace
+}  // namespace vistrel
