@@ -65,7 +65,7 @@ TEST_P(SampleDllTest, SectionsByNameMatchTheNameList) {
   ScopedHeap heap;
   char* names = nullptr;
   int32_t count = NubrikSectionNames(Image(), heap.Get(), &names);
-  auto list = Names(names, count);
+  auto list = Names(&names, count);
   ASSERT_GE(list.size(), 4u);
   EXPECT_EQ(list[0], ".text");
   EXPECT_NE(std::find(list.begin(), list.end(), ".rsrc"), list.end());
@@ -79,15 +79,15 @@ TEST_P(SampleDllTest, SectionsByNameMatchTheNameList) {
 TEST_P(SampleDllTest, ImportsPerDescriptorWithoutCase) {
   ScopedHeap heap;
   char* modules = nullptr;
-  auto list = Names(modules, NubrikImportModules(Image(), heap.Get(), &modules));
+  auto list = Names(&modules, NubrikImportModules(Image(), heap.Get(), &modules));
   ASSERT_FALSE(list.empty());
   EXPECT_NE(std::find(list.begin(), list.end(), "GDI32.dll"), list.end());
   char* functions = nullptr;
   auto gdi =
-      Names(functions, NubrikImportFunctions(Image(), heap.Get(), "GDI32.DLL", &functions, 0));
+      Names(&functions, NubrikImportFunctions(Image(), heap.Get(), "GDI32.DLL", &functions, 0));
   EXPECT_EQ(gdi, std::vector<std::string>{"GetStockObject"});
   auto advapi =
-      Names(functions, NubrikImportFunctions(Image(), heap.Get(), "advapi32.dll", &functions, 0));
+      Names(&functions, NubrikImportFunctions(Image(), heap.Get(), "advapi32.dll", &functions, 0));
   EXPECT_EQ(advapi, (std::vector<std::string>{"RegCloseKey", "RegOpenKeyExA"}));
   // There is one descriptor per module here: occurrence 1 is none.
   EXPECT_EQ(NubrikImportFunctions(Image(), heap.Get(), "GDI32.DLL", &functions, 1), 0);
@@ -163,7 +163,7 @@ TEST(SampleExeTest, ImportsByOrdinalAreNamedOrdinalN) {
     auto file = Registered::FromFile(path);
     ScopedHeap heap;
     char* functions = nullptr;
-    auto list = Names(functions,
+    auto list = Names(&functions,
                       NubrikImportFunctions(file.Image(), heap.Get(), "SAMPLE.DLL", &functions, 0));
     EXPECT_EQ(list, (std::vector<std::string>{"SampleAdd", "Ordinal 5"})) << path;
     EXPECT_EQ(NubrikExportCount(file.Image()), 0);
@@ -177,13 +177,13 @@ TEST(WrittenFileTest, OccurrencePicksTheNthDescriptorOfAModule) {
   Registered file(w.Build());
   ScopedHeap heap;
   char* names = nullptr;
-  EXPECT_EQ(Names(names, NubrikImportModules(file.Image(), heap.Get(), &names)),
+  EXPECT_EQ(Names(&names, NubrikImportModules(file.Image(), heap.Get(), &names)),
             (std::vector<std::string>{"KERNEL32.dll", "USER32.dll", "kernel32.dll"}));
   EXPECT_EQ(
-      Names(names, NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 0)),
+      Names(&names, NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 0)),
       std::vector<std::string>{"A"});
   EXPECT_EQ(
-      Names(names, NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 1)),
+      Names(&names, NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 1)),
       (std::vector<std::string>{"C", "Ordinal 9"}));
   EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 2), 0);
   EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, -1), 0);
@@ -266,7 +266,7 @@ TEST(RegistryTest, ThreadsRegisterAndReadTheirOwnImages) {
         Registered file(w.Build());
         ScopedHeap heap;
         char* names = nullptr;
-        auto list = Names(names, NubrikImportModules(file.Image(), heap.Get(), &names));
+        auto list = Names(&names, NubrikImportModules(file.Image(), heap.Get(), &names));
         if (list != std::vector<std::string>{"M" + std::to_string(t) + ".dll"}) ++failures;
       }
     });
@@ -295,7 +295,7 @@ TEST(HeapTest, LargeResultsSpanSeveralBlocks) {
   Registered file(w.Build());
   ScopedHeap heap(4096);
   char* names = nullptr;
-  auto list = Names(names, NubrikImportFunctions(file.Image(), heap.Get(), "big.dll", &names, 0));
+  auto list = Names(&names, NubrikImportFunctions(file.Image(), heap.Get(), "big.dll", &names, 0));
   ASSERT_EQ(list.size(), 3000u);
   EXPECT_EQ(list[2999], "Function_number_2999");
 }

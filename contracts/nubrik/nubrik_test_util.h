@@ -40,8 +40,11 @@ class Registered {
   bool moved_ = false;
 };
 
-inline std::vector<std::string> Names(const char* first, int32_t count) {
+// Takes the list's address so that Names(&p, Call(&p)) reads p after the
+// call whatever the order in which the arguments are evaluated.
+inline std::vector<std::string> Names(char* const* list, int32_t count) {
   std::vector<std::string> names;
+  const char* first = *list;
   for (int32_t i = 0; first && i < count; ++i) {
     names.emplace_back(first);
     first += names.back().size() + 1;

@@ -44,8 +44,11 @@ const char* SignatureText(uint32_t signature) {
   }
 }
 
-std::vector<std::string> Names(const char* first, int32_t count) {
+// Takes the list's address so that Names(&p, Call(&p)) reads p after the
+// call whatever the order in which the arguments are evaluated.
+std::vector<std::string> Names(char* const* list, int32_t count) {
   std::vector<std::string> names;
+  const char* first = *list;
   for (int32_t i = 0; first && i < count; ++i) {
     names.emplace_back(first);
     first += names.back().size() + 1;
@@ -112,7 +115,7 @@ std::string PeReport(const void* data, size_t size) {
   // Imports: each descriptor's module and the functions of its occurrence.
   char* modules = nullptr;
   const int32_t moduleCount = NubrikImportModules(data, heap.Get(), &modules);
-  const auto moduleNames = Names(modules, moduleCount);
+  const auto moduleNames = Names(&modules, moduleCount);
   std::vector<std::string> seen;
   for (const auto& module : moduleNames) {
     int32_t occurrence = 0;
@@ -123,7 +126,7 @@ std::string PeReport(const void* data, size_t size) {
     Line(out, "import %s", module.c_str());
     char* functions = nullptr;
     int32_t n = NubrikImportFunctions(data, heap.Get(), module.c_str(), &functions, occurrence);
-    for (const auto& f : Names(functions, n)) Line(out, " %s", f.c_str());
+    for (const auto& f : Names(&functions, n)) Line(out, " %s", f.c_str());
   }
 
   const int32_t exportCount = NubrikExportCount(data);
@@ -166,18 +169,18 @@ uint64_t ExerciseAllCalls(const void* image) {
   // Each call reads the whole table, so a file of thousands of sections or
   // descriptors is exercised on its first ones only: the test stays linear.
   constexpr size_t kMaxLookups = 100;
-  const auto sections = Names(names, NubrikSectionNames(image, heap.Get(), &names));
+  const auto sections = Names(&names, NubrikSectionNames(image, heap.Get(), &names));
   for (size_t i = 0; i < sections.size() && i < kMaxLookups; ++i) {
     sum += NubrikSectionByName(image, buffer, sections[i].c_str()) + buffer[8];
   }
-  const auto modules = Names(names, NubrikImportModules(image, heap.Get(), &names));
+  const auto modules = Names(&names, NubrikImportModules(image, heap.Get(), &names));
   for (size_t i = 0; i < modules.size() && i < kMaxLookups; ++i) {
     int32_t occurrence = 0;
     for (size_t j = 0; j < i; ++j) occurrence += SameNoCase(modules[j], modules[i]) ? 1 : 0;
     char* functions = nullptr;
     int32_t n =
         NubrikImportFunctions(image, heap.Get(), modules[i].c_str(), &functions, occurrence);
-    for (const auto& f : Names(functions, n)) sum += f.size();
+    for (const auto& f : Names(&functions, n)) sum += f.size();
   }
   const int32_t exportCount = NubrikExportCount(image);
   if (const NubrikExportRecord* e = NubrikExportTable(image, heap.Get())) {
