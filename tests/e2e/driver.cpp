@@ -1,0 +1,295 @@
+#include "tests/e2e/driver.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+std::string gFixtures;
+
+std::wstring Wide(const std::string& text) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+  if (n > 1) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), n, nullptr, nullptr);
+  return narrow;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[256] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  auto deadline = Clock::now() + timeout;
+  for (;;) {
+    if (done()) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+Process::Process(Process&& other) noexcept : info_(other.info_) {
+  other.info_ = {};
+}
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    Kill();
+    info_ = other.info_;
+    other.info_ = {};
+  }
+  return *this;
+}
+Process::~Process() {
+  Kill();
+}
+
+bool Process::Start(const std::string& exe, const std::string& args) {
+  std::string command = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info_) != 0;
+}
+
+std::optional<DWORD> Process::Wait(std::chrono::milliseconds timeout) {
+  if (!info_.hProcess) return std::nullopt;
+  if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+bool Process::Running() const {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Process::Kill() {
+  if (!info_.hProcess) return;
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hProcess);
+  CloseHandle(info_.hThread);
+  info_ = {};
+}
+
+std::string DriverDirectory() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+HWND FindTopWindow(DWORD processId, const std::string& captionPrefix,
+                   const std::string& className) {
+  struct Search {
+    DWORD Pid;
+    const std::string* Prefix;
+    const std::string* Class;
+    HWND Found;
+  } search{processId, &captionPrefix, &className, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if ((s->Pid && pid != s->Pid) || !IsWindowVisible(hwnd)) return TRUE;
+        if (!s->Class->empty() && ClassOf(hwnd) != *s->Class) return TRUE;
+        if (WindowText(hwnd).rfind(*s->Prefix, 0) != 0) return TRUE;
+        s->Found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+HWND WaitForTopWindow(DWORD processId, const std::string& captionPrefix,
+                      const std::string& className, std::chrono::milliseconds timeout) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindTopWindow(processId, captionPrefix, className)) != nullptr; },
+          timeout);
+  return found;
+}
+
+HWND FindChild(HWND parent, int id) {
+  struct Search {
+    int Id;
+    HWND Found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (GetDlgCtrlID(hwnd) != s->Id) return TRUE;
+        s->Found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+HWND FindChildByText(HWND parent, const std::string& className, const std::string& text) {
+  struct Search {
+    const std::string* Class;
+    const std::string* Text;
+    HWND Found;
+  } search{&className, &text, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (ClassOf(hwnd) != *s->Class || WindowText(hwnd) != *s->Text) return TRUE;
+        s->Found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+std::string WindowText(HWND hwnd) {
+  LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+  LRESULT got = SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return Narrow(text);
+}
+
+std::vector<std::string> ListBoxItems(HWND list) {
+  std::vector<std::string> items;
+  LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    items.push_back(Narrow(text));
+  }
+  return items;
+}
+
+int ListBoxSelection(HWND list) {
+  LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);
+  return i == LB_ERR ? -1 : static_cast<int>(i);
+}
+
+void ListBoxSelect(HWND list, int index) {
+  SendMessageW(list, LB_SETCURSEL, index, 0);
+  SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+}
+
+void PostCommand(HWND window, int commandId) {
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+void SelectTab(HWND tab, int index) {
+  for (int tries = 0; tries < 20 && TabSelection(tab) != index; ++tries) {
+    int current = TabSelection(tab);
+    WPARAM key = index > current ? VK_RIGHT : VK_LEFT;
+    SendMessageW(tab, WM_KEYDOWN, key, 0);
+    SendMessageW(tab, WM_KEYUP, key, 0);
+  }
+}
+
+int TabSelection(HWND tab) {
+  return static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0));
+}
+
+void Click(HWND button) {
+  SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+std::optional<std::string> ClipboardText(std::chrono::milliseconds timeout) {
+  std::optional<std::string> text;
+  bool opened = WaitFor([] { return OpenClipboard(nullptr) != 0; }, timeout);
+  if (!opened) return std::nullopt;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = Narrow(p);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool SetClipboardText(const std::string& text) {
+  if (!WaitFor([] { return OpenClipboard(nullptr) != 0; })) return false;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+  CloseClipboard();
+  return ok;
+}
+
+AutomationClient::~AutomationClient() {
+  Release();
+}
+
+void AutomationClient::Release() {
+  if (object_) object_->Release();
+  object_ = nullptr;
+}
+
+HRESULT AutomationClient::Create(const std::string& progId) {
+  Release();
+  CLSID clsid;
+  HRESULT hr = CLSIDFromProgID(Wide(progId).c_str(), &clsid);
+  if (FAILED(hr)) return hr;
+  return CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(&object_));
+}
+
+HRESULT AutomationClient::Call(const std::string& method, const std::vector<std::string>& args) {
+  if (!object_) return E_POINTER;
+  std::wstring name = Wide(method);
+  LPOLESTR names[] = {name.data()};
+  DISPID id = 0;
+  HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) return hr;
+  std::vector<VARIANT> values(args.size());
+  for (size_t i = 0; i < args.size(); ++i) {
+    VARIANT& v = values[args.size() - 1 - i];  // last argument first
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(Wide(args[i]).c_str());
+  }
+  DISPPARAMS params{values.data(), nullptr, static_cast<UINT>(values.size()), 0};
+  VARIANT result;
+  VariantInit(&result);
+  hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
+                       nullptr, nullptr);
+  for (auto& v : values) VariantClear(&v);
+  VariantClear(&result);
+  return hr;
+}
+
+std::string FixtureDirectory() {
+  return gFixtures;
+}
+
+void ParseDriverArguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--fixtures=", 11) == 0) gFixtures = argv[i] + 11;
+  }
+}
+
+}  // namespace e2e

@@ -1,0 +1,82 @@
+// Pictures of vistrel's seven pages for each file given: vistrel_screens
+// OUTDIR FILE... writes OUTDIR\<name>_<page>.bmp (the window's screen area).
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "tests/e2e/driver.h"
+#include "vistrel/browser/command_ids.h"
+
+namespace {
+
+bool SaveWindow(HWND window, const std::string& path) {
+  RECT r;
+  GetWindowRect(window, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  int stride = (width * 3 + 3) & ~3;
+  std::string pixels(static_cast<size_t>(stride) * height, '\0');
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: vistrel_screens OUTDIR FILE...\n");
+    return 2;
+  }
+  e2e::ComScope com;
+  int failures = 0;
+  for (int i = 2; i < argc; ++i) {
+    std::string path = argv[i];
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    e2e::AutomationClient client;
+    if (client.Create("Vistrel.Vistrel") != S_OK || client.Call("Load", {path}) != S_OK) {
+      std::fprintf(stderr, "cannot load %s\n", path.c_str());
+      ++failures;
+      continue;
+    }
+    HWND window = e2e::WaitForTopWindow(0, "Vistrel - " + name);
+    HWND tab = window ? e2e::FindChild(window, vistrel::ids::kPageControl) : nullptr;
+    if (!tab) {
+      ++failures;
+      continue;
+    }
+    SetForegroundWindow(window);
+    for (int page = 0; page < 7; ++page) {
+      e2e::SelectTab(tab, page);
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      DWORD_PTR ignored;
+      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+      std::string out = std::string(argv[1]) + "\\" + name + "_" + std::to_string(page) + ".bmp";
+      if (!SaveWindow(window, out)) ++failures;
+    }
+    client.Call("ShutDown");
+  }
+  return failures ? 1 : 0;
+}

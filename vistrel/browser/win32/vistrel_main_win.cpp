@@ -1,0 +1,96 @@
+// vistrel.exe: start-up, registration switches, the automation class and the
+// message loop.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_services.h"
+#include "ui/win32/win32_application.h"
+#include "vistrel/browser/about_box.h"
+#include "vistrel/browser/preferences_dlg.h"
+#include "vistrel/browser/registration.h"
+#include "vistrel/browser/vistrel_main_form.h"
+#include "vistrel/viewers/disassembly_dlg.h"
+
+namespace {
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 1; wide && i < count; ++i) {
+    int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(CP_ACP, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+    args.push_back(arg);
+  }
+  if (wide) LocalFree(wide);
+  return args;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace vistrel;
+  platform::win32::Win32Registry registry;
+  platform::win32::Win32Environment environment;
+  platform::win32::Win32FileSystem files;
+  platform::win32::Win32Clipboard clipboard;
+
+  Switches switches = ParseSwitches(Arguments());
+  // Every start refreshes the registration; the two switches end at once.
+  if (switches.UnregServer) {
+    RemoveRegistration(registry);
+  } else {
+    WriteRegistration(registry, environment.ProgramPath());
+  }
+  if (switches.RegServer || switches.UnregServer) return 0;
+
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  int result = 0;
+  {
+    ui::win32::Win32Application app(instance);
+    app.SetTitle(kProgramTitle);
+    TVistrelMainForm mainForm(app, {files, registry, clipboard, environment});
+    TAboutBox aboutBox(app, environment.ProgramPath());
+    TDisassemblyDlg disassemblyDlg(app);
+    TPreferencesDlg preferencesDlg(app);
+    mainForm.AboutBox = &aboutBox;
+    mainForm.DisassemblyDlg = &disassemblyDlg;
+    mainForm.PreferencesDlg = &preferencesDlg;
+
+    platform::win32::Win32AutomationServer server;
+    platform::AutomationClass cls;
+    cls.ProgId = kProgId;
+    cls.ClassId = kClassId;
+    cls.Description = kClassDescription;
+    cls.Methods.push_back({"Load", 1,
+                           [&](const std::vector<std::string>& args) {
+                             app.Guard([&] { mainForm.AutomationLoad(args.at(0)); });
+                           },
+                           1});
+    cls.Methods.push_back({"ShutDown", 2,
+                           [&](const std::vector<std::string>&) {
+                             app.Guard([&] { mainForm.AutomationShutDown(); });
+                           },
+                           0});
+    // Started by OLE: when the last client lets go, the program ends.
+    if (switches.Automation) {
+      server.OnLastRelease = [&] {
+        mainForm.AutomationFlag = false;
+        mainForm.Form->Close();
+      };
+    }
+    server.Start(cls);
+    result = app.Run(*mainForm.Form);
+    server.Stop();
+  }
+  OleUninitialize();
+  return result;
+}
