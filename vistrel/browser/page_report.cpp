@@ -106,7 +106,12 @@ void ForEachLine(ui::ListBox* list, void (TVistrelMainForm::*click)(), TVistrelM
 
 void AppendJsonString(const std::string& text, std::string& out) {
   out += '"';
-  for (unsigned char c : text) {
+  size_t run = 0;  // start of the bytes copied as they are
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') continue;
+    out.append(text, run, i - run);
+    run = i + 1;
     switch (c) {
       case '"':
         out += "\\\"";
@@ -123,16 +128,14 @@ void AppendJsonString(const std::string& text, std::string& out) {
       case '\t':
         out += "\\t";
         break;
-      default:
-        if (c < 0x20 || c >= 0x7F) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", c);
-          out += escape;
-        } else {
-          out += static_cast<char>(c);
-        }
+      default: {
+        static const char kHex[] = "0123456789abcdef";
+        char escape[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+        out.append(escape, 6);
+      }
     }
   }
+  out.append(text, run, text.size() - run);
   out += '"';
 }
 
