@@ -112,6 +112,10 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
   EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
   EXPECT_EQ(List(window, ids::kDebugTypeListBox), (Lines{"CodeView"}));
   EXPECT_EQ(Field(window, ids::kEntryPointEdit).rfind("0x", 0), 0u);
+  HWND disassemble = e2e::FindChild(window, ids::kDisassembleButton);
+  ASSERT_NE(disassemble, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(disassemble));
+  EXPECT_EQ(WindowText(disassemble), "Disassemble...");
 
   // Exit is disabled and closing is refused while automation owns the window.
   SendMessageW(window, WM_COMMAND, ids::kFileExit, 0);

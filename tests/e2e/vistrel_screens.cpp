@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
       DWORD_PTR ignored;
       SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+      // Painting of another process's windows cannot be waited for: give it
+      // a moment (a picture tool, not a test).
+      Sleep(400);
       std::string out = std::string(argv[1]) + "\\" + name + "_" + std::to_string(page) + ".bmp";
       if (!SaveWindow(window, out)) ++failures;
     }

@@ -47,11 +47,51 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
+int CALLBACK FaceFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FaceInstalled(const std::string& face) {
+  HDC screen = GetDC(nullptr);
+  LOGFONTA query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(query.lfFaceName, face.c_str(), LF_FACESIZE);
+  bool found = false;
+  EnumFontFamiliesExA(screen, &query, reinterpret_cast<FONTENUMPROCA>(FaceFound),
+                      reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+// A face the system lacks (the bitmap "MS Sans Serif" under Wine, say) is
+// replaced by the first narrow dialog face that is installed, rather than by
+// whatever wide face the font mapper picks: the forms' layouts assume the
+// width of the classic dialog font.
+std::string AvailableFace(const std::string& face) {
+  static std::map<std::string, std::string> chosen;
+  auto it = chosen.find(face);
+  if (it != chosen.end()) return it->second;
+  std::string result = face;
+  if (!FaceInstalled(face)) {
+    for (const char* candidate :
+         {"Tahoma", "Microsoft Sans Serif", "Liberation Sans Narrow", "DejaVu Sans Condensed"}) {
+      if (FaceInstalled(candidate)) {
+        result = candidate;
+        break;
+      }
+    }
+  }
+  chosen[face] = result;
+  return result;
+}
+
 HFONT MakeFont(const Font& font) {
+  std::string face = AvailableFace(font.Name);
   return CreateFontA(-MulDiv(font.Size, Dpi(), 72), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL,
                      font.Italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                     font.Name.c_str());
+                     face.c_str());
 }
 
 COLORREF ToColorRef(Color color) {

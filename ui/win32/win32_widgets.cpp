@@ -118,11 +118,13 @@ class WLabel : public WControl<Label> {
  public:
   WLabel(Win32Form* f, HWND parent, const std::string& name, const Rect& b, const std::string& text)
       : WControl(f, ControlKind::Label, name, b) {
-    Create(parent, "STATIC", SS_LEFT | SS_NOPREFIX, 0, text);
+    Create(parent, "STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, text);
   }
   void SetAlignment(Alignment a) override {
-    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~(SS_LEFT | SS_CENTER | SS_RIGHT);
-    style |= a == Alignment::Center ? SS_CENTER : a == Alignment::Right ? SS_RIGHT : SS_LEFT;
+    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~SS_TYPEMASK;
+    style |= a == Alignment::Center  ? SS_CENTER
+             : a == Alignment::Right ? SS_RIGHT
+                                     : SS_LEFTNOWORDWRAP;
     SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
@@ -251,7 +253,6 @@ class WListBox : public WControl<ListBox> {
            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
                (sorted_ ? LBS_SORT : 0),
            WS_EX_CLIENTEDGE);
-    SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, Scale(2000), 0);
   }
   HWND parent_;
   bool sorted_ = false;

@@ -108,7 +108,7 @@ void TVistrelMainForm::CreateControls() {
 
   // File header.
   ui::TabSheet* p = Pages[kFileHeaderPage];
-  const int lw = 140, y0 = 8, dy = 26;
+  const int lw = 150, y0 = 8, dy = 25;
   ImageTypeEdit = AddField(0, p, "Image Type:", "ImageTypeEdit", 8, y0, lw, 110);
   MachineEdit = AddField(0, p, "Machine:", "MachineEdit", 8, y0 + dy, lw, 170);
   NumberOfSectionsEdit1 =
@@ -124,7 +124,7 @@ void TVistrelMainForm::CreateControls() {
   FileCharacteristicsRawEdit =
       AddField(0, p, "Characteristics:", "FileCharacteristicsRawEdit", 8, y0 + 7 * dy, lw, 90);
   FileCharacteristicsListBox =
-      p->AddListBox("FileCharacteristicsListBox", {244, y0 + 7 * dy, 164, 76});
+      p->AddListBox("FileCharacteristicsListBox", {8 + lw, y0 + 8 * dy, 250, 78});
   PageFields[0].back().Controls.push_back(FileCharacteristicsListBox);
   ImageTypeEdit->SetControlId(ids::kImageTypeEdit);
   MachineEdit->SetControlId(ids::kMachineEdit);
@@ -132,9 +132,9 @@ void TVistrelMainForm::CreateControls() {
   FileCharacteristicsRawEdit->SetControlId(ids::kFileCharacteristicsRawEdit);
   FileCharacteristicsListBox->SetControlId(ids::kFileCharacteristicsListBox);
 
-  // Optional header: two columns.
+  // Optional header: two columns; 64-bit values need the wide edits on the left.
   p = Pages[kOptionalHeaderPage];
-  const int ly = 22;
+  const int ly = 21, top = 20, llw = 124, lew = 124, rx = 254, rlw = 38, rew = 60;
   auto pair = [&](const std::string& label, const std::string& major, const std::string& minor,
                   int x, int y, int labelWidth, int width, ui::Edit*& first, ui::Edit*& second) {
     p->AddLabel(major + "Label", {x, y + 3, labelWidth, 13}, label);
@@ -144,44 +144,44 @@ void TVistrelMainForm::CreateControls() {
     second->SetReadOnly(true);
     PageFields[1].push_back(PageField{label, {first, second}});
   };
-  MagicEdit = AddField(1, p, "Magic:", "MagicEdit", 4, 22, 118, 100);
-  p->AddLabel("LinkerMajorLabel", {122, 4, 48, 13}, "Major");
-  p->AddLabel("LinkerMinorLabel", {174, 4, 48, 13}, "Minor");
-  pair("Linker:", "MajorLinkerVersionEdit", "MinorLinkerVersionEdit", 4, 22 + ly, 118, 48,
+  MagicEdit = AddField(1, p, "Magic:", "MagicEdit", 4, top, llw, lew);
+  p->AddLabel("LinkerMajorLabel", {4 + llw, 3, 55, 13}, "Major");
+  p->AddLabel("LinkerMinorLabel", {4 + llw + 59, 3, 55, 13}, "Minor");
+  pair("Linker:", "MajorLinkerVersionEdit", "MinorLinkerVersionEdit", 4, top + ly, llw, 55,
        MajorLinkerVersionEdit, MinorLinkerVersionEdit);
-  SizeOfCodeEdit = AddField(1, p, "Size Of Code:", "SizeOfCodeEdit", 4, 22 + 2 * ly, 118, 100);
+  SizeOfCodeEdit = AddField(1, p, "Size Of Code:", "SizeOfCodeEdit", 4, top + 2 * ly, llw, lew);
   SizeOfInitializedDataEdit = AddField(
-      1, p, "Size Of Initialized Data:", "SizeOfInitializedDataEdit", 4, 22 + 3 * ly, 118, 100);
-  SizeOfUninitializedDataEdit = AddField(
-      1, p, "Size Of Uninitialized Data:", "SizeOfUninitializedDataEdit", 4, 22 + 4 * ly, 118, 100);
-  ImageBaseEdit = AddField(1, p, "Image Base:", "ImageBaseEdit", 4, 22 + 5 * ly, 118, 100);
-  BaseOfCodeEdit = AddField(1, p, "Base Of Code:", "BaseOfCodeEdit", 4, 22 + 6 * ly, 118, 100);
-  BaseOfDataEdit = AddField(1, p, "Base Of Data:", "BaseOfDataEdit", 4, 22 + 7 * ly, 118, 100);
-  ImageSizeEdit = AddField(1, p, "Image Size:", "ImageSizeEdit", 4, 22 + 8 * ly, 118, 100);
-  HeaderSizeEdit = AddField(1, p, "Header Size:", "HeaderSizeEdit", 4, 22 + 9 * ly, 118, 100);
+      1, p, "Size Of Initialized Data:", "SizeOfInitializedDataEdit", 4, top + 3 * ly, llw, lew);
+  SizeOfUninitializedDataEdit =
+      AddField(1, p, "Size Of Uninitialized Data:", "SizeOfUninitializedDataEdit", 4, top + 4 * ly,
+               llw, lew);
+  ImageBaseEdit = AddField(1, p, "Image Base:", "ImageBaseEdit", 4, top + 5 * ly, llw, lew);
+  BaseOfCodeEdit = AddField(1, p, "Base Of Code:", "BaseOfCodeEdit", 4, top + 6 * ly, llw, lew);
+  BaseOfDataEdit = AddField(1, p, "Base Of Data:", "BaseOfDataEdit", 4, top + 7 * ly, llw, lew);
+  ImageSizeEdit = AddField(1, p, "Image Size:", "ImageSizeEdit", 4, top + 8 * ly, llw, lew);
+  HeaderSizeEdit = AddField(1, p, "Header Size:", "HeaderSizeEdit", 4, top + 9 * ly, llw, lew);
   ModuleEntryPointEdit =
-      AddField(1, p, "Module Entry Point:", "ModuleEntryPointEdit", 4, 22 + 10 * ly, 118, 100);
-  const int rx = 226;
-  p->AddLabel("VersionMajorLabel", {rx + 44, 4, 60, 13}, "Major");
-  p->AddLabel("VersionMinorLabel", {rx + 112, 4, 60, 13}, "Minor");
-  pair("OS:", "OSMajorVersionEdit", "OSMinorVersionEdit", rx, 22, 44, 64, OSMajorVersionEdit,
+      AddField(1, p, "Module Entry Point:", "ModuleEntryPointEdit", 4, top + 10 * ly, llw, lew);
+  SubsystemEdit = AddField(1, p, "Subsystem:", "SubsystemEdit", 4, top + 11 * ly, llw, 276);
+  p->AddLabel("VersionMajorLabel", {rx + rlw, 3, rew, 13}, "Major");
+  p->AddLabel("VersionMinorLabel", {rx + rlw + rew + 4, 3, rew, 13}, "Minor");
+  pair("OS:", "OSMajorVersionEdit", "OSMinorVersionEdit", rx, top, rlw, rew, OSMajorVersionEdit,
        OSMinorVersionEdit);
-  pair("User:", "UserMajorVersionEdit", "UserMinorVersionEdit", rx, 22 + ly, 44, 64,
+  pair("User:", "UserMajorVersionEdit", "UserMinorVersionEdit", rx, top + ly, rlw, rew,
        UserMajorVersionEdit, UserMinorVersionEdit);
-  pair("SubSys:", "SubsystemMajorEdit", "SubsystemMinorEdit", rx, 22 + 2 * ly, 44, 64,
+  pair("SubSys:", "SubsystemMajorEdit", "SubsystemMinorEdit", rx, top + 2 * ly, rlw, rew,
        SubsystemMajorEdit, SubsystemMinorEdit);
-  p->AddLabel("ReserveLabel", {rx + 44, 22 + 3 * ly + 4, 60, 13}, "Reserve");
-  p->AddLabel("CommitLabel", {rx + 112, 22 + 3 * ly + 4, 60, 13}, "Commit");
-  pair("Stack:", "StackReserveEdit", "StackCommitEdit", rx, 22 + 4 * ly, 44, 64, StackReserveEdit,
-       StackCommitEdit);
-  pair("Heap:", "HeapReserveEdit", "HeapCommitEdit", rx, 22 + 5 * ly, 44, 64, HeapReserveEdit,
+  p->AddLabel("ReserveLabel", {rx + rlw, top + 3 * ly + 5, rew, 13}, "Reserve");
+  p->AddLabel("CommitLabel", {rx + rlw + rew + 4, top + 3 * ly + 5, rew, 13}, "Commit");
+  pair("Stack:", "StackReserveEdit", "StackCommitEdit", rx, top + 4 * ly, rlw, rew,
+       StackReserveEdit, StackCommitEdit);
+  pair("Heap:", "HeapReserveEdit", "HeapCommitEdit", rx, top + 5 * ly, rlw, rew, HeapReserveEdit,
        HeapCommitEdit);
   SectionAlignmentEdit =
-      AddField(1, p, "Section Alignment:", "SectionAlignmentEdit", rx, 22 + 6 * ly, 108, 76);
+      AddField(1, p, "Section Alignment:", "SectionAlignmentEdit", rx, top + 6 * ly, 96, 66);
   FileAlignmentEdit =
-      AddField(1, p, "File Alignment:", "FileAlignmentEdit", rx, 22 + 7 * ly, 108, 76);
-  ChecksumEdit = AddField(1, p, "Checksum:", "ChecksumEdit", rx, 22 + 8 * ly, 108, 76);
-  SubsystemEdit = AddField(1, p, "Subsystem:", "SubsystemEdit", rx, 22 + 9 * ly, 56, 128);
+      AddField(1, p, "File Alignment:", "FileAlignmentEdit", rx, top + 7 * ly, 96, 66);
+  ChecksumEdit = AddField(1, p, "Checksum:", "ChecksumEdit", rx, top + 8 * ly, 96, 66);
   MagicEdit->SetControlId(ids::kMagicEdit);
   ImageBaseEdit->SetControlId(ids::kImageBaseEdit);
   SizeOfCodeEdit->SetControlId(ids::kSizeOfCodeEdit);
