@@ -1,0 +1,190 @@
+// TMainForm: dlvnt's four-page inventory window, its menus, toggles, sort
+// buttons, copies and settings.
+#ifndef DLVNT_MAIN_WINDOW_MAIN_FORM_H
+#define DLVNT_MAIN_WINDOW_MAIN_FORM_H
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dlvnt/inventory/inventory.h"
+#include "dlvnt/inventory/listing.h"
+#include "platform/clipboard.h"
+#include "ui/widgets.h"
+
+namespace dlvnt {
+
+class TDelvaneNTAboutBox;
+
+enum PageIndex { kWin32Page = 0, kOCXPage = 1, kDriverPage = 2, kWin16Page = 3, kPageCount = 4 };
+
+inline constexpr const char* kApplicationTitle = "Delvane NT";
+inline constexpr const char* kMainCaption = "Delvane for Windows NT";
+inline constexpr const char* kNotNTMessage = "Unable to start Delvane for Windows NT. Sorry!";
+inline constexpr const char* kSettingsKey = "Software\\Tessaloom\\Delvane";
+
+struct FontSetting {
+  std::string Name = "Courier New";
+  int Size = 8;
+};
+
+struct MainFormServices {
+  InventoryServices Inventory;
+  platform::Clipboard& Clipboard;
+  // The platform test of the NT family.
+  std::function<bool()> IsWindowsNT;
+};
+
+// The controls of one page.
+struct InventoryPage {
+  ui::TabSheet* Sheet = nullptr;
+  ui::Button* ModuleButton = nullptr;
+  ui::Button* SizeButton = nullptr;
+  ui::Button* DateTimeButton = nullptr;
+  ui::Button* PathButton = nullptr;
+  ui::StringGrid* Grid = nullptr;
+  ui::TreeView* Tree = nullptr;  // Win32 and Win16 pages only
+  std::array<ui::Button*, 4> Buttons() const {
+    return {ModuleButton, SizeButton, DateTimeButton, PathButton};
+  }
+};
+
+class TMainForm {
+ public:
+  TMainForm(ui::Application& app, MainFormServices services);
+  ~TMainForm();
+
+  ui::Application& App;
+  MainFormServices Services;
+  std::unique_ptr<ui::Form> Form;
+  TDelvaneNTAboutBox* AboutBox = nullptr;
+  // Set when the system is not of the NT family: the program must end.
+  bool Refused = false;
+
+  // Controls.
+  ui::PageControl* MainFormPageControl = nullptr;
+  ui::StatusBar* MainFormStatusBar = nullptr;
+  std::array<InventoryPage, kPageCount> Pages;
+  ui::StringGrid* Module32StringGrid = nullptr;
+  ui::StringGrid* OCXStringGrid = nullptr;
+  ui::StringGrid* DeviceDriverStringGrid = nullptr;
+  ui::StringGrid* Module16StringGrid = nullptr;
+  ui::TreeView* Module32TreeView = nullptr;
+  ui::TreeView* Module16TreeView = nullptr;
+
+  // Menus.
+  ui::MainMenu* MainFormMainMenu = nullptr;
+  ui::MenuItem* FilePrintMenuItem = nullptr;
+  ui::MenuItem* FilePrintSelectedMenuItem = nullptr;
+  ui::MenuItem* FileFontDisplayMenuItem = nullptr;
+  ui::MenuItem* FileFontPrinterMenuItem = nullptr;
+  ui::MenuItem* FileExitMenuItem = nullptr;
+  ui::MenuItem* EditCopyAllMenuItem = nullptr;
+  ui::MenuItem* EditCopyModule32MenuItem = nullptr;
+  ui::MenuItem* EditCopyOCXMenuItem = nullptr;
+  ui::MenuItem* EditCopyDeviceDriverMenuItem = nullptr;
+  ui::MenuItem* EditCopyModule16MenuItem = nullptr;
+  ui::MenuItem* EditClearClipboardMenuItem = nullptr;
+  ui::MenuItem* ViewModule32MenuItem = nullptr;
+  ui::MenuItem* ViewRegisteredOCXMenuItem = nullptr;
+  ui::MenuItem* ViewDeviceDriversMenuItem = nullptr;
+  ui::MenuItem* ViewModule16MenuItem = nullptr;
+  ui::MenuItem* ViewRefreshMenuItem = nullptr;
+  ui::MenuItem* ViewTreeViewMenuItem = nullptr;
+  ui::MenuItem* ViewDuplicatesMenuItem = nullptr;
+  ui::MenuItem* ViewNotFoundMenuItem = nullptr;
+  ui::MenuItem* ModulesDetailsMenuItem = nullptr;
+  ui::MenuItem* ModulesSearchMenuItem = nullptr;
+  ui::MenuItem* HelpAboutMenuItem = nullptr;
+  ui::PopupMenu* MainFormPopupMenu = nullptr;
+  ui::MenuItem* PopupDetailsMenuItem = nullptr;
+  ui::MenuItem* PopupSearchMenuItem = nullptr;
+  ui::MenuItem* PopupRefreshMenuItem = nullptr;
+  ui::MenuItem* PopupTreeViewMenuItem = nullptr;
+  ui::MenuItem* PopupDuplicatesMenuItem = nullptr;
+  ui::MenuItem* PopupNotFoundMenuItem = nullptr;
+
+  // Lists, owned for the window's life.
+  ItemList Module32List, OCXList, DeviceDriverList, Module16List;
+  UsageList Usage;
+  std::vector<TDisplayRow> Module32Rows, OCXRows, DeviceDriverRows, Module16Rows;
+  std::vector<std::string> SearchPathList;
+  ProcessTree Module32Tree, Module16Tree;
+
+  // Window state.
+  std::array<bool, kPageCount> Collected{};
+  std::array<int, kPageCount> SelectedRow{-1, -1, -1, -1};
+  std::array<std::array<int, 4>, kPageCount> SortDirection{};
+  int CurrentSortDirection = 1;
+  std::array<int, kPageCount> DuplicateCount{};
+  int Win32ProcessCount = 0;
+  int Win16ProcessCount = 0;
+  FontSetting DisplayFont{"Courier New", 8};
+  FontSetting PrinterFont{"Courier New", 12};
+
+  // Handlers.
+  void FormShow();
+  void FormClose();
+  void MainFormPageControlChange();
+  void ViewModule32MenuItemClick() { ShowPage(kWin32Page); }
+  void ViewRegisteredOCXMenuItemClick() { ShowPage(kOCXPage); }
+  void ViewDeviceDriversMenuItemClick() { ShowPage(kDriverPage); }
+  void ViewModule16MenuItemClick() { ShowPage(kWin16Page); }
+  void ViewRefreshMenuItemClick();
+  void ViewTreeViewMenuItemClick();
+  void ViewDuplicatesMenuItemClick();
+  void ViewNotFoundMenuItemClick();
+  void SortButtonClick(int page, SortKey key);
+  void EditCopyAllMenuItemClick();
+  void EditCopyModule32MenuItemClick();
+  void EditCopyOCXMenuItemClick();
+  void EditCopyDeviceDriverMenuItemClick();
+  void EditCopyModule16MenuItemClick();
+  void EditClearClipboardMenuItemClick();
+  void FileFontDisplayMenuItemClick();
+  void FileFontPrinterMenuItemClick();
+  void FileExitMenuItemClick();
+  void HelpAboutMenuItemClick();
+  void MainFormPopupMenuPopup();
+  ui::CellStyle StringGridDrawCell(int page, int col, int row, ui::CellState state) const;
+  bool StringGridSelectCell(int page, int col, int row);
+  ui::CellStyle MainFormStatusBarDrawPanel(int index) const;
+
+  // Toggles: the popup item's check mark is the state.
+  bool TreeMode() const { return PopupTreeViewMenuItem->Checked(); }
+  bool DuplicatesOn() const { return PopupDuplicatesMenuItem->Checked(); }
+  bool NotFoundOn() const { return PopupNotFoundMenuItem->Checked(); }
+  void SetToggle(ui::MenuItem* viewItem, ui::MenuItem* popupItem, bool on);
+
+  // Fills a page, collecting first when asked (or when never collected).
+  void FillPage(int page, bool collect);
+  void RecomputeMenusAndStatus();
+  std::string StatusText() const { return MainFormStatusBar->PanelText(0); }
+  int ActivePage() const { return MainFormPageControl->ActivePageIndex(); }
+  // Copy texts, as the Edit menu puts them on the clipboard.
+  std::string GridText(int page) const;
+  std::string TreeText(int page) const;
+  std::string CopyAllText();
+  std::vector<TDisplayRow>& RowsOf(int page);
+  ItemList& ListOf(int page);
+
+  void LoadSettings();
+  void StoreSettings();
+
+ private:
+  void BuildPages();
+  void BuildMenus();
+  void ShowPage(int page);
+  void ApplyDisplayFont();
+  void ShowTree(ui::TreeView* view, const ProcessTree& tree);
+  void CopyPage(int page, bool treeWhenTreeMode);
+  // The selected node's module path (a process node gives its first module).
+  std::string SelectedTreePath(int page) const;
+  std::function<void()> Guarded(void (TMainForm::*handler)());
+};
+
+}  // namespace dlvnt
+
+#endif  // DLVNT_MAIN_WINDOW_MAIN_FORM_H
