@@ -28,6 +28,7 @@ class ByteView {
   ByteView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
   size_t Size() const { return size_; }
+  const uint8_t* Data() const { return data_; }
   bool Has(size_t offset, size_t count) const { return offset <= size_ && count <= size_ - offset; }
   std::optional<uint8_t> U8(size_t offset) const;
   std::optional<uint16_t> U16(size_t offset) const;
