@@ -96,26 +96,57 @@ std::string DriverDirectory() {
   return dir.substr(0, dir.find_last_of("\\/"));
 }
 
+namespace {
+
+struct TopSearch {
+  DWORD Pid;
+  const std::string* Prefix;
+  const std::string* Class;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchTop(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<TopSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if ((s->Pid && pid != s->Pid) || !IsWindowVisible(hwnd)) return TRUE;
+  if (!s->Class->empty() && ClassOf(hwnd) != *s->Class) return TRUE;
+  if (WindowText(hwnd).rfind(*s->Prefix, 0) != 0) return TRUE;
+  s->Found = hwnd;
+  return FALSE;
+}
+
+struct IdSearch {
+  int Id;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchId(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<IdSearch*>(lp);
+  if (GetDlgCtrlID(hwnd) != s->Id) return TRUE;
+  s->Found = hwnd;
+  return FALSE;
+}
+
+struct TextSearch {
+  const std::string* Class;
+  const std::string* Text;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchText(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<TextSearch*>(lp);
+  if (ClassOf(hwnd) != *s->Class || WindowText(hwnd) != *s->Text) return TRUE;
+  s->Found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND FindTopWindow(DWORD processId, const std::string& captionPrefix,
                    const std::string& className) {
-  struct Search {
-    DWORD Pid;
-    const std::string* Prefix;
-    const std::string* Class;
-    HWND Found;
-  } search{processId, &captionPrefix, &className, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if ((s->Pid && pid != s->Pid) || !IsWindowVisible(hwnd)) return TRUE;
-        if (!s->Class->empty() && ClassOf(hwnd) != *s->Class) return TRUE;
-        if (WindowText(hwnd).rfind(*s->Prefix, 0) != 0) return TRUE;
-        s->Found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TopSearch search{processId, &captionPrefix, &className, nullptr};
+  EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
@@ -128,37 +159,14 @@ HWND WaitForTopWindow(DWORD processId, const std::string& captionPrefix,
 }
 
 HWND FindChild(HWND parent, int id) {
-  struct Search {
-    int Id;
-    HWND Found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (GetDlgCtrlID(hwnd) != s->Id) return TRUE;
-        s->Found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  IdSearch search{id, nullptr};
+  EnumChildWindows(parent, MatchId, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
 HWND FindChildByText(HWND parent, const std::string& className, const std::string& text) {
-  struct Search {
-    const std::string* Class;
-    const std::string* Text;
-    HWND Found;
-  } search{&className, &text, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (ClassOf(hwnd) != *s->Class || WindowText(hwnd) != *s->Text) return TRUE;
-        s->Found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TextSearch search{&className, &text, nullptr};
+  EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 

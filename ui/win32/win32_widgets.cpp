@@ -432,7 +432,7 @@ class WTreeView : public WControl<TreeView> {
     insert.item.lParam = data;
     insert.item.iImage = image;
     insert.item.iSelectedImage = selectedImage;
-    return reinterpret_cast<TreeNode>(
+    return static_cast<TreeNode>(
         SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
   }
   void Clear() override {
