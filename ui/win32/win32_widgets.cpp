@@ -299,7 +299,13 @@ class WStringGrid : public WControl<StringGrid> {
     SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   }
   int FixedRows() const override { return fixedRows_; }
-  void SetFixedRows(int count) override { fixedRows_ = std::clamp(count, 0, 1); }
+  void SetFixedRows(int count) override {
+    fixedRows_ = std::clamp(count, 0, 1);
+    // Without a fixed row the list shows no header line.
+    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+    style = fixedRows_ ? (style & ~LONG_PTR{LVS_NOCOLUMNHEADER}) : (style | LVS_NOCOLUMNHEADER);
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+  }
   int FixedCols() const override { return fixedCols_; }
   void SetFixedCols(int count) override { fixedCols_ = count; }
   std::string Cell(int col, int row) const override {

@@ -1,0 +1,33 @@
+// dlvnt.exe: start-up and the message loop.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
+#include "common/version_info.h"
+#include "dlvnt/dialogs/about_box.h"
+#include "dlvnt/main_window/main_form.h"
+#include "platform/win32/win32_inventory.h"
+#include "platform/win32/win32_services.h"
+#include "ui/win32/win32_application.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace dlvnt;
+  platform::win32::Win32Registry registry;
+  platform::win32::Win32Environment environment;
+  platform::win32::Win32FileSystem files;
+  platform::win32::Win32Clipboard clipboard;
+  platform::win32::Win32SystemInventory system;
+  platform::win32::Win32FileCatalog catalog;
+
+  // The inventory unit's start: where the system lives.
+  SystemDirectories directories{environment.SystemDirectory(), environment.WindowsDirectory()};
+  ui::win32::Win32Application app(instance);
+  app.SetTitle(kApplicationTitle);
+  TMainForm mainForm(app, {{system, catalog, files, registry, directories}, clipboard, [] {
+                             return versioninfo::IsWindowsNTPlatform();
+                           }});
+  if (mainForm.Refused) return 0;
+  TDelvaneNTAboutBox aboutBox(app, environment.ProgramPath());
+  mainForm.AboutBox = &aboutBox;
+  return app.Run(*mainForm.Form);
+}

@@ -1,0 +1,278 @@
+// dlvnt under Wine: the Win32 page against the processes this driver itself
+// enumerates, refresh, tree mode, the OCX page, Copy All and the settings
+// kept across a restart.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "dlvnt/main_window/command_ids.h"
+#include "tests/e2e/driver.h"
+
+namespace {
+
+constexpr const char* kCaption = "Delvane for Windows NT";
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Narrow(const wchar_t* text) {
+  int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// Memory in the program's process for the structures its controls fill.
+class Remote {
+ public:
+  explicit Remote(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    base_ = static_cast<char*>(
+        VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  ~Remote() {
+    VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    CloseHandle(process_);
+  }
+  static constexpr size_t kSize = 65536;
+  static constexpr size_t kText = 4096;  // offset of the text buffer
+  char* Base() const { return base_; }
+  wchar_t* TextBuffer() const { return reinterpret_cast<wchar_t*>(base_ + kText); }
+  void Write(const void* data, size_t size) {
+    WriteProcessMemory(process_, base_, data, size, nullptr);
+  }
+  template <typename T>
+  T Read() const {
+    T value{};
+    ReadProcessMemory(process_, base_, &value, sizeof value, nullptr);
+    return value;
+  }
+  std::string Text() const {
+    std::vector<wchar_t> buffer(2048, 0);
+    ReadProcessMemory(process_, base_ + kText, buffer.data(), (buffer.size() - 1) * sizeof(wchar_t),
+                      nullptr);
+    return Narrow(buffer.data());
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  char* base_ = nullptr;
+};
+
+using Grid = std::vector<std::vector<std::string>>;
+
+Grid GridRows(HWND list) {
+  Remote remote(list);
+  Grid rows;
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < 5; ++c) {
+      LVITEMW item{};
+      item.iSubItem = c;
+      item.pszText = remote.TextBuffer();
+      item.cchTextMax = 2000;
+      remote.Write(&item, sizeof item);
+      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
+      row.push_back(remote.Text());
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::string StatusText(HWND status) {
+  Remote remote(status);
+  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
+  return remote.Text();
+}
+
+std::string CopyText(const Grid& rows) {
+  std::string text;
+  for (const auto& row : rows) {
+    for (size_t c = 0; c < row.size(); ++c) text += (c ? "\t" : "") + row[c];
+    text += "\r\n";
+  }
+  return text;
+}
+
+struct Expected {
+  std::map<std::string, std::string> KindByName;  // "P" or " ", first process wins
+  std::map<std::string, std::string> PathByName;
+  std::vector<std::string> Order;
+};
+
+// What the program should list, enumerated here with the same calls.
+Expected EnumerateHere() {
+  Expected e;
+  DWORD ids[1025];
+  DWORD bytes = 0;
+  EnumProcesses(ids, sizeof ids, &bytes);
+  for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+    if (!process) continue;
+    HMODULE modules[1025];
+    DWORD mbytes = 0;
+    if (EnumProcessModulesEx(process, modules, sizeof modules, &mbytes, LIST_MODULES_ALL)) {
+      for (DWORD j = 0; j < mbytes / sizeof(HMODULE); ++j) {
+        char base[256] = {}, file[256] = {};
+        GetModuleBaseNameA(process, modules[j], base, 255);
+        GetModuleFileNameExA(process, modules[j], file, 255);
+        std::string name = Upper(base);
+        if (e.KindByName.count(name)) continue;
+        e.KindByName[name] = j == 0 ? "P" : " ";
+        e.PathByName[name] = Upper(file);
+        e.Order.push_back(name);
+      }
+    }
+    CloseHandle(process);
+  }
+  return e;
+}
+
+class Dlvnt {
+ public:
+  bool Start() {
+    if (!process.Start(e2e::DriverDirectory() + "\\dlvnt.exe")) return false;
+    window = e2e::WaitForTopWindow(process.Id(), kCaption);
+    if (!window) return false;
+    // The window is complete once its status bar shows the first fill.
+    return e2e::WaitFor([&] {
+      status = e2e::FindChild(window, dlvnt::kStatusBarControlId);
+      return status && !StatusText(status).empty();
+    });
+  }
+  HWND Child(int id) const { return e2e::FindChild(window, id); }
+  void Command(int id) { SendMessageW(window, WM_COMMAND, id, 0); }
+  bool Close() {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return process.Wait().has_value();
+  }
+  e2e::Process process;
+  HWND window = nullptr;
+  HWND status = nullptr;
+};
+
+TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
+  Dlvnt d;
+  ASSERT_TRUE(d.Start());
+  HWND tab = d.Child(dlvnt::kPageControlId);
+  ASSERT_TRUE(tab);
+  EXPECT_EQ(e2e::TabSelection(tab), 0);
+  HWND grid = d.Child(dlvnt::kGridControlIds[0]);
+  ASSERT_TRUE(grid);
+
+  // Processes may come and go: refresh until both sides see the same names.
+  Grid rows;
+  Expected expected;
+  bool same = false;
+  for (int attempt = 0; attempt < 5 && !same; ++attempt) {
+    d.Command(dlvnt::kCmdViewRefresh);  // F5
+    expected = EnumerateHere();
+    rows = GridRows(grid);
+    std::set<std::string> names;
+    for (const auto& row : rows) names.insert(row[1]);
+    std::set<std::string> wanted(expected.Order.begin(), expected.Order.end());
+    same = names == wanted;
+  }
+  ASSERT_TRUE(same) << "grid and PSAPI disagree on the module names";
+  ASSERT_GT(rows.size(), 10u);
+  for (const auto& row : rows) {
+    const std::string& name = row[1];
+    EXPECT_EQ(row[0], expected.KindByName[name]) << name;
+    EXPECT_EQ(row[1], Upper(row[1]));
+    // Paths of existing files are listed as the system gives them, in upper case.
+    if (GetFileAttributesA(expected.PathByName[name].c_str()) != INVALID_FILE_ATTRIBUTES) {
+      EXPECT_EQ(row[4], expected.PathByName[name]) << name;
+    }
+  }
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string selfName = Upper(std::string(self).substr(std::string(self).find_last_of('\\') + 1));
+  EXPECT_EQ(expected.KindByName[selfName], "P");
+  EXPECT_EQ(StatusText(d.status),
+            std::to_string(rows.size()) + " Items Displayed - 0 Duplicate(s)");
+
+  // Tree mode: one node per process with its modules' paths.
+  d.Command(dlvnt::kCmdViewTreeView);
+  HWND tree = d.Child(dlvnt::kTreeControlIds[0]);
+  ASSERT_TRUE(tree);
+  EXPECT_TRUE(IsWindowVisible(tree));
+  EXPECT_FALSE(IsWindowVisible(grid));
+  EXPECT_NE(StatusText(d.status).find(" Processes, "), std::string::npos);
+  e2e::SetClipboardText("before");
+  d.Command(dlvnt::kCmdEditCopyModule32);
+  std::optional<std::string> treeText = e2e::ClipboardText();
+  ASSERT_TRUE(treeText);
+  std::string node =
+      selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" + Upper(self) + "\r\n";
+  EXPECT_NE(treeText->find(node), std::string::npos) << *treeText;
+  d.Command(dlvnt::kCmdViewTreeView);
+  EXPECT_TRUE(IsWindowVisible(grid));
+  EXPECT_TRUE(d.Close());
+}
+
+TEST(DlvntE2E, OcxPageCopyAllAndSettingsAcrossRestart) {
+  Dlvnt d;
+  ASSERT_TRUE(d.Start());
+  // Tree mode is offered on the Win32 page; the OCX page shows its grid anyway.
+  d.Command(dlvnt::kCmdViewTreeView);
+  HWND tab = d.Child(dlvnt::kPageControlId);
+  e2e::SelectTab(tab, 1);
+  HWND ocx = d.Child(dlvnt::kGridControlIds[1]);
+  ASSERT_TRUE(e2e::WaitFor(
+      [&] { return StatusText(d.status).find("Item(s) Displayed") != std::string::npos; }));
+  Grid ocxRows = GridRows(ocx);
+  ASSERT_GT(ocxRows.size(), 5u);  // Wine registers hundreds of classes
+  std::set<std::string> ocxNames;
+  for (const auto& row : ocxRows) {
+    ocxNames.insert(row[1]);
+    EXPECT_EQ(row[4].substr(row[4].size() - row[1].size()), row[1]);
+  }
+  EXPECT_EQ(ocxNames.size(), ocxRows.size());  // one item per server file
+  EXPECT_TRUE(ocxNames.count("OLE32.DLL") || ocxNames.count("COMBASE.DLL") ||
+              ocxNames.count("OLEAUT32.DLL"));
+
+  d.Command(dlvnt::kCmdEditCopyAll);
+  std::optional<std::string> all = e2e::ClipboardText();
+  ASSERT_TRUE(all);
+  std::string expected;
+  for (int page = 0; page < 4; ++page)
+    expected += CopyText(GridRows(d.Child(dlvnt::kGridControlIds[page])));
+  EXPECT_EQ(*all, expected);
+  EXPECT_NE(all->find(" \t \t \t \tNo 16-bit WOW processes active\r\n"), std::string::npos);
+
+  // Tree mode and the OCX page are kept for the next start.
+  d.Command(dlvnt::kCmdViewDuplicates);  // hidden in tree mode: ignored
+  ASSERT_TRUE(d.Close());
+  Dlvnt again;
+  ASSERT_TRUE(again.Start());
+  EXPECT_EQ(e2e::TabSelection(again.Child(dlvnt::kPageControlId)), 1);
+  again.Command(dlvnt::kCmdViewModule32);
+  EXPECT_TRUE(IsWindowVisible(again.Child(dlvnt::kTreeControlIds[0])));
+  EXPECT_FALSE(IsWindowVisible(again.Child(dlvnt::kGridControlIds[0])));
+  EXPECT_EQ(StatusText(again.status).find("Duplicate"), std::string::npos);
+  EXPECT_TRUE(again.Close());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  e2e::ParseDriverArguments(argc, argv);
+  return RUN_ALL_TESTS();
+}
