@@ -180,7 +180,7 @@ int32_t NUBRIK_API NubrikImportModules(const void* image, NUBRIK_HEAP heap, char
     auto pe = Open(image);
     if (!pe) return 0;
     std::vector<std::string> list;
-    for (auto& d : pe->Imports()) list.push_back(std::move(d.ModuleName));
+    for (auto& d : pe->ImportDescriptors()) list.push_back(std::move(d.ModuleName));
     return nubrik::NameList(heap, list, names);
   } catch (...) {
     return 0;
@@ -194,12 +194,13 @@ int32_t NUBRIK_API NubrikImportFunctions(const void* image, NUBRIK_HEAP heap, co
     auto pe = Open(image);
     if (!pe || !module || occurrence < 0) return 0;
     int32_t seen = 0;
-    for (const auto& d : pe->Imports()) {
+    for (const auto& d : pe->ImportDescriptors()) {
       if (!nubrik::EqualNoCase(d.ModuleName, module)) continue;
       if (seen++ != occurrence) continue;
+      const auto functions = pe->ImportFunctionsOf(d);
       std::vector<std::string> list;
-      list.reserve(d.Functions.size());
-      for (const auto& f : d.Functions) list.push_back(nubrik::ImportText(f));
+      list.reserve(functions.size());
+      for (const auto& f : functions) list.push_back(nubrik::ImportText(f));
       return nubrik::NameList(heap, list, names);
     }
     return 0;
@@ -234,7 +235,7 @@ int32_t NUBRIK_API NubrikExportCount(const void* image) {
   try {
     auto pe = Open(image);
     if (!pe) return 0;
-    size_t count = pe->Exports().size();
+    size_t count = pe->ExportCount();
     return count > INT32_MAX ? 0 : static_cast<int32_t>(count);
   } catch (...) {
     return 0;
@@ -245,7 +246,7 @@ int32_t NUBRIK_API NubrikResourceCount(const void* image) {
   try {
     auto pe = Open(image);
     if (!pe) return 0;
-    size_t count = pe->Resources().size();
+    size_t count = pe->ResourceCount();
     return count > INT32_MAX ? 0 : static_cast<int32_t>(count);
   } catch (...) {
     return 0;

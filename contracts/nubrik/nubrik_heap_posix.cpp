@@ -11,7 +11,10 @@ namespace {
 
 class Arena {
  public:
-  explicit Arena(size_t blockSize) : blockSize_(blockSize < 4096 ? 4096 : blockSize) {}
+  // Blocks start small and double up to the initial size the caller named,
+  // so a heap that stays almost empty costs little.
+  explicit Arena(size_t initialSize)
+      : limit_(initialSize < kFirstBlock ? kFirstBlock : initialSize) {}
 
   void* Allocate(size_t size) {
     constexpr size_t kAlign = alignof(std::max_align_t);
@@ -20,6 +23,7 @@ class Arena {
     if (size == 0) size = kAlign;
     if (blocks_.empty() || size > capacity_ - used_) {
       size_t capacity = size > blockSize_ ? size : blockSize_;
+      if (blockSize_ < limit_) blockSize_ = blockSize_ * 2 < limit_ ? blockSize_ * 2 : limit_;
       std::unique_ptr<std::max_align_t[]> block(
           new (std::nothrow) std::max_align_t[capacity / sizeof(std::max_align_t) + 1]);
       if (!block) return nullptr;
@@ -33,7 +37,9 @@ class Arena {
   }
 
  private:
-  size_t blockSize_;
+  static constexpr size_t kFirstBlock = 8192;
+  size_t limit_;
+  size_t blockSize_ = kFirstBlock;
   std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
   size_t capacity_ = 0;
   size_t used_ = 0;

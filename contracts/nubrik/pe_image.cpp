@@ -331,18 +331,15 @@ std::optional<DataDirectory> Image::Directory(size_t index) const {
 
 // --- imports ------------------------------------------------------------------
 
-std::vector<ImportDescriptor> Image::Imports() const {
+std::vector<ImportDescriptor> Image::ImportDescriptors() const {
   std::vector<ImportDescriptor> result;
   auto dir = Directory(kImportDirectory);
   if (!dir) return result;
   auto tableAt = RvaToOffset(dir->VirtualAddress);
   if (!tableAt) return result;
-  const bool is64 = optionalHeader_->Is64();
-  const size_t thunkSize = is64 ? 8 : 4;
-  Budget thunks(view_.Size() / 4 + 4096);
   Budget text(TextAllowance(view_.Size()));
-
-  // The table ends at an all-zero descriptor or where the file ends.
+  // The table ends at an all-zero descriptor or where the file ends; each
+  // descriptor is 20 bytes of the file, so the count is bounded by its size.
   for (uint64_t at = *tableAt;; at += 20) {
     const uint8_t* d = view_.At(at, 20);
     if (!d) break;
@@ -356,30 +353,51 @@ std::vector<ImportDescriptor> Image::Imports() const {
     desc.FirstThunk = Le32(d + 16);
     auto name = CStringAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()));
     if (name && text.Take(name->size() + 1)) desc.ModuleName = std::move(*name);
-
-    const uint32_t thunkRva = desc.OriginalFirstThunk ? desc.OriginalFirstThunk : desc.FirstThunk;
-    if (auto thunkAt = RvaToOffset(thunkRva); thunkAt && thunkRva != 0) {
-      for (uint64_t t = *thunkAt;; t += thunkSize) {
-        const uint8_t* p = view_.At(t, thunkSize);
-        if (!p || !thunks.Take(1)) break;
-        const uint64_t value = is64 ? Le64(p) : Le32(p);
-        if (value == 0) break;
-        ImportFunction fn;
-        const uint64_t ordinalFlag = is64 ? uint64_t{1} << 63 : uint64_t{1} << 31;
-        if (value & ordinalFlag) {
-          fn.ByOrdinal = true;
-          fn.Ordinal = static_cast<uint16_t>(value & 0xFFFF);
-        } else {
-          const uint64_t hintRva = value & 0x7FFFFFFF;
-          if (const uint8_t* h = AtRva(hintRva, 2)) fn.Hint = Le16(h);
-          auto fname = CStringAtRva(hintRva + 2, std::min<uint64_t>(kMaxNameLength, text.Left()));
-          if (fname && text.Take(fname->size() + 1)) fn.Name = std::move(*fname);
-        }
-        desc.Functions.push_back(std::move(fn));
-      }
-    }
     result.push_back(std::move(desc));
-    if (!thunks.Take(1)) break;  // descriptors count against the same allowance
+  }
+  return result;
+}
+
+std::vector<ImportFunction> Image::ImportFunctionsOf(const ImportDescriptor& desc,
+                                                     uint64_t limit) const {
+  std::vector<ImportFunction> result;
+  const bool is64 = optionalHeader_ && optionalHeader_->Is64();
+  const size_t thunkSize = is64 ? 8 : 4;
+  const uint32_t thunkRva = desc.OriginalFirstThunk ? desc.OriginalFirstThunk : desc.FirstThunk;
+  auto thunkAt = RvaToOffset(thunkRva);
+  if (!thunkAt || thunkRva == 0) return result;
+  Budget text(TextAllowance(view_.Size()));
+  const uint64_t ordinalFlag = is64 ? uint64_t{1} << 63 : uint64_t{1} << 31;
+  // The array ends at a zero entry or where the file ends.
+  for (uint64_t t = *thunkAt; result.size() < limit; t += thunkSize) {
+    const uint8_t* p = view_.At(t, thunkSize);
+    if (!p) break;
+    const uint64_t value = is64 ? Le64(p) : Le32(p);
+    if (value == 0) break;
+    ImportFunction fn;
+    if (value & ordinalFlag) {
+      fn.ByOrdinal = true;
+      fn.Ordinal = static_cast<uint16_t>(value & 0xFFFF);
+    } else {
+      const uint64_t hintRva = value & 0x7FFFFFFF;
+      if (const uint8_t* h = AtRva(hintRva, 2)) fn.Hint = Le16(h);
+      auto name = CStringAtRva(hintRva + 2, std::min<uint64_t>(kMaxNameLength, text.Left()));
+      if (name && text.Take(name->size() + 1)) fn.Name = std::move(*name);
+    }
+    result.push_back(std::move(fn));
+  }
+  return result;
+}
+
+std::vector<ImportDescriptor> Image::Imports() const {
+  auto result = ImportDescriptors();
+  // Descriptors sharing one thunk array would multiply the work: the whole
+  // table gets one allowance of thunks.
+  Budget thunks(view_.Size() / 4 + 4096);
+  for (auto& desc : result) {
+    if (thunks.Left() == 0) break;
+    desc.Functions = ImportFunctionsOf(desc, thunks.Left());
+    thunks.Take(desc.Functions.size() + 1);
   }
   return result;
 }
@@ -388,10 +406,19 @@ std::vector<ImportDescriptor> Image::Imports() const {
 
 std::vector<Export> Image::Exports() const {
   std::vector<Export> result;
+  WalkExports(&result);
+  return result;
+}
+
+size_t Image::ExportCount() const {
+  return WalkExports(nullptr);
+}
+
+size_t Image::WalkExports(std::vector<Export>* out) const {
   auto dir = Directory(kExportDirectory);
-  if (!dir) return result;
+  if (!dir) return 0;
   const uint8_t* e = AtRva(dir->VirtualAddress, 40);
-  if (!e) return result;
+  if (!e) return 0;
   const uint32_t base = Le32(e + 16);
   const uint32_t numberOfFunctions = Le32(e + 20);
   const uint32_t numberOfNames = Le32(e + 24);
@@ -414,10 +441,11 @@ std::vector<Export> Image::Exports() const {
   const uint64_t forwardBegin = dir->VirtualAddress;
   const uint64_t forwardEnd = forwardBegin + dir->Size;
   Budget text(TextAllowance(view_.Size()));
+  auto functionRva = [&](uint64_t index) { return Le32(view_.At(functionsAt + 4 * index, 4)); };
   auto makeExport = [&](uint64_t index) {
     Export x;
     x.Ordinal = static_cast<uint32_t>(base + index);
-    x.Rva = Le32(view_.At(functionsAt + 4 * index, 4));
+    x.Rva = functionRva(index);
     if (x.Rva >= forwardBegin && x.Rva < forwardEnd) {
       auto fwd = CStringAtRva(x.Rva, std::min<uint64_t>(kMaxNameLength, text.Left()));
       if (fwd && text.Take(fwd->size() + 1)) x.Forwarder = std::move(*fwd);
@@ -426,25 +454,34 @@ std::vector<Export> Image::Exports() const {
   };
 
   // Named exports in name-table order, then those by ordinal only in
-  // ordinal order (empty slots of the function table are no exports).
+  // ordinal order. Empty slots of the function table are no exports, and a
+  // name for an empty slot names nothing.
+  size_t count = 0;
   std::vector<bool> named(functionCount, false);
   for (uint64_t i = 0; i < nameCount; ++i) {
     const uint32_t nameRva = Le32(view_.At(namesAt + 4 * i, 4));
     const uint16_t index = Le16(view_.At(ordinalsAt + 2 * i, 2));
-    if (index >= functionCount) continue;
-    auto name = CStringAtRva(nameRva, std::min<uint64_t>(kMaxNameLength, text.Left()));
-    if (!name || !text.Take(name->size() + 1)) continue;
-    Export x = makeExport(index);
-    x.Name = std::move(*name);
+    if (index >= functionCount || functionRva(index) == 0) continue;
+    auto nameAt = RvaToOffset(nameRva);
+    if (!nameAt || *nameAt >= view_.Size()) continue;
+    const size_t limit = std::min<uint64_t>({kMaxNameLength, text.Left(), view_.Size() - *nameAt});
+    const void* nul = std::memchr(view_.Data() + *nameAt, 0, limit);
+    const size_t length = nul ? static_cast<const uint8_t*>(nul) - (view_.Data() + *nameAt) : limit;
+    if (!text.Take(length + 1)) continue;
     named[index] = true;
-    result.push_back(std::move(x));
+    ++count;
+    if (out) {
+      Export x = makeExport(index);
+      x.Name = std::string(reinterpret_cast<const char*>(view_.Data() + *nameAt), length);
+      out->push_back(std::move(x));
+    }
   }
   for (uint64_t i = 0; i < functionCount; ++i) {
-    if (named[i]) continue;
-    Export x = makeExport(i);
-    if (x.Rva != 0) result.push_back(std::move(x));
+    if (named[i] || functionRva(i) == 0) continue;
+    ++count;
+    if (out) out->push_back(makeExport(i));
   }
-  return result;
+  return count;
 }
 
 // --- resources ----------------------------------------------------------------
@@ -454,42 +491,43 @@ namespace {
 struct ResourceWalk {
   const Image& image;
   uint64_t rootRva;
-  std::vector<Resource>& out;
+  std::vector<Resource>* out;  // null: count only
   Budget entries;
   Budget text;
   std::unordered_set<uint32_t> visited;
+  size_t count = 0;
 
   // The name of a directory entry: a counted UTF-16 string, or its id.
   bool EntryName(uint32_t field, std::optional<uint32_t>* id, std::string* name) {
     if (!(field & 0x80000000u)) {
       *id = field;
-      *name = std::to_string(field);
+      if (out) *name = std::to_string(field);
       return true;
     }
     const uint64_t at = rootRva + (field & 0x7FFFFFFFu);
     const uint8_t* len = image.AtRva(at, 2);
     if (!len) return false;
-    uint64_t count = Le16(len);
+    uint64_t chars = Le16(len);
     // Cut to the file and the allowance.
     auto offset = image.RvaToOffset(at + 2);
     if (!offset) return false;
     const uint64_t size = image.View().Size();
-    count = std::min<uint64_t>(count, *offset <= size ? (size - *offset) / 2 : 0);
-    count = std::min<uint64_t>(count, text.Left());
-    const uint8_t* chars = image.View().At(*offset, 2 * count);
-    if (!chars || !text.Take(count + 1)) return false;
+    chars = std::min<uint64_t>(chars, *offset <= size ? (size - *offset) / 2 : 0);
+    chars = std::min<uint64_t>(chars, text.Left());
+    const uint8_t* utf16 = image.View().At(*offset, 2 * chars);
+    if (!utf16 || !text.Take(chars + 1)) return false;
     *id = std::nullopt;
-    *name = Narrow(chars, count);
+    if (out) *name = Narrow(utf16, chars);
     return true;
   }
 
-  void Walk(int level, uint32_t relative, Resource partial) {
+  void Walk(int level, uint32_t relative, const Resource& partial) {
     // A directory is walked once: a loop or a shared subtree ends there.
     if (!visited.insert(relative).second) return;
     const uint8_t* header = image.AtRva(rootRva + relative, 16);
     if (!header) return;
-    const uint32_t count = uint32_t{Le16(header + 12)} + Le16(header + 14);
-    for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t entryCount = uint32_t{Le16(header + 12)} + Le16(header + 14);
+    for (uint32_t i = 0; i < entryCount; ++i) {
       const uint8_t* entry = image.AtRva(rootRva + relative + 16 + 8 * uint64_t{i}, 8);
       if (!entry || !entries.Take(1)) return;
       const uint32_t nameField = Le32(entry);
@@ -498,44 +536,53 @@ struct ResourceWalk {
       if (level == 0) {
         if (!EntryName(nameField, &r.TypeId, &r.TypeName)) continue;
       } else if (level == 1) {
-        std::optional<uint32_t> id;
-        if (!EntryName(nameField, &id, &r.Name)) continue;
-        r.NameId = id;
+        if (!EntryName(nameField, &r.NameId, &r.Name)) continue;
       } else {
         // Languages are ids; a named language has none.
         r.Language = (nameField & 0x80000000u) ? 0 : nameField;
       }
       if (dataField & 0x80000000u) {
         // Only three levels exist: type, name, language.
-        if (level < 2) Walk(level + 1, dataField & 0x7FFFFFFFu, std::move(r));
+        if (level < 2) Walk(level + 1, dataField & 0x7FFFFFFFu, r);
         continue;
       }
       // A data entry counts only at the language level.
       if (level != 2) continue;
       const uint8_t* data = image.AtRva(rootRva + dataField, 16);
       if (!data) continue;
+      ++count;
+      if (!out) continue;
       r.OffsetToData = Le32(data);
       r.Size = Le32(data + 4);
       r.CodePage = Le32(data + 8);
-      out.push_back(std::move(r));
+      out->push_back(std::move(r));
     }
   }
 };
 
 }  // namespace
 
-std::vector<Resource> Image::Resources() const {
-  std::vector<Resource> result;
+size_t Image::WalkResources(std::vector<Resource>* out) const {
   auto dir = Directory(kResourceDirectory);
-  if (!dir) return result;
+  if (!dir) return 0;
   ResourceWalk walk{*this,
                     dir->VirtualAddress,
-                    result,
+                    out,
                     Budget(view_.Size() / 8 + 16),
                     Budget(TextAllowance(view_.Size())),
                     {}};
   walk.Walk(0, 0, Resource{});
+  return walk.count;
+}
+
+std::vector<Resource> Image::Resources() const {
+  std::vector<Resource> result;
+  WalkResources(&result);
   return result;
+}
+
+size_t Image::ResourceCount() const {
+  return WalkResources(nullptr);
 }
 
 // --- debug --------------------------------------------------------------------

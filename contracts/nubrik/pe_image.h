@@ -218,8 +218,16 @@ class Image {
 
   // The directories' contents, computed on each call.
   std::vector<ImportDescriptor> Imports() const;
+  // The descriptors alone (Functions left empty), and one's functions.
+  std::vector<ImportDescriptor> ImportDescriptors() const;
+  // (at most `limit` of them; the array also ends where the file does).
+  std::vector<ImportFunction> ImportFunctionsOf(const ImportDescriptor& descriptor,
+                                                uint64_t limit = UINT64_MAX) const;
   std::vector<Export> Exports() const;
   std::vector<Resource> Resources() const;
+  // The sizes of Exports() and Resources(), without building their texts.
+  size_t ExportCount() const;
+  size_t ResourceCount() const;
   // The first debug directory entry (28 bytes, inside the file), or null.
   const uint8_t* FirstDebugEntry() const;
 
@@ -231,6 +239,8 @@ class Image {
 
  private:
   void Parse();
+  size_t WalkExports(std::vector<Export>* out) const;
+  size_t WalkResources(std::vector<Resource>* out) const;
   void BuildSectionIndex();
   static uint64_t SectionEnd(const SectionHeader& s);
   // How far RvaToOffset looks back through overlapping sections.
