@@ -1,0 +1,207 @@
+// dlvnt-cli: the four inventories as the window collects them, printed as
+// the window's copy texts, or as CSV or JSON.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "cli/dlvnt_cli_machine.h"
+#include "dlvnt/main_window/main_form.h"
+#include "ui/headless/headless.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: dlvnt-cli [--tree] [--csv | --json] [--duplicates] [--not-found]\n"
+    "  prints the Win32, OCX, driver and Win16 inventories as tab-separated rows\n"
+    "  --tree        also print the process trees of the Win32 and Win16 pages\n"
+    "  --csv         comma-separated values with a page column and a header line\n"
+    "  --json        one JSON object with the pages' rows (and trees)\n"
+    "  --duplicates  add copies found along the search path\n"
+    "  --not-found   add registered servers whose file is missing\n";
+
+const char* kPageNames[] = {"Win32 Modules", "Registered OCXs", "Device Drivers", "Win16 Modules"};
+const char* kColumnNames[] = {"type", "module", "size", "date", "path"};
+
+std::string Csv(const std::string& cell) {
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
+  std::string out = "\"";
+  for (char c : cell) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+std::string Json(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char buffer[8];
+          std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
+          out += buffer;
+        } else if (c >= 0x80) {
+          // Paths come in the system's 8-bit code page: keep them valid JSON.
+          char buffer[8];
+          std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
+          out += buffer;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool tree = false, csv = false, json = false, duplicates = false, notFound = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--tree") {
+      tree = true;
+    } else if (arg == "--csv") {
+      csv = true;
+    } else if (arg == "--json") {
+      json = true;
+    } else if (arg == "--duplicates") {
+      duplicates = true;
+    } else if (arg == "--not-found") {
+      notFound = true;
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else {
+      std::fprintf(stderr, "dlvnt-cli: unknown option '%s'\n%s", argv[i], kUsage);
+      return 2;
+    }
+  }
+  if (csv && json) {
+    std::fprintf(stderr, "dlvnt-cli: --csv and --json exclude each other\n%s", kUsage);
+    return 2;
+  }
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // the texts carry their own line ends
+#endif
+
+  std::unique_ptr<dlvntcli::Machine> machine = dlvntcli::MakeMachine();
+  ui::headless::HeadlessApplication app;
+  app.SetTitle(dlvnt::kApplicationTitle);
+  dlvnt::TMainForm form(app, {machine->Services(), machine->Clipboard(), {}});
+  form.Form->Show();
+  if (duplicates) form.ViewDuplicatesMenuItemClick();
+  if (notFound) {
+    form.SetToggle(form.ViewNotFoundMenuItem, form.PopupNotFoundMenuItem, true);
+    form.FillPage(dlvnt::kOCXPage, true);
+  }
+  std::string grids = form.CopyAllText();
+  for (const std::string& error : app.errors)
+    std::fprintf(stderr, "dlvnt-cli: %s\n", error.c_str());
+
+  std::string out;
+  if (!csv && !json) {
+    out = grids;
+    if (tree) out += form.TreeText(dlvnt::kWin32Page) + form.TreeText(dlvnt::kWin16Page);
+  } else if (csv) {
+    out = "page,type,module,size,date,path\r\n";
+    for (int page = 0; page < dlvnt::kPageCount; ++page) {
+      for (const std::string& line : Lines(form.GridText(page))) {
+        out += Csv(kPageNames[page]);
+        size_t at = 0;
+        for (int c = 0; c < 5; ++c) {
+          size_t tab = line.find('\t', at);
+          std::string cell =
+              line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
+          out += "," + Csv(cell);
+          at = tab == std::string::npos ? line.size() : tab + 1;
+        }
+        out += "\r\n";
+      }
+    }
+    if (tree) {
+      out += "\r\nprocess,module\r\n";
+      for (int page : {dlvnt::kWin32Page, dlvnt::kWin16Page}) {
+        ui::TreeView* view = form.Pages[page].Tree;
+        for (ui::TreeNode process : view->Children(ui::kNoNode)) {
+          for (ui::TreeNode module : view->Children(process)) {
+            out += Csv(view->NodeText(process)) + "," + Csv(view->NodeText(module)) + "\r\n";
+          }
+        }
+      }
+    }
+  } else {
+    out = "{\"pages\": [";
+    for (int page = 0; page < dlvnt::kPageCount; ++page) {
+      out += std::string(page ? ", " : "") + "{\"name\": " + Json(kPageNames[page]) +
+             ", \"status\": " + (page == form.ActivePage() ? Json(form.StatusText()) : "null") +
+             ", \"rows\": [";
+      ui::StringGrid* grid = form.Pages[page].Grid;
+      for (int r = 0; r < grid->RowCount(); ++r) {
+        out += std::string(r ? ", " : "") + "{";
+        for (int c = 0; c < 5; ++c) {
+          out +=
+              std::string(c ? ", " : "") + "\"" + kColumnNames[c] + "\": " + Json(grid->Cell(c, r));
+        }
+        out += "}";
+      }
+      out += "]}";
+    }
+    out += "]";
+    if (tree) {
+      out += ", \"trees\": {";
+      for (int page : {dlvnt::kWin32Page, dlvnt::kWin16Page}) {
+        ui::TreeView* view = form.Pages[page].Tree;
+        out += std::string(page ? ", " : "") + Json(kPageNames[page]) + ": [";
+        bool first = true;
+        for (ui::TreeNode process : view->Children(ui::kNoNode)) {
+          out += std::string(first ? "" : ", ") + "{\"process\": " + Json(view->NodeText(process)) +
+                 ", \"modules\": [";
+          first = false;
+          bool firstModule = true;
+          for (ui::TreeNode module : view->Children(process)) {
+            out += std::string(firstModule ? "" : ", ") + Json(view->NodeText(module));
+            firstModule = false;
+          }
+          out += "]}";
+        }
+        out += "]";
+      }
+      out += "}";
+    }
+    out += "}\n";
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}

@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include "cli/dlvnt_cli_machine.h"
+#include "platform/win32/win32_inventory.h"
+#include "platform/win32/win32_services.h"
+
+namespace dlvntcli {
+namespace {
+
+struct Win32Machine : Machine {
+  platform::win32::Win32Registry registry;
+  ClassesOnlyRegistry classes{registry};
+  platform::win32::Win32Environment environment;
+  platform::win32::Win32FileSystem files;
+  platform::win32::Win32Clipboard clipboard;
+  platform::win32::Win32SystemInventory system;
+  platform::win32::Win32FileCatalog catalog;
+  dlvnt::InventoryServices Services() override {
+    return {system,
+            catalog,
+            files,
+            classes,
+            {environment.SystemDirectory(), environment.WindowsDirectory()}};
+  }
+  platform::Clipboard& Clipboard() override { return clipboard; }
+};
+
+}  // namespace
+
+std::unique_ptr<Machine> MakeMachine() {
+  return std::make_unique<Win32Machine>();
+}
+
+}  // namespace dlvntcli
