@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <unordered_map>
 
 #include "dlvnt/inventory/paths.h"
 
@@ -64,6 +65,19 @@ Module32Collection CollectModule32(InventoryServices& services, CollectionHeap& 
   std::optional<std::vector<uint32_t>> ids = services.System.ProcessIds();
   if (!ids) return result;
   result.ProcessCount = static_cast<int>(ids->size());
+  // Most processes load the same files: normalise each reported path once
+  // per pass.
+  std::unordered_map<std::string, std::string> normalised;
+  auto normalise = [&](const std::string& fileName) -> const std::string& {
+    auto it = normalised.find(fileName);
+    if (it == normalised.end()) {
+      it = normalised
+               .emplace(fileName,
+                        Upper(NormalisePath(services.Catalog, services.Directories, fileName)))
+               .first;
+    }
+    return it->second;
+  };
   for (uint32_t id : *ids) {
     platform::ProcessModules process = services.System.Modules(id);
     if (!process.Opened || !process.Enumerated || process.Modules.empty()) continue;
@@ -76,8 +90,7 @@ Module32Collection CollectModule32(InventoryServices& services, CollectionHeap& 
         node = &tree.back();
         processName = Upper(FileNamePart(module.BaseName));
       }
-      node->Modules.push_back(
-          Upper(NormalisePath(services.Catalog, services.Directories, module.FileName)));
+      node->Modules.push_back(normalise(module.FileName));
       std::string name = Upper(FileNamePart(module.BaseName));
       if (!items.HasName(name)) {
         std::string path =

@@ -75,9 +75,14 @@ const std::unordered_map<std::string, std::string>& CaseResolver::Listing(const 
   return listings_.emplace(dir, std::move(names)).first->second;
 }
 
-std::optional<std::string> CaseResolver::Resolve(const std::string& path) {
+std::optional<std::string> CaseResolver::Resolve(const std::string& windowsPath) {
   struct stat st {};
-  if (path.empty()) return std::nullopt;
+  if (windowsPath.empty()) return std::nullopt;
+  // Paths written the Windows way name the same files.
+  std::string path = windowsPath;
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
   if (stat(path.c_str(), &st) == 0) return path;
   if (path[0] != '/') return std::nullopt;
   std::string resolved;
