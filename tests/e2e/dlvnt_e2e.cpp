@@ -207,6 +207,23 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   EXPECT_EQ(StatusText(d.status),
             std::to_string(rows.size()) + " Items Displayed - 0 Duplicate(s)");
 
+  // F5 refreshes: a program started now appears in the list.
+  e2e::Process notepad;
+  ASSERT_TRUE(notepad.Start("C:\\windows\\system32\\notepad.exe"));
+  ASSERT_TRUE(e2e::WaitFor([&] { return e2e::FindTopWindow(notepad.Id(), "") != nullptr; }));
+  auto listed = [&](const std::string& name) {
+    for (const auto& row : GridRows(grid)) {
+      if (row[1] == name) return row[0] == "P";
+    }
+    return false;
+  };
+  EXPECT_FALSE(listed("NOTEPAD.EXE"));
+  SetForegroundWindow(d.window);
+  PostMessageW(d.window, WM_KEYDOWN, VK_F5, 0);
+  PostMessageW(d.window, WM_KEYUP, VK_F5, 0);
+  EXPECT_TRUE(e2e::WaitFor([&] { return listed("NOTEPAD.EXE"); }));
+  notepad.Kill();
+
   // Tree mode: one node per process with its modules' paths.
   d.Command(dlvnt::kCmdViewTreeView);
   HWND tree = d.Child(dlvnt::kTreeControlIds[0]);
