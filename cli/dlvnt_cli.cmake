@@ -13,3 +13,13 @@ if(TARGET dlvnt_window AND TARGET ui_headless)
   target_include_directories(dlvnt-cli PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(dlvnt-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
+
+# The command line on this machine: valid JSON with the four pages, and a
+# clear refusal of an unknown option.
+if(TARGET dlvnt-cli AND NOT WIN32 AND BUILD_TESTING)
+  add_test(NAME dlvnt_cli_json COMMAND sh -c
+    "$<TARGET_FILE:dlvnt-cli> --tree --json | /usr/bin/python3 -c 'import json,sys; d=json.load(sys.stdin); assert [p[\"name\"] for p in d[\"pages\"]]==[\"Win32 Modules\",\"Registered OCXs\",\"Device Drivers\",\"Win16 Modules\"]; assert len(d[\"pages\"][0][\"rows\"])>0; assert d[\"trees\"][\"Win32 Modules\"]'")
+  add_test(NAME dlvnt_cli_bad_option COMMAND dlvnt-cli --no-such-option)
+  set_tests_properties(dlvnt_cli_bad_option PROPERTIES WILL_FAIL TRUE)
+  set_tests_properties(dlvnt_cli_json dlvnt_cli_bad_option PROPERTIES LABELS unit)
+endif()
