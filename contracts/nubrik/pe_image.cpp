@@ -207,6 +207,9 @@ void Image::Parse() {
   // The section table follows the optional header as its stored size says;
   // it is cut where the file ends.
   uint64_t tableAt = optAt + f.SizeOfOptionalHeader;
+  if (tableAt < view_.Size()) {
+    sections_.reserve(std::min<uint64_t>(f.NumberOfSections, (view_.Size() - tableAt) / 40));
+  }
   for (size_t i = 0; i < f.NumberOfSections; ++i) {
     const uint64_t at = tableAt + kSectionHeaderSize * i;
     const uint8_t* s = view_.At(at, kSectionHeaderSize);
@@ -231,9 +234,13 @@ void Image::Parse() {
 void Image::BuildSectionIndex() {
   byAddress_.resize(sections_.size());
   for (size_t i = 0; i < sections_.size(); ++i) byAddress_[i] = static_cast<uint32_t>(i);
-  std::stable_sort(byAddress_.begin(), byAddress_.end(), [this](uint32_t a, uint32_t b) {
+  auto byVa = [this](uint32_t a, uint32_t b) {
     return sections_[a].VirtualAddress < sections_[b].VirtualAddress;
-  });
+  };
+  // Linkers write the table in address order; only other files need sorting.
+  if (!std::is_sorted(byAddress_.begin(), byAddress_.end(), byVa)) {
+    std::stable_sort(byAddress_.begin(), byAddress_.end(), byVa);
+  }
   reachEnd_.resize(byAddress_.size());
   uint64_t reach = 0;
   for (size_t i = 0; i < byAddress_.size(); ++i) {
