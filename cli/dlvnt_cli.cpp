@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
           size_t tab = line.find('\t', at);
           std::string cell =
               line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
-          out += "," + Csv(cell);
+          out += ',';
+          out += Csv(cell);
           at = tab == std::string::npos ? line.size() : tab + 1;
         }
         out += "\r\n";
