@@ -1,6 +1,8 @@
 #include "vistrel/browser/page_report.h"
 
 #include <cstdio>
+#include <functional>
+#include <map>
 
 namespace vistrel {
 namespace {
@@ -102,6 +104,33 @@ void ForEachLine(ui::ListBox* list, void (TVistrelMainForm::*click)(), TVistrelM
   }
 }
 
+// The header shown for each section line. Lines of one name show the same
+// header (the first section of that name), so each name is looked up once;
+// past kMaxSectionLookups distinct names (hostile files with tens of
+// thousands of sections) the remaining lines are listed without a header.
+constexpr int kMaxSectionLookups = 1024;
+
+void ForEachSection(TVistrelMainForm& form, const std::function<std::string()>& render,
+                    const std::function<void(int line, const std::string* header)>& each) {
+  ui::ListBox* list = form.SectionHeadersListBox;
+  std::map<std::string, std::string> headers;
+  int saved = list->ItemIndex();
+  for (int i = 0; i < list->Count(); ++i) {
+    std::string name = list->Item(i);
+    auto it = headers.find(name);
+    if (it == headers.end() && static_cast<int>(headers.size()) < kMaxSectionLookups) {
+      list->SetItemIndex(i);
+      form.SectionHeadersListBoxClick();
+      it = headers.emplace(name, render()).first;
+    }
+    each(i, it == headers.end() ? nullptr : &it->second);
+  }
+  if (saved >= 0 && saved < list->Count()) {
+    list->SetItemIndex(saved);
+    form.SectionHeadersListBoxClick();
+  }
+}
+
 }  // namespace
 
 void AppendJsonString(const std::string& text, std::string& out) {
@@ -146,10 +175,17 @@ void AppendTextReport(TVistrelMainForm& form, std::string& out) {
       ui::ListBox* list = form.SectionHeadersListBox;
       out += "Sections:\n";
       std::vector<PageField> fields(form.PageFields[page].begin() + 1, form.PageFields[page].end());
-      ForEachLine(list, &TVistrelMainForm::SectionHeadersListBoxClick, form, [&](int i) {
-        out += "  " + list->Item(i) + "\n";
-        TextFields(fields, out, "    ");
-      });
+      ForEachSection(
+          form,
+          [&] {
+            std::string header;
+            TextFields(fields, header, "    ");
+            return header;
+          },
+          [&](int i, const std::string* header) {
+            out += "  " + list->Item(i) + "\n";
+            if (header) out += *header;
+          });
     } else if (page == kImportPage) {
       ui::ListBox* list = form.ImportModuleListBox;
       out += "Imported Modules:\n";
@@ -180,14 +216,21 @@ void AppendJsonReport(TVistrelMainForm& form, std::string& out) {
     if (page == kSectionHeadersPage) {
       ui::ListBox* list = form.SectionHeadersListBox;
       out += '[';
-      ForEachLine(list, &TVistrelMainForm::SectionHeadersListBoxClick, form, [&](int i) {
-        if (i) out += ',';
-        out += "{\"Name\":";
-        AppendJsonString(list->Item(i), out);
-        out += ",\"Header\":";
-        JsonFields(form.PageFields[page], out, 1);
-        out += '}';
-      });
+      ForEachSection(
+          form,
+          [&] {
+            std::string header;
+            JsonFields(form.PageFields[page], header, 1);
+            return header;
+          },
+          [&](int i, const std::string* header) {
+            if (i) out += ',';
+            out += "{\"Name\":";
+            AppendJsonString(list->Item(i), out);
+            out += ",\"Header\":";
+            out += header ? *header : std::string("null");
+            out += '}';
+          });
       out += ']';
     } else if (page == kImportPage) {
       ui::ListBox* list = form.ImportModuleListBox;

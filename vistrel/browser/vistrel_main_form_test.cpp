@@ -499,6 +499,22 @@ TEST_F(MainFormTest, ReportNamesEveryPage) {
   EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
 }
 
+TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
+  PeWriter w;
+  w.NumberOfSections = 3;  // ".data", ".extra", ".extra"
+  files.files["THREE.DLL"] = Bytes(w.Build());
+  Load("THREE.DLL");
+  ASSERT_EQ(form->SectionHeadersListBox->Items(), (Lines{".data", ".extra", ".extra"}));
+  std::string text;
+  AppendTextReport(*form, text);
+  size_t at = text.find("  .extra\n    Virtual Address: 0x00011000\n");
+  ASSERT_NE(at, std::string::npos);
+  // The second line of the same name shows the first one's header again.
+  EXPECT_NE(text.find("  .extra\n    Virtual Address: 0x00011000\n", at + 1), std::string::npos);
+  EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
+}
+
 #ifndef _WIN32
 TEST(MainFormFixtures, SampleDllBothWidths) {
   if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
