@@ -9,6 +9,8 @@ namespace {
 
 using platform::RegistryRoot;
 
+constexpr uint32_t kMaxFontSize = 400;  // points
+
 std::optional<uint32_t> ReadNumber(platform::Registry& registry, const char* name) {
   // Whatever the stored type: the first four bytes, little-endian.
   std::optional<std::vector<uint8_t>> bytes =
@@ -54,12 +56,19 @@ void TMainForm::LoadSettings() {
       SetToggle(t.View, t.Popup, (*v & 0xFF) != 0);
     }
   }
-  if (std::optional<std::string> v = ReadName(registry, "FontName")) DisplayFont.Name = *v;
-  if (std::optional<uint32_t> v = ReadNumber(registry, "FontSize")) {
+  // A name or size that no font can have keeps the default.
+  if (std::optional<std::string> v = ReadName(registry, "FontName"); v && !v->empty()) {
+    DisplayFont.Name = *v;
+  }
+  if (std::optional<uint32_t> v = ReadNumber(registry, "FontSize");
+      v && *v >= 1 && *v <= kMaxFontSize) {
     DisplayFont.Size = static_cast<int>(*v);
   }
-  if (std::optional<std::string> v = ReadName(registry, "PrinterFontName")) PrinterFont.Name = *v;
-  if (std::optional<uint32_t> v = ReadNumber(registry, "PrinterFontSize")) {
+  if (std::optional<std::string> v = ReadName(registry, "PrinterFontName"); v && !v->empty()) {
+    PrinterFont.Name = *v;
+  }
+  if (std::optional<uint32_t> v = ReadNumber(registry, "PrinterFontSize");
+      v && *v >= 1 && *v <= kMaxFontSize) {
     PrinterFont.Size = static_cast<int>(*v);
   }
   if (std::optional<uint32_t> v = ReadNumber(registry, "ActiveTab"); v && *v < kPageCount) {

@@ -74,6 +74,18 @@ TEST_F(SettingsFixture, OddValues) {
   EXPECT_EQ(f->PrinterFont.Name, std::string(100, 'P'));
 }
 
+TEST_F(SettingsFixture, ImpossibleFontsKeepTheDefaults) {
+  Set("FontName", std::string());
+  Set("FontSize", uint32_t{0});
+  Set("PrinterFontSize", uint32_t{0xFFFFFFFF});
+  Set("PrinterFontName", std::vector<uint8_t>{'A', 'r', 'i', 'a', 'l', 0, 'x'});
+  auto f = Start();
+  EXPECT_EQ(f->DisplayFont.Name, "Courier New");
+  EXPECT_EQ(f->DisplayFont.Size, 8);
+  EXPECT_EQ(f->PrinterFont.Size, 12);
+  EXPECT_EQ(f->PrinterFont.Name, "Arial");  // ends at the first NUL
+}
+
 TEST_F(SettingsFixture, StoreFailureReachesTheErrorHandler) {
   auto f = Start();
   m.registry.failWrites = true;
