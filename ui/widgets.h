@@ -266,6 +266,10 @@ class StatusBar : public Control {
   virtual void SetPanelOwnerDraw(int index, bool ownerDraw) = 0;
   virtual bool PanelOwnerDraw(int index) const = 0;
   virtual void SetSimpleText(const std::string& text) = 0;  // one text over all panels
+  // The resizing grip at the right end (on by default); a window of fixed
+  // size shows none.
+  virtual void SetSizeGrip(bool on) = 0;
+  virtual bool SizeGrip() const = 0;
   virtual void Invalidate() = 0;
   // Colours of an owner-drawn panel.
   std::function<CellStyle(int index)> OnDrawPanel;

@@ -127,6 +127,7 @@ void TMainForm::BuildPages() {
 
   MainFormStatusBar = Form->AddStatusBar("MainFormStatusBar");
   MainFormStatusBar->SetControlId(kStatusBarControlId);
+  MainFormStatusBar->SetSizeGrip(false);  // the window has a fixed size
   MainFormStatusBar->AddPanel(350);
   for (int i = 0; i < 5; ++i) {
     int index = MainFormStatusBar->AddPanel(kColorKey[i].Width);

@@ -69,6 +69,7 @@ TEST_F(MainFormFixture, StartsOnWin32PageAndCollectsOnlyIt) {
   EXPECT_EQ(f.Module32TreeView->NodeCount(), 5);
   // Colour key and cell colours.
   EXPECT_EQ(f.MainFormStatusBar->PanelText(2), "Duplicate");
+  EXPECT_FALSE(f.MainFormStatusBar->SizeGrip());
   EXPECT_EQ(f.MainFormStatusBar->StyleOfPanel(3).TextColor, kGreen);
   EXPECT_EQ(f.Module32StringGrid->StyleOf(1, 0, {}).TextColor, kGreen);
   EXPECT_EQ(f.Module32StringGrid->StyleOf(1, 1, {}).TextColor, kBlack);

@@ -270,11 +270,14 @@ class HStatusBar : public Basic<StatusBar> {
   }
   bool PanelOwnerDraw(int i) const override { return Valid(i) && panels_[i].OwnerDraw; }
   void SetSimpleText(const std::string& text) override { text_ = text; }
+  void SetSizeGrip(bool on) override { sizeGrip_ = on; }
+  bool SizeGrip() const override { return sizeGrip_; }
   void Invalidate() override {}
 
  private:
   bool Valid(int i) const { return i >= 0 && i < PanelCount(); }
   std::vector<StatusPanel> panels_;
+  bool sizeGrip_ = true;
 };
 
 class HImage : public Basic<Image> {

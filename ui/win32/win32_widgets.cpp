@@ -576,6 +576,16 @@ class WStatusBar : public WControl<StatusBar> {
     SendMessageA(hwnd_, SB_SIMPLE, !text.empty(), 0);
     SendMessageA(hwnd_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
   }
+  void SetSizeGrip(bool on) override {
+    // The control reads the style when it paints.
+    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+    style = on ? (style | SBARS_SIZEGRIP) : (style & ~LONG_PTR{SBARS_SIZEGRIP});
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  bool SizeGrip() const override {
+    return (GetWindowLongPtrA(hwnd_, GWL_STYLE) & SBARS_SIZEGRIP) != 0;
+  }
   void Invalidate() override { InvalidateRect(hwnd_, nullptr, TRUE); }
   bool OnDrawItem(DRAWITEMSTRUCT* item) override {
     int i = static_cast<int>(item->itemID);
