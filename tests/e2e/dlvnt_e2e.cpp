@@ -285,6 +285,18 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   EXPECT_NE(treeText->find(node), std::string::npos) << *treeText;
   d.Command(dlvnt::kCmdViewTreeView);
   EXPECT_TRUE(IsWindowVisible(grid));
+
+  // Help, About: the program's own version texts; OK closes the box.
+  PostMessageW(d.window, WM_COMMAND, dlvnt::kCmdHelpAbout, 0);
+  HWND about = e2e::WaitForTopWindow(d.process.Id(), "About Delvane for Windows NT");
+  ASSERT_TRUE(about);
+  EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Version - 4.0"));
+  EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Delvane for Windows NT"));
+  EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Copyright (c) Tessaloom"));
+  HWND ok = e2e::FindChildByText(about, "Button", "OK");
+  ASSERT_TRUE(ok);
+  e2e::Click(ok);
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(about) || !IsWindow(about); }));
   EXPECT_TRUE(d.Close());
 }
 
