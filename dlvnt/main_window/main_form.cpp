@@ -434,7 +434,7 @@ void TMainForm::FillPage(int page, bool collect) {
 }
 
 ui::CellStyle TMainForm::StringGridDrawCell(int page, int col, int row, ui::CellState state) const {
-  const std::vector<TDisplayRow>& rows = const_cast<TMainForm*>(this)->RowsOf(page);
+  const std::vector<TDisplayRow>& rows = RowsOf(page);
   ui::CellStyle style;
   style.BackColor = state.Selected ? kButtonFace : ui::kWhite;
   style.TextColor = row >= 0 && static_cast<size_t>(row) < rows.size()

@@ -168,6 +168,9 @@ class TMainForm {
   std::string TreeText(int page) const;
   std::string CopyAllText();
   std::vector<TDisplayRow>& RowsOf(int page);
+  const std::vector<TDisplayRow>& RowsOf(int page) const {
+    return const_cast<TMainForm*>(this)->RowsOf(page);
+  }
   ItemList& ListOf(int page);
 
   void LoadSettings();
