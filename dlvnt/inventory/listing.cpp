@@ -169,7 +169,9 @@ PageFill FillDeviceDriverRows(platform::FileCatalog& catalog,
   return fill;
 }
 
-PageFill FillModule16Rows(const ItemList& items) {
+PageFill FillModule16Rows(platform::FileCatalog& catalog,
+                          const std::vector<std::string>& searchPath, const ItemList& items,
+                          const FillOptions& options, int processCount, int treeNodeCount) {
   PageFill fill;
   if (items.Count() == 0) {
     fill.Add(kBlack, kNoWowProcesses, nullptr, {" ", " ", " ", " ", kNoWowProcesses});
@@ -179,8 +181,24 @@ PageFill FillModule16Rows(const ItemList& items) {
   for (size_t i = 0; i < items.Count(); ++i) {
     const TInventoryItem& item = items[i];
     fill.Add(item.Kind != 0 ? kBlack : kGreen, item.ModulePath, &item, ItemRow(item));
+    if (options.Duplicates) {
+      // Every piece of the list, the one after the last ";" included.
+      std::vector<std::string> directories;
+      size_t at = 0;
+      while (true) {
+        size_t end = item.ExtraText.find(';', at);
+        directories.push_back(item.ExtraText.substr(at, end == std::string::npos ? end : end - at));
+        if (end == std::string::npos) break;
+        at = end + 1;
+      }
+      AddDuplicates(catalog, searchPath, directories, DirectoryPart(item.ModulePath),
+                    FileNamePart(item.ModulePath), item.ModuleName, fill);
+    }
   }
-  fill.StatusText = ItemsDisplayedStatus(static_cast<int>(fill.Rows.size()), fill.Duplicates);
+  fill.StatusText =
+      options.TreeMode
+          ? Printf("%d Processes, %d Item(s)", processCount, treeNodeCount - processCount)
+          : ItemsDisplayedStatus(static_cast<int>(fill.Rows.size()), fill.Duplicates);
   return fill;
 }
 

@@ -53,8 +53,11 @@ PageFill FillOCXRows(InventoryServices& services, const std::vector<std::string>
 PageFill FillDeviceDriverRows(platform::FileCatalog& catalog,
                               const std::vector<std::string>& searchPath, const ItemList& items,
                               const FillOptions& options);
-// No Win16 collection yet: the page tells that no WOW process is active.
-PageFill FillModule16Rows(const ItemList& items);
+// An empty list tells that no WOW process is active. Duplicates are looked
+// for along each item's own task directories (its ExtraText).
+PageFill FillModule16Rows(platform::FileCatalog& catalog,
+                          const std::vector<std::string>& searchPath, const ItemList& items,
+                          const FillOptions& options, int processCount, int treeNodeCount);
 
 // Status texts as the menus' recompute shows them.
 std::string ProcessesStatus(int processes, int items);

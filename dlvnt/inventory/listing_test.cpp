@@ -143,10 +143,30 @@ TEST_F(FillFixture, DriversAreBlackAndWin16SaysNoWow) {
   EXPECT_EQ(drivers.Rows[0].Color, kBlack);
   EXPECT_EQ(drivers.Rows[0].Text, "C:\\WINNT\\SYSTEM32\\DRIVERS\\DISK.SYS");
   EXPECT_EQ(drivers.StatusText, "1 Item(s) Displayed - 0 Duplicate(s)");
-  PageFill win16 = FillModule16Rows(ItemList{});
+  PageFill win16 = FillModule16Rows(m.catalog, search, ItemList{}, {}, 0, 0);
   ASSERT_EQ(win16.Cells.size(), 1u);
   EXPECT_EQ(win16.Cells[0], (GridRow{" ", " ", " ", " ", "No 16-bit WOW processes active"}));
   EXPECT_EQ(win16.StatusText, "No 16-bit WOW processes active");
+}
+
+TEST_F(FillFixture, Win16ColoursAndDuplicatesAlongTaskDirectories) {
+  Add("TASK.EXE", "C:\\APP16\\TASK.EXE", 0).ExtraText = "C:\\APP16;C:\\WINNT;C:\\OLD16";
+  Add("LIB16.DLL", "C:\\APP16\\LIB16.DLL", 1).ExtraText = "C:\\APP16;C:\\OLD16";
+  m.catalog.AddFile("C:\\OLD16\\TASK.EXE", 10);
+  m.catalog.AddFile("C:\\WINNT\\TASK.EXE", 10);  // the Windows directory: never reported
+  m.catalog.AddFile("C:\\APP16\\TASK.EXE", 10);  // its own directory
+  FillOptions options;
+  options.Duplicates = true;
+  PageFill fill = FillModule16Rows(m.catalog, search, items, options, 1, 3);
+  ASSERT_EQ(fill.Rows.size(), 3u);
+  EXPECT_EQ(fill.Rows[0].Color, kGreen);
+  EXPECT_EQ(fill.Rows[0].Text, "C:\\APP16\\TASK.EXE");
+  EXPECT_EQ(fill.Rows[1].Text, "C:\\OLD16\\TASK.EXE");  // after the last ";"
+  EXPECT_EQ(fill.Rows[2].Color, kBlack);
+  EXPECT_EQ(fill.StatusText, "3 Items Displayed - 1 Duplicate(s)");
+  options.TreeMode = true;
+  EXPECT_EQ(FillModule16Rows(m.catalog, search, items, options, 1, 3).StatusText,
+            "1 Processes, 2 Item(s)");
 }
 
 TEST(Sort, ComparatorsAndReversal) {

@@ -412,7 +412,8 @@ void TMainForm::FillPage(int page, bool collect) {
         Win16ProcessCount = 0;
         ShowTree(Module16TreeView, Module16Tree);
       }
-      fill = FillModule16Rows(Module16List);
+      fill = FillModule16Rows(inv.Catalog, SearchPathList, Module16List, options, Win16ProcessCount,
+                              Module16TreeView->NodeCount());
       break;
   }
   ui::StringGrid* grid = Pages[page].Grid;
