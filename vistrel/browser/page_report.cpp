@@ -1,5 +1,6 @@
 #include "vistrel/browser/page_report.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -88,15 +89,19 @@ void JsonFields(const std::vector<PageField>& fields, std::string& out, size_t s
 }
 
 // Selects each line of a list in turn, as a click does, and reports what
-// the page then shows.
+// the page then shows. Past `limit` lines (hostile files with tens of
+// thousands of import descriptors) the line is reported without a click.
 template <typename Each>
 void ForEachLine(ui::ListBox* list, void (TVistrelMainForm::*click)(), TVistrelMainForm& form,
-                 Each each) {
+                 Each each, const std::function<bool(int)>& mayClick = nullptr) {
   int saved = list->ItemIndex();
   for (int i = 0; i < list->Count(); ++i) {
-    list->SetItemIndex(i);
-    (form.*click)();
-    each(i);
+    bool clicked = !mayClick || mayClick(i);
+    if (clicked) {
+      list->SetItemIndex(i);
+      (form.*click)();
+    }
+    each(i, clicked);
   }
   if (saved >= 0 && saved < list->Count()) {
     list->SetItemIndex(saved);
@@ -109,6 +114,10 @@ void ForEachLine(ui::ListBox* list, void (TVistrelMainForm::*click)(), TVistrelM
 // past kMaxSectionLookups distinct names (hostile files with tens of
 // thousands of sections) the remaining lines are listed without a header.
 constexpr int kMaxSectionLookups = 1024;
+constexpr int kMaxImportLookups = 1024;
+// All modules' function lines together: the same thunks can be shared by
+// every descriptor of a hostile file.
+constexpr size_t kMaxImportFunctionLines = 262144;
 
 void ForEachSection(TVistrelMainForm& form, const std::function<std::string()>& render,
                     const std::function<void(int line, const std::string* header)>& each) {
@@ -189,16 +198,22 @@ void AppendTextReport(TVistrelMainForm& form, std::string& out) {
     } else if (page == kImportPage) {
       ui::ListBox* list = form.ImportModuleListBox;
       out += "Imported Modules:\n";
-      ForEachLine(list, &TVistrelMainForm::ImportModuleListBoxClick, form, [&](int i) {
-        out += "  " + list->Item(i) + "\n";
-        for (const auto& f : form.ImportedFunctionsListBox->Items()) out += "    " + f + "\n";
-      });
+      size_t functionLines = 0;
+      ForEachLine(
+          list, &TVistrelMainForm::ImportModuleListBoxClick, form,
+          [&](int i, bool clicked) {
+            out += "  " + list->Item(i) + "\n";
+            if (!clicked) return;
+            for (const auto& f : form.ImportedFunctionsListBox->Items()) out += "    " + f + "\n";
+            functionLines += form.ImportedFunctionsListBox->Count();
+          },
+          [&](int i) { return i < kMaxImportLookups && functionLines < kMaxImportFunctionLines; });
     } else if (page == kExportPage) {
       out +=
           form.PageFields[page][0].Label + " " + form.NumberOfExportedFunctionsEdit->Text() + "\n";
       out += "Exports:\n";
       ui::ListBox* list = form.ExportSectionListBox;
-      ForEachLine(list, &TVistrelMainForm::ExportSectionListBoxClick, form, [&](int i) {
+      ForEachLine(list, &TVistrelMainForm::ExportSectionListBoxClick, form, [&](int i, bool) {
         out += "  " + list->Item(i) + "  Entry Point: " + form.EntryPointEdit->Text() + "\n";
       });
     } else {
@@ -235,14 +250,22 @@ void AppendJsonReport(TVistrelMainForm& form, std::string& out) {
     } else if (page == kImportPage) {
       ui::ListBox* list = form.ImportModuleListBox;
       out += '[';
-      ForEachLine(list, &TVistrelMainForm::ImportModuleListBoxClick, form, [&](int i) {
-        if (i) out += ',';
-        out += "{\"Module\":";
-        AppendJsonString(list->Item(i), out);
-        out += ",\"Functions\":";
-        JsonValue(form.ImportedFunctionsListBox, out);
-        out += '}';
-      });
+      size_t functionLines = 0;
+      ForEachLine(
+          list, &TVistrelMainForm::ImportModuleListBoxClick, form,
+          [&](int i, bool clicked) {
+            if (clicked) functionLines += form.ImportedFunctionsListBox->Count();
+            if (i) out += ',';
+            out += "{\"Module\":";
+            AppendJsonString(list->Item(i), out);
+            out += ",\"Functions\":";
+            if (clicked)
+              JsonValue(form.ImportedFunctionsListBox, out);
+            else
+              out += "null";
+            out += '}';
+          },
+          [&](int i) { return i < kMaxImportLookups && functionLines < kMaxImportFunctionLines; });
       out += ']';
     } else if (page == kExportPage) {
       out += '{';
@@ -251,7 +274,7 @@ void AppendJsonReport(TVistrelMainForm& form, std::string& out) {
       AppendJsonString(form.NumberOfExportedFunctionsEdit->Text(), out);
       out += ",\"Exports\":[";
       ui::ListBox* list = form.ExportSectionListBox;
-      ForEachLine(list, &TVistrelMainForm::ExportSectionListBoxClick, form, [&](int i) {
+      ForEachLine(list, &TVistrelMainForm::ExportSectionListBoxClick, form, [&](int i, bool) {
         if (i) out += ',';
         out += "{\"Line\":";
         AppendJsonString(list->Item(i), out);
