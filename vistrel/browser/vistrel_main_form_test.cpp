@@ -11,6 +11,7 @@
 #endif
 #include "tests/fixtures/pe_writer.h"
 #include "ui/headless/headless.h"
+#include "vistrel/browser/about_box.h"
 #include "vistrel/browser/page_report.h"
 #include "vistrel/browser/preferences_dlg.h"
 #include "vistrel/viewers/disassembly_dlg.h"
@@ -513,6 +514,22 @@ TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
   EXPECT_NE(text.find("  .extra\n    Virtual Address: 0x00011000\n", at + 1), std::string::npos);
   EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
   EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
+}
+
+TEST(AboutBox, VersionTextsReplaceTheDesignTexts) {
+  ui::headless::HeadlessApplication app;
+  TAboutBox box(app, "no-such-program.exe");
+  box.FormShow();
+  EXPECT_EQ(box.Form->Caption(), "About Vistrel");
+  EXPECT_EQ(box.VersionLabel->Text(), "Version 4.0.1");  // nothing found: design text
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  box.ProgramPath = DLV_SAMPLE_DLL_X64;
+  box.FormShow();
+  EXPECT_EQ(box.VersionLabel->Text(), "Version - 1.2.3.4");
+  EXPECT_EQ(box.CopyrightLabel1->Text(), "Sample");
+  // No LegalCopyright in the sample: the design text stays.
+  EXPECT_EQ(box.CopyrightLabel2->Text(), "Copyright (c) Tessaloom. All rights reserved.");
+  EXPECT_EQ(box.Form->Caption(), "About Vistrel");
 }
 
 #ifndef _WIN32
