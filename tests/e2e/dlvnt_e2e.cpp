@@ -336,13 +336,24 @@ TEST(DlvntE2E, OcxPageCopyAllAndSettingsAcrossRestart) {
   // Tree mode and the OCX page are kept for the next start.
   d.Command(dlvnt::kCmdViewDuplicates);  // hidden in tree mode: ignored
   ASSERT_TRUE(d.Close());
+  auto stored = [](const char* name) {
+    DWORD value = 0xFFFF, size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, "Software\\Tessaloom\\Delvane", name, RRF_RT_REG_DWORD, nullptr,
+                 &value, &size);
+    return value;
+  };
+  EXPECT_EQ(stored("TreeView"), 1u);
+  EXPECT_EQ(stored("Duplicates"), 0u);
+  EXPECT_EQ(stored("NotFound"), 0u);
+  EXPECT_EQ(stored("ActiveTab"), 1u);
+  EXPECT_EQ(stored("FontSize"), 8u);
   Dlvnt again;
   ASSERT_TRUE(again.Start());
   EXPECT_EQ(e2e::TabSelection(again.Child(dlvnt::kPageControlId)), 1);
   again.Command(dlvnt::kCmdViewModule32);
   EXPECT_TRUE(IsWindowVisible(again.Child(dlvnt::kTreeControlIds[0])));
   EXPECT_FALSE(IsWindowVisible(again.Child(dlvnt::kGridControlIds[0])));
-  EXPECT_EQ(StatusText(again.status).find("Duplicate"), std::string::npos);
+  EXPECT_NE(StatusText(again.status).find(" Processes, "), std::string::npos);
   EXPECT_TRUE(again.Close());
 }
 
