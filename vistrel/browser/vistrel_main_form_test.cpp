@@ -516,6 +516,41 @@ TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
   EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
 }
 
+TEST(ImageLayout, SectionsAtTheirRvasAndHostileSizesRefused) {
+  PeWriter w;
+  uint32_t rva = w.AddString("entry bytes");
+  std::vector<uint8_t> file = w.Build();
+  auto layout = ImageLayout::Build(file);
+  ASSERT_TRUE(layout.has_value());
+  EXPECT_EQ(layout->ImageBase(), 0x10000000u);
+  EXPECT_FALSE(layout->Is64Bit());
+  auto bytes = layout->Bytes();
+  ASSERT_GT(bytes.size(), rva + 11);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()) + rva, 11), "entry bytes");
+  EXPECT_EQ(bytes[0], 'M');                       // headers at 0
+  EXPECT_EQ(bytes[PeWriter::kSectionOffset], 0);  // file offset 0x200 is not RVA 0x200
+
+  // A section whose raw data runs past the file is copied as far as it goes.
+  PeWriter cut;
+  cut.AddString("x");
+  cut.SectionRawSize = 0x100000;
+  EXPECT_TRUE(ImageLayout::Build(cut.Build()).has_value());
+
+  std::vector<uint8_t> huge = w.Build();
+  // SizeOfImage (optional header + 56) far beyond the limit.
+  size_t opt = 0x40 + 24 + 56;
+  huge[opt] = 0xFF, huge[opt + 1] = 0xFF, huge[opt + 2] = 0xFF, huge[opt + 3] = 0x7F;
+  EXPECT_FALSE(ImageLayout::Build(huge).has_value());
+  EXPECT_FALSE(ImageLayout::Build(fixtures::DosFile()).has_value());
+  EXPECT_FALSE(ImageLayout::Build(std::vector<uint8_t>{'M', 'Z'}).has_value());
+
+  PeWriter wide(true);
+  auto layout64 = ImageLayout::Build(wide.Build());
+  ASSERT_TRUE(layout64.has_value());
+  EXPECT_TRUE(layout64->Is64Bit());
+  EXPECT_EQ(layout64->ImageBase(), 0x180000000ull);
+}
+
 TEST(AboutBox, VersionTextsReplaceTheDesignTexts) {
   ui::headless::HeadlessApplication app;
   TAboutBox box(app, "no-such-program.exe");
