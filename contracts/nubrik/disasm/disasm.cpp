@@ -1,0 +1,1882 @@
+// Table-driven x86/x86-64 decoder. Each opcode maps to a text "mnemonic
+// operands" where operands use the usual opcode-map notation (Ev, Gb, Ib, Vx,
+// Wx...). Bytes are consumed in encoding order (prefixes, opcode, ModRM, SIB,
+// displacement, immediates); the text is produced at the end because
+// RIP-relative operands need the instruction's full length.
+#include "contracts/nubrik/disasm/disasm.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace nubrik::disasm {
+namespace {
+
+// ---------------------------------------------------------------- registers
+
+const char* const kReg8Rex[16] = {"al",  "cl",  "dl",   "bl",   "spl",  "bpl",  "sil",  "dil",
+                                  "r8b", "r9b", "r10b", "r11b", "r12b", "r13b", "r14b", "r15b"};
+const char* const kReg8[8] = {"al", "cl", "dl", "bl", "ah", "ch", "dh", "bh"};
+const char* const kReg16[16] = {"ax",  "cx",  "dx",   "bx",   "sp",   "bp",   "si",   "di",
+                                "r8w", "r9w", "r10w", "r11w", "r12w", "r13w", "r14w", "r15w"};
+const char* const kReg32[16] = {"eax", "ecx", "edx",  "ebx",  "esp",  "ebp",  "esi",  "edi",
+                                "r8d", "r9d", "r10d", "r11d", "r12d", "r13d", "r14d", "r15d"};
+const char* const kReg64[16] = {"rax", "rcx", "rdx", "rbx", "rsp", "rbp", "rsi", "rdi",
+                                "r8",  "r9",  "r10", "r11", "r12", "r13", "r14", "r15"};
+const char* const kSeg[8] = {"es", "cs", "ss", "ds", "fs", "gs", "?", "?"};
+const char* const kMmx[8] = {"mm0", "mm1", "mm2", "mm3", "mm4", "mm5", "mm6", "mm7"};
+const char* const kSt[8] = {"st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)"};
+const char* const kXmm[32] = {"xmm0",  "xmm1",  "xmm2",  "xmm3",  "xmm4",  "xmm5",  "xmm6",
+                              "xmm7",  "xmm8",  "xmm9",  "xmm10", "xmm11", "xmm12", "xmm13",
+                              "xmm14", "xmm15", "xmm16", "xmm17", "xmm18", "xmm19", "xmm20",
+                              "xmm21", "xmm22", "xmm23", "xmm24", "xmm25", "xmm26", "xmm27",
+                              "xmm28", "xmm29", "xmm30", "xmm31"};
+const char* const kYmm[32] = {"ymm0",  "ymm1",  "ymm2",  "ymm3",  "ymm4",  "ymm5",  "ymm6",
+                              "ymm7",  "ymm8",  "ymm9",  "ymm10", "ymm11", "ymm12", "ymm13",
+                              "ymm14", "ymm15", "ymm16", "ymm17", "ymm18", "ymm19", "ymm20",
+                              "ymm21", "ymm22", "ymm23", "ymm24", "ymm25", "ymm26", "ymm27",
+                              "ymm28", "ymm29", "ymm30", "ymm31"};
+const char* const kZmm[32] = {"zmm0",  "zmm1",  "zmm2",  "zmm3",  "zmm4",  "zmm5",  "zmm6",
+                              "zmm7",  "zmm8",  "zmm9",  "zmm10", "zmm11", "zmm12", "zmm13",
+                              "zmm14", "zmm15", "zmm16", "zmm17", "zmm18", "zmm19", "zmm20",
+                              "zmm21", "zmm22", "zmm23", "zmm24", "zmm25", "zmm26", "zmm27",
+                              "zmm28", "zmm29", "zmm30", "zmm31"};
+const char* const kCr[16] = {"cr0", "cr1", "cr2",  "cr3",  "cr4",  "cr5",  "cr6",  "cr7",
+                             "cr8", "cr9", "cr10", "cr11", "cr12", "cr13", "cr14", "cr15"};
+const char* const kDr[16] = {"db0", "db1", "db2",  "db3",  "db4",  "db5",  "db6",  "db7",
+                             "db8", "db9", "db10", "db11", "db12", "db13", "db14", "db15"};
+const char* const kCc[16] = {"o", "no", "b", "ae", "e", "ne", "be", "a",
+                             "s", "ns", "p", "np", "l", "ge", "le", "g"};
+
+// ---------------------------------------------------------------- opcode maps
+// "" is undefined; a leading '@' names a group decoded by ModRM.reg; '%'
+// marks an entry whose meaning depends on the 66/F2/F3 prefix (see kSse).
+
+const char* const kOneByte[256] = {
+    // 00
+    "add Eb,Gb", "add Ev,Gv", "add Gb,Eb", "add Gv,Ev", "add AL,Ib", "add eAX,Iz", "push ES",
+    "pop ES", "or Eb,Gb", "or Ev,Gv", "or Gb,Eb", "or Gv,Ev", "or AL,Ib", "or eAX,Iz", "push CS",
+    "",
+    // 10
+    "adc Eb,Gb", "adc Ev,Gv", "adc Gb,Eb", "adc Gv,Ev", "adc AL,Ib", "adc eAX,Iz", "push SS",
+    "pop SS", "sbb Eb,Gb", "sbb Ev,Gv", "sbb Gb,Eb", "sbb Gv,Ev", "sbb AL,Ib", "sbb eAX,Iz",
+    "push DS", "pop DS",
+    // 20
+    "and Eb,Gb", "and Ev,Gv", "and Gb,Eb", "and Gv,Ev", "and AL,Ib", "and eAX,Iz", "", "daa",
+    "sub Eb,Gb", "sub Ev,Gv", "sub Gb,Eb", "sub Gv,Ev", "sub AL,Ib", "sub eAX,Iz", "", "das",
+    // 30
+    "xor Eb,Gb", "xor Ev,Gv", "xor Gb,Eb", "xor Gv,Ev", "xor AL,Ib", "xor eAX,Iz", "", "aaa",
+    "cmp Eb,Gb", "cmp Ev,Gv", "cmp Gb,Eb", "cmp Gv,Ev", "cmp AL,Ib", "cmp eAX,Iz", "", "aas",
+    // 40
+    "inc Zv", "inc Zv", "inc Zv", "inc Zv", "inc Zv", "inc Zv", "inc Zv", "inc Zv", "dec Zv",
+    "dec Zv", "dec Zv", "dec Zv", "dec Zv", "dec Zv", "dec Zv", "dec Zv",
+    // 50
+    "push Zs", "push Zs", "push Zs", "push Zs", "push Zs", "push Zs", "push Zs", "push Zs",
+    "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs",
+    // 60
+    "pusha|pushad", "popa|popad", "bound Gv,Mv", "arpl Ew,Gw", "", "", "", "", "push IZ",
+    "imul Gv,Ev,Iz", "push IS", "imul Gv,Ev,Is", "ins Yb,DX", "ins Yz,DX", "outs DX,Xb",
+    "outs DX,Xz",
+    // 70
+    "jo Jb", "jno Jb", "jb Jb", "jae Jb", "je Jb", "jne Jb", "jbe Jb", "ja Jb", "js Jb", "jns Jb",
+    "jp Jb", "jnp Jb", "jl Jb", "jge Jb", "jle Jb", "jg Jb",
+    // 80
+    "@1 Eb,Ib", "@1 Ev,Iz", "@1 Eb,Ib", "@1 Ev,Is", "test Eb,Gb", "test Ev,Gv", "xchg Eb,Gb",
+    "xchg Ev,Gv", "mov Eb,Gb", "mov Ev,Gv", "mov Gb,Eb", "mov Gv,Ev", "mov Ek,Sw", "lea Gv,M",
+    "mov Sw,Ew", "@1a Ev",
+    // 90
+    "nop", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX",
+    "xchg Zv,eAX", "cbw|cwde|cdqe", "cwd|cdq|cqo", "call Ap", "fwait", "pushf|pushf|pushf",
+    "popf|popf|popf", "sahf", "lahf",
+    // a0
+    "mov AL,Ob", "mov eAX,Ov", "mov Ob,AL", "mov Ov,eAX", "movs Yb,Xb", "movs Yv,Xv", "cmps Xb,Yb",
+    "cmps Xv,Yv", "test AL,Ib", "test eAX,Iz", "stos Yb,AL", "stos Yv,eAX", "lods AL,Xb",
+    "lods eAX,Xv", "scas AL,Yb", "scas eAX,Yv",
+    // b0
+    "mov Zb,Ib", "mov Zb,Ib", "mov Zb,Ib", "mov Zb,Ib", "mov Zb,Ib", "mov Zb,Ib", "mov Zb,Ib",
+    "mov Zb,Ib", "mov Zv,Iv", "mov Zv,Iv", "mov Zv,Iv", "mov Zv,Iv", "mov Zv,Iv", "mov Zv,Iv",
+    "mov Zv,Iv", "mov Zv,Iv",
+    // c0
+    "@2 Eb,Ib", "@2 Ev,Ib", "ret Iw", "ret", "les Gz,Mp", "lds Gz,Mp", "@11 Eb,Ib", "@11 Ev,Iz",
+    "enter Iw,Ib", "leave", "retf Iw", "retf", "int3", "int Ib", "into", "iret|iretd|iretq",
+    // d0
+    "@2 Eb,1", "@2 Ev,1", "@2 Eb,CL", "@2 Ev,CL", "aam Ib", "aad Ib", "", "xlat Xl", "@x", "@x",
+    "@x", "@x", "@x", "@x", "@x", "@x",
+    // e0
+    "loopne Jb", "loope Jb", "loop Jb", "jecxz Jb", "in AL,Ib", "in eAX,Ib", "out Ib,AL",
+    "out Ib,eAX", "call Jz", "jmp Jz", "jmp Ap", "jmp Jb", "in AL,DX", "in eAX,DX", "out DX,AL",
+    "out DX,eAX",
+    // f0
+    "", "int1", "", "", "hlt", "cmc", "@3 Eb", "@3 Ev", "clc", "stc", "cli", "sti", "cld", "std",
+    "@4", "@5"};
+
+const char* const kGroup1[8] = {"add", "or", "adc", "sbb", "and", "sub", "xor", "cmp"};
+const char* const kGroup2[8] = {"rol", "ror", "rcl", "rcr", "shl", "shr", "shl", "sar"};
+
+const char* const kTwoByte[256] = {
+    // 00
+    "@6", "@7", "lar Gv,Ew", "lsl Gv,Ew", "", "syscall", "clts", "sysret|sysret|sysretq", "invd",
+    "wbinvd", "", "ud2", "", "@p", "femms", "",
+    // 10
+    "%", "%", "%", "%", "%", "%", "%", "%", "@16", "nop Ev", "nop Ev", "nop Ev", "nop Ev", "nop Ev",
+    "%", "nop Ev",
+    // 20
+    "mov Ry,Cd", "mov Ry,Dd", "mov Cd,Ry", "mov Dd,Ry", "", "", "", "", "%", "%", "%", "%", "%",
+    "%", "%", "%",
+    // 30
+    "wrmsr", "rdtsc", "rdmsr", "rdpmc", "sysenter", "sysexit", "", "getsec", "", "", "", "", "", "",
+    "", "",
+    // 40
+    "cmovo Gv,Ev", "cmovno Gv,Ev", "cmovb Gv,Ev", "cmovae Gv,Ev", "cmove Gv,Ev", "cmovne Gv,Ev",
+    "cmovbe Gv,Ev", "cmova Gv,Ev", "cmovs Gv,Ev", "cmovns Gv,Ev", "cmovp Gv,Ev", "cmovnp Gv,Ev",
+    "cmovl Gv,Ev", "cmovge Gv,Ev", "cmovle Gv,Ev", "cmovg Gv,Ev",
+    // 50
+    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%",
+    // 60
+    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%",
+    // 70
+    "%", "%", "%", "%", "%", "%", "%", "emms", "vmread Ey,Gy", "vmwrite Gy,Ey", "", "", "%", "%",
+    "%", "%",
+    // 80
+    "jo Jz", "jno Jz", "jb Jz", "jae Jz", "je Jz", "jne Jz", "jbe Jz", "ja Jz", "js Jz", "jns Jz",
+    "jp Jz", "jnp Jz", "jl Jz", "jge Jz", "jle Jz", "jg Jz",
+    // 90
+    "seto Eb", "setno Eb", "setb Eb", "setae Eb", "sete Eb", "setne Eb", "setbe Eb", "seta Eb",
+    "sets Eb", "setns Eb", "setp Eb", "setnp Eb", "setl Eb", "setge Eb", "setle Eb", "setg Eb",
+    // a0
+    "push FS", "pop FS", "cpuid", "bt Ev,Gv", "shld Ev,Gv,Ib", "shld Ev,Gv,CL", "", "", "push GS",
+    "pop GS", "rsm", "bts Ev,Gv", "shrd Ev,Gv,Ib", "shrd Ev,Gv,CL", "@15", "imul Gv,Ev",
+    // b0
+    "cmpxchg Eb,Gb", "cmpxchg Ev,Gv", "lss Gz,Mp", "btr Ev,Gv", "lfs Gz,Mp", "lgs Gz,Mp",
+    "movzx Gv,Eb", "movzx Gv,Ew", "%", "ud1 Gv,Ev", "@8 Ev,Ib", "btc Ev,Gv", "%", "%",
+    "movsx Gv,Eb", "movsx Gv,Ew",
+    // c0
+    "xadd Eb,Gb", "xadd Ev,Gv", "%", "movnti My,Gy", "%", "%", "%", "@9", "bswap Zy", "bswap Zy",
+    "bswap Zy", "bswap Zy", "bswap Zy", "bswap Zy", "bswap Zy", "bswap Zy",
+    // d0
+    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%",
+    // e0
+    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%",
+    // f0
+    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "ud0 Gv,Ev"};
+
+// Prefix-dependent entries of the 0F, 0F38 and 0F3A maps. `pfx` is 0 (none),
+// 1 (66), 2 (F3), 3 (F2). Operands named H exist only in the VEX form; a
+// mnemonic starting with '~' exists only in VEX form, '!' only in legacy form.
+struct SseEntry {
+  uint8_t map;  // 1 = 0F, 2 = 0F38, 3 = 0F3A
+  uint8_t opcode;
+  uint8_t pfx;
+  const char* text;
+};
+
+const SseEntry kSse[] = {
+    {1, 0x10, 0, "movups Vx,Wx"},
+    {1, 0x10, 1, "movupd Vx,Wx"},
+    {1, 0x10, 2, "movss Vo,Ho,Wd"},
+    {1, 0x10, 3, "movsd Vo,Ho,Wq"},
+    {1, 0x11, 0, "movups Wx,Vx"},
+    {1, 0x11, 1, "movupd Wx,Vx"},
+    {1, 0x11, 2, "movss Wd,Ho,Vo"},
+    {1, 0x11, 3, "movsd Wq,Ho,Vo"},
+    {1, 0x12, 0, "movlps Vo,Ho,Wq"},  // movhlps when ModRM names a register
+    {1, 0x12, 1, "movlpd Vo,Ho,Mq"},
+    {1, 0x12, 2, "movsldup Vx,Wx"},
+    {1, 0x12, 3, "movddup Vx,Wh"},
+    {1, 0x13, 0, "movlps Mq,Vo"},
+    {1, 0x13, 1, "movlpd Mq,Vo"},
+    {1, 0x14, 0, "unpcklps Vx,Hx,Wx"},
+    {1, 0x14, 1, "unpcklpd Vx,Hx,Wx"},
+    {1, 0x15, 0, "unpckhps Vx,Hx,Wx"},
+    {1, 0x15, 1, "unpckhpd Vx,Hx,Wx"},
+    {1, 0x16, 0, "movhps Vo,Ho,Wq"},  // movlhps when ModRM names a register
+    {1, 0x16, 1, "movhpd Vo,Ho,Mq"},
+    {1, 0x16, 2, "movshdup Vx,Wx"},
+    {1, 0x17, 0, "movhps Mq,Vo"},
+    {1, 0x17, 1, "movhpd Mq,Vo"},
+    {1, 0x1e, 0, "nop Ev"},
+    {1, 0x1e, 1, "nop Ev"},
+    {1, 0x1e, 2, "@e"},
+    {1, 0x1e, 3, "nop Ev"},
+    {1, 0x28, 0, "movaps Vx,Wx"},
+    {1, 0x28, 1, "movapd Vx,Wx"},
+    {1, 0x29, 0, "movaps Wx,Vx"},
+    {1, 0x29, 1, "movapd Wx,Vx"},
+    {1, 0x2a, 0, "!cvtpi2ps Vo,Qq"},
+    {1, 0x2a, 1, "!cvtpi2pd Vo,Qq"},
+    {1, 0x2a, 2, "cvtsi2ss Vo,Ho,Ey"},
+    {1, 0x2a, 3, "cvtsi2sd Vo,Ho,Ey"},
+    {1, 0x2b, 0, "movntps Mx,Vx"},
+    {1, 0x2b, 1, "movntpd Mx,Vx"},
+    {1, 0x2c, 0, "!cvttps2pi Pq,Wq"},
+    {1, 0x2c, 1, "!cvttpd2pi Pq,Wo"},
+    {1, 0x2c, 2, "cvttss2si Gy,Wd"},
+    {1, 0x2c, 3, "cvttsd2si Gy,Wq"},
+    {1, 0x2d, 0, "!cvtps2pi Pq,Wq"},
+    {1, 0x2d, 1, "!cvtpd2pi Pq,Wo"},
+    {1, 0x2d, 2, "cvtss2si Gy,Wd"},
+    {1, 0x2d, 3, "cvtsd2si Gy,Wq"},
+    {1, 0x2e, 0, "ucomiss Vo,Wd"},
+    {1, 0x2e, 1, "ucomisd Vo,Wq"},
+    {1, 0x2f, 0, "comiss Vo,Wd"},
+    {1, 0x2f, 1, "comisd Vo,Wq"},
+    {1, 0x50, 0, "movmskps Gd,Ux"},
+    {1, 0x50, 1, "movmskpd Gd,Ux"},
+    {1, 0x51, 0, "sqrtps Vx,Wx"},
+    {1, 0x51, 1, "sqrtpd Vx,Wx"},
+    {1, 0x51, 2, "sqrtss Vo,Ho,Wd"},
+    {1, 0x51, 3, "sqrtsd Vo,Ho,Wq"},
+    {1, 0x52, 0, "rsqrtps Vx,Wx"},
+    {1, 0x52, 2, "rsqrtss Vo,Ho,Wd"},
+    {1, 0x53, 0, "rcpps Vx,Wx"},
+    {1, 0x53, 2, "rcpss Vo,Ho,Wd"},
+    {1, 0x54, 0, "andps Vx,Hx,Wx"},
+    {1, 0x54, 1, "andpd Vx,Hx,Wx"},
+    {1, 0x55, 0, "andnps Vx,Hx,Wx"},
+    {1, 0x55, 1, "andnpd Vx,Hx,Wx"},
+    {1, 0x56, 0, "orps Vx,Hx,Wx"},
+    {1, 0x56, 1, "orpd Vx,Hx,Wx"},
+    {1, 0x57, 0, "xorps Vx,Hx,Wx"},
+    {1, 0x57, 1, "xorpd Vx,Hx,Wx"},
+    {1, 0x58, 0, "addps Vx,Hx,Wx"},
+    {1, 0x58, 1, "addpd Vx,Hx,Wx"},
+    {1, 0x58, 2, "addss Vo,Ho,Wd"},
+    {1, 0x58, 3, "addsd Vo,Ho,Wq"},
+    {1, 0x59, 0, "mulps Vx,Hx,Wx"},
+    {1, 0x59, 1, "mulpd Vx,Hx,Wx"},
+    {1, 0x59, 2, "mulss Vo,Ho,Wd"},
+    {1, 0x59, 3, "mulsd Vo,Ho,Wq"},
+    {1, 0x5a, 0, "cvtps2pd Vx,Wh"},
+    {1, 0x5a, 1, "cvtpd2ps Vo,Wx"},
+    {1, 0x5a, 2, "cvtss2sd Vo,Ho,Wd"},
+    {1, 0x5a, 3, "cvtsd2ss Vo,Ho,Wq"},
+    {1, 0x5b, 0, "cvtdq2ps Vx,Wx"},
+    {1, 0x5b, 1, "cvtps2dq Vx,Wx"},
+    {1, 0x5b, 2, "cvttps2dq Vx,Wx"},
+    {1, 0x5c, 0, "subps Vx,Hx,Wx"},
+    {1, 0x5c, 1, "subpd Vx,Hx,Wx"},
+    {1, 0x5c, 2, "subss Vo,Ho,Wd"},
+    {1, 0x5c, 3, "subsd Vo,Ho,Wq"},
+    {1, 0x5d, 0, "minps Vx,Hx,Wx"},
+    {1, 0x5d, 1, "minpd Vx,Hx,Wx"},
+    {1, 0x5d, 2, "minss Vo,Ho,Wd"},
+    {1, 0x5d, 3, "minsd Vo,Ho,Wq"},
+    {1, 0x5e, 0, "divps Vx,Hx,Wx"},
+    {1, 0x5e, 1, "divpd Vx,Hx,Wx"},
+    {1, 0x5e, 2, "divss Vo,Ho,Wd"},
+    {1, 0x5e, 3, "divsd Vo,Ho,Wq"},
+    {1, 0x5f, 0, "maxps Vx,Hx,Wx"},
+    {1, 0x5f, 1, "maxpd Vx,Hx,Wx"},
+    {1, 0x5f, 2, "maxss Vo,Ho,Wd"},
+    {1, 0x5f, 3, "maxsd Vo,Ho,Wq"},
+    {1, 0x60, 0, "!punpcklbw Pq,Qd"},
+    {1, 0x61, 0, "!punpcklwd Pq,Qd"},
+    {1, 0x62, 0, "!punpckldq Pq,Qd"},
+    {1, 0x63, 0, "!packsswb Pq,Qq"},
+    {1, 0x64, 0, "!pcmpgtb Pq,Qq"},
+    {1, 0x65, 0, "!pcmpgtw Pq,Qq"},
+    {1, 0x66, 0, "!pcmpgtd Pq,Qq"},
+    {1, 0x67, 0, "!packuswb Pq,Qq"},
+    {1, 0x68, 0, "!punpckhbw Pq,Qq"},
+    {1, 0x69, 0, "!punpckhwd Pq,Qq"},
+    {1, 0x6a, 0, "!punpckhdq Pq,Qq"},
+    {1, 0x6b, 0, "!packssdw Pq,Qq"},
+    {1, 0x60, 1, "punpcklbw Vx,Hx,Wx"},
+    {1, 0x61, 1, "punpcklwd Vx,Hx,Wx"},
+    {1, 0x62, 1, "punpckldq Vx,Hx,Wx"},
+    {1, 0x63, 1, "packsswb Vx,Hx,Wx"},
+    {1, 0x64, 1, "pcmpgtb Vx,Hx,Wx"},
+    {1, 0x65, 1, "pcmpgtw Vx,Hx,Wx"},
+    {1, 0x66, 1, "pcmpgtd Vx,Hx,Wx"},
+    {1, 0x67, 1, "packuswb Vx,Hx,Wx"},
+    {1, 0x68, 1, "punpckhbw Vx,Hx,Wx"},
+    {1, 0x69, 1, "punpckhwd Vx,Hx,Wx"},
+    {1, 0x6a, 1, "punpckhdq Vx,Hx,Wx"},
+    {1, 0x6b, 1, "packssdw Vx,Hx,Wx"},
+    {1, 0x6c, 1, "punpcklqdq Vx,Hx,Wx"},
+    {1, 0x6d, 1, "punpckhqdq Vx,Hx,Wx"},
+    {1, 0x6e, 0, "!movd Pq,Ey"},
+    {1, 0x6e, 1, "movd Vo,Ey"},
+    {1, 0x6f, 0, "!movq Pq,Qq"},
+    {1, 0x6f, 1, "movdqa Vx,Wx"},
+    {1, 0x6f, 2, "movdqu Vx,Wx"},
+    {1, 0x70, 0, "!pshufw Pq,Qq,Ib"},
+    {1, 0x70, 1, "pshufd Vx,Wx,Ib"},
+    {1, 0x70, 2, "pshufhw Vx,Wx,Ib"},
+    {1, 0x70, 3, "pshuflw Vx,Wx,Ib"},
+    {1, 0x71, 0, "@12m"},
+    {1, 0x71, 1, "@12x"},
+    {1, 0x72, 0, "@13m"},
+    {1, 0x72, 1, "@13x"},
+    {1, 0x73, 0, "@14m"},
+    {1, 0x73, 1, "@14x"},
+    {1, 0x74, 0, "!pcmpeqb Pq,Qq"},
+    {1, 0x75, 0, "!pcmpeqw Pq,Qq"},
+    {1, 0x76, 0, "!pcmpeqd Pq,Qq"},
+    {1, 0x74, 1, "pcmpeqb Vx,Hx,Wx"},
+    {1, 0x75, 1, "pcmpeqw Vx,Hx,Wx"},
+    {1, 0x76, 1, "pcmpeqd Vx,Hx,Wx"},
+    {1, 0x77, 0, "emms"},
+    {1, 0x7c, 1, "haddpd Vx,Hx,Wx"},
+    {1, 0x7c, 3, "haddps Vx,Hx,Wx"},
+    {1, 0x7d, 1, "hsubpd Vx,Hx,Wx"},
+    {1, 0x7d, 3, "hsubps Vx,Hx,Wx"},
+    {1, 0x7e, 0, "!movd Ey,Pq"},
+    {1, 0x7e, 1, "movd Ey,Vo"},
+    {1, 0x7e, 2, "movq Vo,Wq"},
+    {1, 0x7f, 0, "!movq Qq,Pq"},
+    {1, 0x7f, 1, "movdqa Wx,Vx"},
+    {1, 0x7f, 2, "movdqu Wx,Vx"},
+    {1, 0xb8, 2, "popcnt Gv,Ev"},
+    {1, 0xbc, 0, "bsf Gv,Ev"},
+    {1, 0xbc, 2, "tzcnt Gv,Ev"},
+    {1, 0xbc, 3, "bsf Gv,Ev"},
+    {1, 0xbd, 0, "bsr Gv,Ev"},
+    {1, 0xbd, 2, "lzcnt Gv,Ev"},
+    {1, 0xbd, 3, "bsr Gv,Ev"},
+    {1, 0xc2, 0, "cmpps Vx,Hx,Wx,Ic"},
+    {1, 0xc2, 1, "cmppd Vx,Hx,Wx,Ic"},
+    {1, 0xc2, 2, "cmpss Vo,Ho,Wd,Ic"},
+    {1, 0xc2, 3, "cmpsd Vo,Ho,Wq,Ic"},
+    {1, 0xc4, 0, "!pinsrw Pq,Ed,Ib"},
+    {1, 0xc4, 1, "pinsrw Vo,Ho,Ed,Ib"},
+    {1, 0xc5, 0, "!pextrw Gd,Nq,Ib"},
+    {1, 0xc5, 1, "pextrw Gd,Uo,Ib"},
+    {1, 0xc6, 0, "shufps Vx,Hx,Wx,Ib"},
+    {1, 0xc6, 1, "shufpd Vx,Hx,Wx,Ib"},
+    {1, 0xd0, 1, "addsubpd Vx,Hx,Wx"},
+    {1, 0xd0, 3, "addsubps Vx,Hx,Wx"},
+    {1, 0xd6, 1, "movq Wq,Vo"},
+    {1, 0xd6, 2, "!movq2dq Vo,Nq"},
+    {1, 0xd6, 3, "!movdq2q Pq,Uo"},
+    {1, 0xd7, 0, "!pmovmskb Gd,Nq"},
+    {1, 0xd7, 1, "pmovmskb Gd,Ux"},
+    {1, 0xe6, 1, "cvttpd2dq Vo,Wx"},
+    {1, 0xe6, 2, "cvtdq2pd Vx,Wh"},
+    {1, 0xe6, 3, "cvtpd2dq Vo,Wx"},
+    {1, 0xe7, 0, "!movntq Mq,Pq"},
+    {1, 0xe7, 1, "movntdq Mx,Vx"},
+    {1, 0xf0, 3, "lddqu Vx,Mx"},
+    {1, 0xf7, 0, "!maskmovq Pq,Nq"},
+    {1, 0xf7, 1, "maskmovdqu Vo,Uo"},
+    // 0F38
+    {2, 0x00, 1, "pshufb Vx,Hx,Wx"},
+    {2, 0x01, 1, "phaddw Vx,Hx,Wx"},
+    {2, 0x02, 1, "phaddd Vx,Hx,Wx"},
+    {2, 0x03, 1, "phaddsw Vx,Hx,Wx"},
+    {2, 0x04, 1, "pmaddubsw Vx,Hx,Wx"},
+    {2, 0x05, 1, "phsubw Vx,Hx,Wx"},
+    {2, 0x06, 1, "phsubd Vx,Hx,Wx"},
+    {2, 0x07, 1, "phsubsw Vx,Hx,Wx"},
+    {2, 0x08, 1, "psignb Vx,Hx,Wx"},
+    {2, 0x09, 1, "psignw Vx,Hx,Wx"},
+    {2, 0x0a, 1, "psignd Vx,Hx,Wx"},
+    {2, 0x0b, 1, "pmulhrsw Vx,Hx,Wx"},
+    {2, 0x0c, 1, "~permilps Vx,Hx,Wx"},
+    {2, 0x0d, 1, "~permilpd Vx,Hx,Wx"},
+    {2, 0x0e, 1, "~testps Vx,Wx"},
+    {2, 0x0f, 1, "~testpd Vx,Wx"},
+    {2, 0x10, 1, "!pblendvb Vo,Wo,X0"},
+    {2, 0x14, 1, "!blendvps Vo,Wo,X0"},
+    {2, 0x15, 1, "!blendvpd Vo,Wo,X0"},
+    {2, 0x16, 1, "~permps Vx,Hx,Wx"},
+    {2, 0x17, 1, "ptest Vx,Wx"},
+    {2, 0x18, 1, "~broadcastss Vx,Wd"},
+    {2, 0x19, 1, "~broadcastsd Vx,Wq"},
+    {2, 0x1a, 1, "~broadcastf128 Vx,Mo"},
+    {2, 0x1c, 1, "pabsb Vx,Wx"},
+    {2, 0x1d, 1, "pabsw Vx,Wx"},
+    {2, 0x1e, 1, "pabsd Vx,Wx"},
+    {2, 0x20, 1, "pmovsxbw Vx,Wh"},
+    {2, 0x21, 1, "pmovsxbd Vx,Wf"},
+    {2, 0x22, 1, "pmovsxbq Vx,We"},
+    {2, 0x23, 1, "pmovsxwd Vx,Wh"},
+    {2, 0x24, 1, "pmovsxwq Vx,Wf"},
+    {2, 0x25, 1, "pmovsxdq Vx,Wh"},
+    {2, 0x28, 1, "pmuldq Vx,Hx,Wx"},
+    {2, 0x29, 1, "pcmpeqq Vx,Hx,Wx"},
+    {2, 0x2a, 1, "movntdqa Vx,Mx"},
+    {2, 0x2b, 1, "packusdw Vx,Hx,Wx"},
+    {2, 0x2c, 1, "~maskmovps Vx,Hx,Mx"},
+    {2, 0x2d, 1, "~maskmovpd Vx,Hx,Mx"},
+    {2, 0x2e, 1, "~maskmovps Mx,Hx,Vx"},
+    {2, 0x2f, 1, "~maskmovpd Mx,Hx,Vx"},
+    {2, 0x30, 1, "pmovzxbw Vx,Wh"},
+    {2, 0x31, 1, "pmovzxbd Vx,Wf"},
+    {2, 0x32, 1, "pmovzxbq Vx,We"},
+    {2, 0x33, 1, "pmovzxwd Vx,Wh"},
+    {2, 0x34, 1, "pmovzxwq Vx,Wf"},
+    {2, 0x35, 1, "pmovzxdq Vx,Wh"},
+    {2, 0x36, 1, "~permd Vx,Hx,Wx"},
+    {2, 0x37, 1, "pcmpgtq Vx,Hx,Wx"},
+    {2, 0x38, 1, "pminsb Vx,Hx,Wx"},
+    {2, 0x39, 1, "pminsd Vx,Hx,Wx"},
+    {2, 0x3a, 1, "pminuw Vx,Hx,Wx"},
+    {2, 0x3b, 1, "pminud Vx,Hx,Wx"},
+    {2, 0x3c, 1, "pmaxsb Vx,Hx,Wx"},
+    {2, 0x3d, 1, "pmaxsd Vx,Hx,Wx"},
+    {2, 0x3e, 1, "pmaxuw Vx,Hx,Wx"},
+    {2, 0x3f, 1, "pmaxud Vx,Hx,Wx"},
+    {2, 0x40, 1, "pmulld Vx,Hx,Wx"},
+    {2, 0x41, 1, "phminposuw Vo,Wo"},
+    {2, 0x45, 1, "~psrlv* Vx,Hx,Wx"},
+    {2, 0x46, 1, "~psravd Vx,Hx,Wx"},
+    {2, 0x47, 1, "~psllv* Vx,Hx,Wx"},
+    {2, 0x58, 1, "~pbroadcastd Vx,Wd"},
+    {2, 0x59, 1, "~pbroadcastq Vx,Wq"},
+    {2, 0x5a, 1, "~broadcasti128 Vx,Mo"},
+    {2, 0x78, 1, "~pbroadcastb Vx,Wb"},
+    {2, 0x79, 1, "~pbroadcastw Vx,Ww"},
+    {2, 0x8c, 1, "~pmaskmov* Vx,Hx,Mx"},
+    {2, 0x8e, 1, "~pmaskmov* Mx,Hx,Vx"},
+    {2, 0x90, 1, "~pgatherd* Vx,Mx,Hx"},
+    {2, 0x91, 1, "~pgatherq* Vx,Mx,Hx"},
+    {2, 0x92, 1, "~gatherdp* Vx,Mx,Hx"},
+    {2, 0x93, 1, "~gatherqp* Vx,Mx,Hx"},
+    {2, 0xc8, 0, "sha1nexte Vo,Wo"},
+    {2, 0xc9, 0, "sha1msg1 Vo,Wo"},
+    {2, 0xca, 0, "sha1msg2 Vo,Wo"},
+    {2, 0xcb, 0, "sha256rnds2 Vo,Wo,X0"},
+    {2, 0xcc, 0, "sha256msg1 Vo,Wo"},
+    {2, 0xcd, 0, "sha256msg2 Vo,Wo"},
+    {2, 0xdb, 1, "aesimc Vo,Wo"},
+    {2, 0xdc, 1, "aesenc Vx,Hx,Wx"},
+    {2, 0xdd, 1, "aesenclast Vx,Hx,Wx"},
+    {2, 0xde, 1, "aesdec Vx,Hx,Wx"},
+    {2, 0xdf, 1, "aesdeclast Vx,Hx,Wx"},
+    {2, 0xf0, 0, "!movbe Gv,Mv"},
+    {2, 0xf1, 0, "!movbe Mv,Gv"},
+    {2, 0xf0, 1, "!movbe Gv,Mv"},
+    {2, 0xf1, 1, "!movbe Mv,Gv"},
+    {2, 0xf0, 3, "!crc32 Gd,Eb"},
+    {2, 0xf1, 3, "!crc32 Gd,Ev"},
+    {2, 0xf6, 1, "!adcx Gy,Ey"},
+    {2, 0xf6, 2, "!adox Gy,Ey"},
+    // 0F3A
+    {3, 0x00, 1, "~permq Vx,Wx,Ib"},
+    {3, 0x01, 1, "~permpd Vx,Wx,Ib"},
+    {3, 0x02, 1, "~pblendd Vx,Hx,Wx,Ib"},
+    {3, 0x04, 1, "~permilps Vx,Wx,Ib"},
+    {3, 0x05, 1, "~permilpd Vx,Wx,Ib"},
+    {3, 0x06, 1, "~perm2f128 Vx,Hx,Wx,Ib"},
+    {3, 0x08, 1, "roundps Vx,Wx,Ib"},
+    {3, 0x09, 1, "roundpd Vx,Wx,Ib"},
+    {3, 0x0a, 1, "roundss Vo,Ho,Wd,Ib"},
+    {3, 0x0b, 1, "roundsd Vo,Ho,Wq,Ib"},
+    {3, 0x0c, 1, "blendps Vx,Hx,Wx,Ib"},
+    {3, 0x0d, 1, "blendpd Vx,Hx,Wx,Ib"},
+    {3, 0x0e, 1, "pblendw Vx,Hx,Wx,Ib"},
+    {3, 0x0f, 1, "palignr Vx,Hx,Wx,Ib"},
+    {3, 0x14, 1, "pextrb Eb,Vo,Ib"},
+    {3, 0x15, 1, "pextrw Ew,Vo,Ib"},
+    {3, 0x16, 1, "pextr* Ey,Vo,Ib"},
+    {3, 0x17, 1, "extractps Ed,Vo,Ib"},
+    {3, 0x18, 1, "~insertf128 Vx,Hx,Wo,Ib"},
+    {3, 0x19, 1, "~extractf128 Wo,Vx,Ib"},
+    {3, 0x1d, 1, "~cvtps2ph Wh,Vx,Ib"},
+    {3, 0x20, 1, "pinsrb Vo,Ho,Eb,Ib"},
+    {3, 0x21, 1, "insertps Vo,Ho,Wd,Ib"},
+    {3, 0x22, 1, "pinsr* Vo,Ho,Ey,Ib"},
+    {3, 0x38, 1, "~inserti128 Vx,Hx,Wo,Ib"},
+    {3, 0x39, 1, "~extracti128 Wo,Vx,Ib"},
+    {3, 0x40, 1, "dpps Vx,Hx,Wx,Ib"},
+    {3, 0x41, 1, "dppd Vo,Ho,Wo,Ib"},
+    {3, 0x42, 1, "mpsadbw Vx,Hx,Wx,Ib"},
+    {3, 0x44, 1, "pclmulqdq Vx,Hx,Wx,Ib"},
+    {3, 0x46, 1, "~perm2i128 Vx,Hx,Wx,Ib"},
+    {3, 0x4a, 1, "~blendvps Vx,Hx,Wx,Lx"},
+    {3, 0x4b, 1, "~blendvpd Vx,Hx,Wx,Lx"},
+    {3, 0x4c, 1, "~pblendvb Vx,Hx,Wx,Lx"},
+    {3, 0x60, 1, "pcmpestrm Vo,Wo,Ib"},
+    {3, 0x61, 1, "pcmpestri Vo,Wo,Ib"},
+    {3, 0x62, 1, "pcmpistrm Vo,Wo,Ib"},
+    {3, 0x63, 1, "pcmpistri Vo,Wo,Ib"},
+    {3, 0xcc, 0, "sha1rnds4 Vo,Wo,Ib"},
+    {3, 0xdf, 1, "aeskeygenassist Vo,Wo,Ib"},
+};
+
+// MMX/SSE2 integer operations 0F D0..FF with one shape: "op Pq,Qq" without a
+// prefix, "op Vx,Hx,Wx" with 66.
+const char* const kSseIntD0[48] = {
+    "",        "psrlw",   "psrld",  "psrlq", "paddq",   "pmullw",  "",       "",
+    "psubusb", "psubusw", "pminub", "pand",  "paddusb", "paddusw", "pmaxub", "pandn",
+    "pavgb",   "psraw",   "psrad",  "pavgw", "pmulhuw", "pmulhw",  "",       "",
+    "psubsb",  "psubsw",  "pminsw", "por",   "paddsb",  "paddsw",  "pmaxsw", "pxor",
+    "",        "psllw",   "pslld",  "psllq", "pmuludq", "pmaddwd", "psadbw", "",
+    "psubb",   "psubw",   "psubd",  "psubq", "paddb",   "paddw",   "paddd",  ""};
+
+// VEX 0F38 FMA family: 0x96..0xbf, suffix chosen by W (ps/pd, ss/sd).
+const char* FmaName(uint8_t op) {
+  static const char* const kOps[16] = {"fmaddsub", "fmsubadd", "fmadd",  "fmadd",
+                                       "fmsub",    "fmsub",    "fnmadd", "fnmadd",
+                                       "fnmsub",   "fnmsub",   nullptr,  nullptr};
+  uint8_t lo = op & 0x0f;
+  if (lo < 6) return nullptr;
+  return kOps[lo - 6];
+}
+
+// ---------------------------------------------------------------- output
+
+struct Out {
+  char buf[160];
+  size_t n = 0;
+  void Add(const char* s) {
+    while (*s && n + 1 < sizeof(buf)) buf[n++] = *s++;
+  }
+  void Char(char c) {
+    if (n + 1 < sizeof(buf)) buf[n++] = c;
+  }
+  void Hex(uint64_t v) {
+    char tmp[24];
+    std::snprintf(tmp, sizeof(tmp), "0x%llx", static_cast<unsigned long long>(v));
+    Add(tmp);
+  }
+};
+
+uint64_t Mask(uint64_t v, int bits) {
+  return bits >= 64 ? v : (v & ((uint64_t{1} << bits) - 1));
+}
+
+// ---------------------------------------------------------------- decoder
+
+enum OperandKind : uint8_t { kNoOperand, kRegister, kMemory, kImmediate, kTarget, kAbsolute };
+
+struct Operand {
+  OperandKind kind = kNoOperand;
+  const char* reg = nullptr;
+  uint64_t value = 0;  // immediate, target
+  int size = 0;        // memory size in bytes, 0 when none is shown
+  bool segPrefix = false;
+};
+
+struct Memory {
+  const char* base = nullptr;
+  const char* index = nullptr;
+  int scale = 1;
+  int64_t disp = 0;
+  bool hasDisp = false;
+  bool rip = false;
+  bool absolute = false;  // no base nor index: seg:0x...
+};
+
+class Decoder {
+ public:
+  Decoder(const uint8_t* code, const uint8_t* end, uint64_t address, int bits)
+      : start_(code), end_(end), p_(code), address_(address), bits_(bits) {
+    // Never look further than the longest instruction.
+    if (end_ - start_ > kMaxLength) end_ = start_ + kMaxLength;
+  }
+
+  int Run(Out& out);
+
+ private:
+  uint8_t Byte() {
+    if (p_ >= end_) {
+      bad_ = true;
+      return 0;
+    }
+    return *p_++;
+  }
+  uint8_t PeekByte(bool& ok) const {
+    ok = p_ < end_;
+    return ok ? *p_ : 0;
+  }
+  uint64_t Unsigned(int bytes) {
+    uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= uint64_t{Byte()} << (8 * i);
+    return v;
+  }
+  int64_t Signed(int bytes) {
+    uint64_t v = Unsigned(bytes);
+    int shift = 64 - 8 * bytes;
+    return static_cast<int64_t>(v << shift) >> shift;
+  }
+
+  bool Prefixes();
+  bool DecodeOpcode();
+  void ReadModrm();
+  void ReadMemory();
+  void ReadMemory16();
+  bool Operands(const char* spec);
+  bool OperandToken(const char* t, size_t len);
+  bool Group(const char* name, const char* operands);
+  bool X87(uint8_t op);
+  bool SseEntryFor(int map, uint8_t op, int pfx);
+  bool VexInstruction();
+  bool ThreeByte(int map, uint8_t op);
+
+  const char* Gpr(int size, int n) const {
+    switch (size) {
+      case 1:
+        return rex_ || n >= 8 ? kReg8Rex[n & 15] : kReg8[n & 7];
+      case 2:
+        return kReg16[n & 15];
+      case 4:
+        return kReg32[n & 15];
+      default:
+        return kReg64[n & 15];
+    }
+  }
+  const char* Vec(int n, int size) const {
+    if (size >= 64) return kZmm[n & 31];
+    if (size >= 32) return kYmm[n & 31];
+    return kXmm[n & 31];
+  }
+  int VecSize() const { return evex_ ? (16 << (vexL_ > 2 ? 2 : vexL_)) : (vexL_ ? 32 : 16); }
+  int StackSize() const { return bits_ == 64 ? (opsize_ ? 2 : 8) : (opsize_ ? 2 : 4); }
+  void AddReg(const char* r) {
+    Operand& o = ops_[nops_ < 5 ? nops_++ : 4];
+    o.kind = kRegister;
+    o.reg = r;
+  }
+  void AddImm(uint64_t v) {
+    Operand& o = ops_[nops_ < 5 ? nops_++ : 4];
+    o.kind = kImmediate;
+    o.value = v;
+  }
+  void AddMem(int size) {
+    Operand& o = ops_[nops_ < 5 ? nops_++ : 4];
+    o.kind = kMemory;
+    o.size = size;
+  }
+  bool RmOperand(int size, const char* regName) {
+    if (!hasModrm_) ReadModrm();
+    if (mod_ == 3) {
+      AddReg(regName);
+    } else {
+      AddMem(size);
+    }
+    return true;
+  }
+  void SetMnemonic(const char* m) { std::snprintf(mnem_, sizeof(mnem_), "%s", m); }
+  void Format(Out& out);
+  void FormatMemory(Out& out, const Operand& o);
+
+  const uint8_t* start_;
+  const uint8_t* end_;
+  const uint8_t* p_;
+  uint64_t address_;
+  int bits_;
+  bool bad_ = false;
+
+  bool opsize_ = false, adsize_ = false, lock_ = false;
+  int rep_ = 0;  // last of F2/F3
+  int seg_ = -1;
+  uint8_t rex_ = 0;
+  bool rexW_ = false, rexR_ = false, rexX_ = false, rexB_ = false;
+  int vex_ = 0;  // 0, 2 (VEX) or 4 (EVEX)
+  bool evex_ = false;
+  int vexL_ = 0, vexV_ = 0, vexPP_ = 0, vexMap_ = 0;
+  int evexAaa_ = 0;
+  bool evexZ_ = false, evexB_ = false, evexRR_ = false;
+  uint8_t opcode_ = 0;
+
+  bool hasModrm_ = false;
+  int mod_ = 0, reg_ = 0, rm_ = 0;
+  Memory mem_;
+  bool vsib_ = false;
+  char far_[40] = {};
+  int strSeg_[5] = {-1, -1, -1, -1, -1};
+
+  char mnem_[32] = {};
+  const char* prefixText_ = nullptr;
+  Operand ops_[5];
+  int nops_ = 0;
+  int osz_ = 4;  // operand size in bytes
+  int asz_ = 4;  // address size in bytes
+  bool stringOp_ = false;
+};
+
+bool Decoder::Prefixes() {
+  for (;;) {
+    bool ok;
+    uint8_t b = PeekByte(ok);
+    if (!ok) return false;
+    switch (b) {
+      case 0x66:
+        opsize_ = true;
+        break;
+      case 0x67:
+        adsize_ = true;
+        break;
+      case 0xf0:
+        lock_ = true;
+        break;
+      case 0xf2:
+      case 0xf3:
+        rep_ = b;
+        break;
+      case 0x26:
+        seg_ = 0;
+        break;
+      case 0x2e:
+        seg_ = 1;
+        break;
+      case 0x36:
+        seg_ = 2;
+        break;
+      case 0x3e:
+        seg_ = 3;
+        break;
+      case 0x64:
+        seg_ = 4;
+        break;
+      case 0x65:
+        seg_ = 5;
+        break;
+      default:
+        if (bits_ == 64 && (b & 0xf0) == 0x40) {
+          ++p_;
+          rex_ = b;
+          // A REX prefix counts only right before the opcode.
+          bool more;
+          uint8_t next = PeekByte(more);
+          if (!more) return false;
+          if ((next & 0xf0) == 0x40) continue;
+          if (next == 0x66 || next == 0x67 || next == 0xf0 || next == 0xf2 || next == 0xf3 ||
+              next == 0x26 || next == 0x2e || next == 0x36 || next == 0x3e || next == 0x64 ||
+              next == 0x65) {
+            rex_ = 0;
+            continue;
+          }
+          rexW_ = b & 8;
+          rexR_ = b & 4;
+          rexX_ = b & 2;
+          rexB_ = b & 1;
+          return true;
+        }
+        return true;
+    }
+    ++p_;
+    if (p_ - start_ >= kMaxLength) return false;
+  }
+}
+
+void Decoder::ReadModrm() {
+  if (hasModrm_) return;
+  hasModrm_ = true;
+  uint8_t m = Byte();
+  mod_ = m >> 6;
+  reg_ = (m >> 3) & 7;
+  rm_ = m & 7;
+  if (mod_ == 3) return;
+  if (asz_ == 2) {
+    ReadMemory16();
+  } else {
+    ReadMemory();
+  }
+}
+
+void Decoder::ReadMemory() {
+  const char* const* regs = asz_ == 8 ? kReg64 : kReg32;
+  int base = rm_;
+  if (rm_ == 4) {
+    uint8_t sib = Byte();
+    int scale = 1 << (sib >> 6);
+    int index = ((sib >> 3) & 7) | (rexX_ ? 8 : 0);
+    base = sib & 7;
+    if (index != 4) {
+      mem_.index = regs[index];
+      mem_.scale = scale;
+    }
+    if (vsib_) {
+      // Gathers index with a vector register.
+      mem_.index = Vec(((sib >> 3) & 7) | (rexX_ ? 8 : 0), VecSize());
+      mem_.scale = scale;
+    }
+    if (base == 5 && mod_ == 0) {
+      mem_.disp = Signed(4);
+      mem_.hasDisp = true;
+      if (!mem_.index) mem_.absolute = true;
+      return;
+    }
+    mem_.base = regs[base | (rexB_ ? 8 : 0)];
+  } else if (rm_ == 5 && mod_ == 0) {
+    mem_.disp = Signed(4);
+    mem_.hasDisp = true;
+    if (bits_ == 64) {
+      mem_.rip = true;
+    } else {
+      mem_.absolute = true;
+    }
+    return;
+  } else {
+    mem_.base = regs[rm_ | (rexB_ ? 8 : 0)];
+  }
+  if (mod_ == 1) {
+    mem_.disp = Signed(1);
+    mem_.hasDisp = true;
+  } else if (mod_ == 2) {
+    mem_.disp = Signed(4);
+    mem_.hasDisp = true;
+  }
+}
+
+void Decoder::ReadMemory16() {
+  static const char* const kBase[8] = {"bx", "bx", "bp", "bp", "si", "di", "bp", "bx"};
+  static const char* const kIndex[8] = {"si", "di", "si", "di", nullptr, nullptr, nullptr, nullptr};
+  if (mod_ == 0 && rm_ == 6) {
+    mem_.disp = static_cast<int64_t>(Unsigned(2));
+    mem_.hasDisp = true;
+    mem_.absolute = true;
+    return;
+  }
+  mem_.base = kBase[rm_];
+  mem_.index = kIndex[rm_];
+  mem_.scale = 0;  // 16-bit forms print no scale
+  if (mod_ == 1) {
+    mem_.disp = Signed(1);
+    mem_.hasDisp = true;
+  } else if (mod_ == 2) {
+    mem_.disp = Signed(2);
+    mem_.hasDisp = true;
+  }
+}
+
+// Whether an operand token takes its value from a ModRM byte.
+bool NeedsModrm(const char* t, size_t len) {
+  if (len == 2 && std::strchr("ECSDFG", t[0]) && t[1] == 'S') return false;  // ES, CS... GS
+  if (len == 2 && (!std::strncmp(t, "DX", 2) || !std::strncmp(t, "CL", 2))) return false;
+  return std::strchr("EGMRSCDVWUPQNK", t[0]) != nullptr;
+}
+
+bool Decoder::Operands(const char* spec) {
+  // Read ModRM (and its SIB and displacement) first: immediates follow them.
+  for (const char* t = spec; *t;) {
+    const char* e = t;
+    while (*e && *e != ',') ++e;
+    if (NeedsModrm(t, e - t)) {
+      ReadModrm();
+      break;
+    }
+    t = *e ? e + 1 : e;
+  }
+  for (const char* t = spec; *t;) {
+    const char* e = t;
+    while (*e && *e != ',') ++e;
+    if (!OperandToken(t, e - t)) return false;
+    if (bad_) return false;
+    t = *e ? e + 1 : e;
+  }
+  return !bad_;
+}
+
+bool Decoder::OperandToken(const char* t, size_t len) {
+  auto is = [&](const char* s) { return std::strlen(s) == len && !std::strncmp(t, s, len); };
+  const int rmReg = rm_ | (rexB_ ? 8 : 0);
+  const int regReg = reg_ | (rexR_ ? 8 : 0);
+  const int vecRm = rmReg | (evex_ && rexX_ ? 16 : 0);
+  const int vecReg = regReg | (evexRR_ ? 16 : 0);
+  const int ysize = rexW_ ? 8 : 4;
+  if (is("AL")) return AddReg("al"), true;
+  if (is("CL")) return AddReg("cl"), true;
+  if (is("DX")) return AddReg("dx"), true;
+  if (is("1")) return AddReg("1"), true;
+  if (is("X0")) return AddReg("xmm0"), true;
+  if (is("eAX")) return AddReg(Gpr(osz_, 0)), true;
+  if (is("ES")) return AddReg("es"), true;
+  if (is("CS")) return AddReg("cs"), true;
+  if (is("SS")) return AddReg("ss"), true;
+  if (is("DS")) return AddReg("ds"), true;
+  if (is("FS")) return AddReg("fs"), true;
+  if (is("GS")) return AddReg("gs"), true;
+  if (is("ST0")) return AddReg("st"), true;
+  if (is("STi")) return AddReg(kSt[rm_]), true;
+  auto sizeOf = [&](char c) {
+    switch (c) {
+      case 'b':
+        return 1;
+      case 'w':
+        return 2;
+      case 'd':
+        return 4;
+      case 'q':
+        return 8;
+      case 't':
+        return 10;
+      case 'o':
+        return 16;
+      case 'v':
+        return osz_;
+      case 'y':
+        return ysize;
+      case 'z':
+        return osz_ == 2 ? 2 : 4;
+      case 'x':
+        return VecSize();
+      case 'p':
+        return osz_ == 2 ? 4 : osz_ == 4 ? 6 : 10;
+      default:
+        return 0;
+    }
+  };
+  const char kind = t[0];
+  const char sz = len > 1 ? t[1] : 0;
+  switch (kind) {
+    case 'E':
+      if (sz == 'k') return RmOperand(2, Gpr(osz_, rmReg));
+      return RmOperand(sizeOf(sz), Gpr(sizeOf(sz), rmReg));
+    case 'G':
+      return AddReg(Gpr(sizeOf(sz), regReg)), true;
+    case 'M':
+      if (mod_ == 3) return false;
+      AddMem(sizeOf(sz));
+      return true;
+    case 'R':
+      return AddReg(Gpr(bits_ == 64 ? 8 : 4, rmReg)), true;
+    case 'C':
+      return AddReg(kCr[regReg]), true;
+    case 'D':
+      return AddReg(kDr[regReg]), true;
+    case 'S':
+      if (reg_ > 5) return false;
+      return AddReg(kSeg[reg_]), true;
+    case 'I': {
+      if (sz == 'b') return AddImm(Byte()), true;
+      if (sz == 'w') return AddImm(Unsigned(2)), true;
+      if (sz == 'z') {
+        int64_t v = osz_ == 2 ? Signed(2) : Signed(4);
+        return AddImm(Mask(static_cast<uint64_t>(v), osz_ * 8)), true;
+      }
+      if (sz == 'Z') {  // push imm16/32, extended to the stack width
+        int64_t v = opsize_ ? Signed(2) : Signed(4);
+        return AddImm(Mask(static_cast<uint64_t>(v), StackSize() * 8)), true;
+      }
+      if (sz == 'v') return AddImm(Unsigned(osz_)), true;
+      if (sz == 's') return AddImm(Mask(static_cast<uint64_t>(Signed(1)), osz_ * 8)), true;
+      if (sz == 'S') return AddImm(Mask(static_cast<uint64_t>(Signed(1)), StackSize() * 8)), true;
+      if (sz == 'c') {  // comparison predicate folded into the mnemonic
+        static const char* const kPred[32] = {
+            "eq",    "lt",     "le",     "unord",    "neq",    "nlt",    "nle",    "ord",
+            "eq_uq", "nge",    "ngt",    "false",    "neq_oq", "ge",     "gt",     "true",
+            "eq_os", "lt_oq",  "le_oq",  "unord_s",  "neq_us", "nlt_uq", "nle_uq", "ord_s",
+            "eq_us", "nge_uq", "ngt_uq", "false_os", "neq_os", "ge_oq",  "gt_oq",  "true_us"};
+        uint8_t v = Byte();
+        if (v < (vex_ ? 32 : 8) && !evex_) {
+          char m[32];
+          const char* rest = std::strstr(mnem_, "cmp") + 3;
+          size_t headLen = static_cast<size_t>(rest - mnem_);
+          std::snprintf(m, sizeof(m), "%.*s%s%s", static_cast<int>(headLen), mnem_, kPred[v], rest);
+          SetMnemonic(m);
+          return true;
+        }
+        return AddImm(v), true;
+      }
+      return false;
+    }
+    case 'J': {
+      int64_t rel = sz == 'b' ? Signed(1) : (bits_ == 32 && opsize_) ? Signed(2) : Signed(4);
+      Operand& o = ops_[nops_ < 5 ? nops_++ : 4];
+      o.kind = kTarget;
+      o.value = static_cast<uint64_t>(rel);
+      return true;
+    }
+    case 'A': {
+      if (bits_ == 64) return false;
+      uint64_t off = Unsigned(osz_ == 2 ? 2 : 4);
+      uint64_t sel = Unsigned(2);
+      std::snprintf(far_, sizeof(far_), "0x%llx:0x%llx", static_cast<unsigned long long>(sel),
+                    static_cast<unsigned long long>(off));
+      return AddReg(far_), true;
+    }
+    case 'O':
+      mem_.absolute = true;
+      mem_.disp = static_cast<int64_t>(Unsigned(asz_));
+      mem_.hasDisp = true;
+      AddMem(sz == 'b' ? 1 : osz_);
+      return true;
+    case 'Z': {
+      int n = (opcode_ & 7) | (rexB_ ? 8 : 0);
+      int size = sz == 'b' ? 1 : sz == 's' ? StackSize() : sz == 'y' ? ysize : osz_;
+      return AddReg(Gpr(size, n)), true;
+    }
+    case 'X':
+    case 'Y': {
+      // String operands: ds:[rsi] (overridable) and es:[rdi].
+      static const char* const kSi[3] = {"si", "esi", "rsi"};
+      static const char* const kDi[3] = {"di", "edi", "rdi"};
+      static const char* const kBx[3] = {"bx", "ebx", "rbx"};
+      int a = asz_ == 2 ? 0 : asz_ == 4 ? 1 : 2;
+      int size = sz == 'b' || sz == 'l' ? 1 : sz == 'z' ? (osz_ == 2 ? 2 : 4) : osz_;
+      Operand& o = ops_[nops_ < 5 ? nops_++ : 4];
+      o.kind = kMemory;
+      o.size = size;
+      o.segPrefix = true;
+      o.reg = kind == 'Y' ? kDi[a] : sz == 'l' ? kBx[a] : kSi[a];
+      strSeg_[&o - ops_] = kind == 'Y' ? 0 : (seg_ >= 0 ? seg_ : 3);
+      stringOp_ = true;
+      return true;
+    }
+    case 'V':
+      return AddReg(Vec(vecReg, sz == 'o' ? 16 : VecSize())), true;
+    case 'H':
+      if (!vex_) return true;
+      return AddReg(Vec(vexV_, sz == 'o' ? 16 : VecSize())), true;
+    case 'W': {
+      int vs = VecSize();
+      int memSize = 0, regSize = 16;
+      switch (sz) {
+        case 'x':
+          memSize = regSize = vs;
+          break;
+        case 'o':
+          memSize = 16;
+          break;
+        case 'h':
+          memSize = vs / 2;
+          regSize = vs / 2 < 16 ? 16 : vs / 2;
+          break;
+        case 'f':
+          memSize = vs / 4;
+          regSize = vs / 4 < 16 ? 16 : vs / 4;
+          break;
+        case 'e':
+          memSize = vs / 8;
+          regSize = 16;
+          break;
+        default:
+          memSize = sizeOf(sz);
+      }
+      return RmOperand(memSize, Vec(vecRm, regSize));
+    }
+    case 'U':
+      if (mod_ != 3) return false;
+      return AddReg(Vec(vecRm, sz == 'o' ? 16 : VecSize())), true;
+    case 'P':
+      return AddReg(kMmx[reg_]), true;
+    case 'Q':
+      return RmOperand(sizeOf(sz), kMmx[rm_]);
+    case 'N':
+      if (mod_ != 3) return false;
+      return AddReg(kMmx[rm_]), true;
+    case 'B':
+      return AddReg(Gpr(ysize, vexV_ & 15)), true;
+    case 'L': {
+      uint8_t v = Byte();
+      return AddReg(Vec(bits_ == 64 ? (v >> 4) : ((v >> 4) & 7), VecSize())), true;
+    }
+    default:
+      return false;
+  }
+}
+
+// A mnemonic and operand text from a table entry. '|' separates the 16, 32
+// and 64-bit operand-size forms; '*' is 'd' or 'q' by REX.W/VEX.W.
+bool Decoder::Group(const char* name, const char* operands) {
+  const char* variants = name;
+  char m[32];
+  size_t n = 0;
+  int want = osz_ == 2 ? 0 : osz_ == 4 ? 1 : 2;
+  int idx = 0;
+  const char* s = variants;
+  const char* chosen = s;
+  const char* chosenEnd = nullptr;
+  for (; *s; ++s) {
+    if (*s == '|') {
+      if (idx == want) chosenEnd = s;
+      ++idx;
+      if (idx <= want) chosen = s + 1;
+    }
+  }
+  if (!chosenEnd) chosenEnd = s;
+  if (want > idx) {  // fewer forms than sizes: the last one
+    chosen = variants;
+    for (const char* q = variants; *q; ++q)
+      if (*q == '|') chosen = q + 1;
+    chosenEnd = s;
+  }
+  if (vex_ && n < sizeof(m) - 1) m[n++] = 'v';
+  for (const char* q = chosen; q < chosenEnd && n < sizeof(m) - 1; ++q) {
+    if (*q == '*') {
+      bool fp = q > chosen && q[-1] == 'p';
+      m[n++] = fp ? (rexW_ ? 'd' : 's') : (rexW_ ? 'q' : 'd');
+    } else {
+      m[n++] = *q;
+    }
+  }
+  m[n] = '\0';
+  SetMnemonic(m);
+  return Operands(operands);
+}
+
+bool Decoder::X87(uint8_t op) {
+  ReadModrm();
+  if (bad_) return false;
+  const int row = op - 0xd8;
+  if (mod_ != 3) {
+    struct M {
+      const char* name;
+      int size;
+    };
+    static const M kMem[8][8] = {{{"fadd", 4},
+                                  {"fmul", 4},
+                                  {"fcom", 4},
+                                  {"fcomp", 4},
+                                  {"fsub", 4},
+                                  {"fsubr", 4},
+                                  {"fdiv", 4},
+                                  {"fdivr", 4}},
+                                 {{"fld", 4},
+                                  {nullptr, 0},
+                                  {"fst", 4},
+                                  {"fstp", 4},
+                                  {"fldenv", 0},
+                                  {"fldcw", 2},
+                                  {"fnstenv", 0},
+                                  {"fnstcw", 2}},
+                                 {{"fiadd", 4},
+                                  {"fimul", 4},
+                                  {"ficom", 4},
+                                  {"ficomp", 4},
+                                  {"fisub", 4},
+                                  {"fisubr", 4},
+                                  {"fidiv", 4},
+                                  {"fidivr", 4}},
+                                 {{"fild", 4},
+                                  {"fisttp", 4},
+                                  {"fist", 4},
+                                  {"fistp", 4},
+                                  {nullptr, 0},
+                                  {"fld", 10},
+                                  {nullptr, 0},
+                                  {"fstp", 10}},
+                                 {{"fadd", 8},
+                                  {"fmul", 8},
+                                  {"fcom", 8},
+                                  {"fcomp", 8},
+                                  {"fsub", 8},
+                                  {"fsubr", 8},
+                                  {"fdiv", 8},
+                                  {"fdivr", 8}},
+                                 {{"fld", 8},
+                                  {"fisttp", 8},
+                                  {"fst", 8},
+                                  {"fstp", 8},
+                                  {"frstor", 0},
+                                  {nullptr, 0},
+                                  {"fnsave", 0},
+                                  {"fnstsw", 2}},
+                                 {{"fiadd", 2},
+                                  {"fimul", 2},
+                                  {"ficom", 2},
+                                  {"ficomp", 2},
+                                  {"fisub", 2},
+                                  {"fisubr", 2},
+                                  {"fidiv", 2},
+                                  {"fidivr", 2}},
+                                 {{"fild", 2},
+                                  {"fisttp", 2},
+                                  {"fist", 2},
+                                  {"fistp", 2},
+                                  {"fbld", 10},
+                                  {"fild", 8},
+                                  {"fbstp", 10},
+                                  {"fistp", 8}}};
+    const M& e = kMem[row][reg_];
+    if (!e.name) return false;
+    SetMnemonic(e.name);
+    AddMem(e.size);
+    return true;
+  }
+  static const char* const kD8[8] = {"fadd", "fmul",  "fcom", "fcomp",
+                                     "fsub", "fsubr", "fdiv", "fdivr"};
+  static const char* const kDc[8] = {"fadd",  "fmul", "fcom2", "fcomp3",
+                                     "fsubr", "fsub", "fdivr", "fdiv"};
+  static const char* const kDe[8] = {"faddp",  "fmulp", "fcomp5", nullptr,
+                                     "fsubrp", "fsubp", "fdivrp", "fdivp"};
+  const uint8_t modrm = static_cast<uint8_t>(0xc0 | (reg_ << 3) | rm_);
+  switch (op) {
+    case 0xd8:
+      SetMnemonic(kD8[reg_]);
+      if (reg_ == 2 || reg_ == 3) return AddReg(kSt[rm_]), true;
+      AddReg("st");
+      AddReg(kSt[rm_]);
+      return true;
+    case 0xd9: {
+      if (reg_ == 0 || reg_ == 1) {
+        SetMnemonic(reg_ == 0 ? "fld" : "fxch");
+        return AddReg(kSt[rm_]), true;
+      }
+      if (reg_ == 3) return SetMnemonic("fstp1"), AddReg(kSt[rm_]), true;
+      static const char* const kD9[32] = {
+          "fnop",  nullptr,  nullptr,  nullptr,  nullptr,   nullptr,  nullptr,   nullptr,
+          "fchs",  "fabs",   nullptr,  nullptr,  "ftst",    "fxam",   nullptr,   nullptr,
+          "fld1",  "fldl2t", "fldl2e", "fldpi",  "fldlg2",  "fldln2", "fldz",    nullptr,
+          "f2xm1", "fyl2x",  "fptan",  "fpatan", "fxtract", "fprem1", "fdecstp", "fincstp"};
+      static const char* const kD9b[8] = {"fprem",   "fyl2xp1", "fsqrt", "fsincos",
+                                          "frndint", "fscale",  "fsin",  "fcos"};
+      const char* name = modrm >= 0xf8 ? kD9b[modrm - 0xf8] : kD9[modrm - 0xd0];
+      if (!name) return false;
+      SetMnemonic(name);
+      return true;
+    }
+    case 0xda: {
+      static const char* const kDa[4] = {"fcmovb", "fcmove", "fcmovbe", "fcmovu"};
+      if (modrm == 0xe9) return SetMnemonic("fucompp"), true;
+      if (reg_ > 3) return false;
+      SetMnemonic(kDa[reg_]);
+      AddReg("st");
+      AddReg(kSt[rm_]);
+      return true;
+    }
+    case 0xdb: {
+      static const char* const kDb[8] = {"fcmovnb", "fcmovne", "fcmovnbe", "fcmovnu",
+                                         nullptr,   "fucomi",  "fcomi",    nullptr};
+      if (modrm == 0xe2) return SetMnemonic("fnclex"), true;
+      if (modrm == 0xe3) return SetMnemonic("fninit"), true;
+      if (modrm == 0xe0) return SetMnemonic("fneni(8087 only)"), true;
+      if (modrm == 0xe1) return SetMnemonic("fndisi(8087 only)"), true;
+      if (modrm == 0xe4) return SetMnemonic("fNsetpm(287 only)"), true;
+      if (!kDb[reg_]) return false;
+      SetMnemonic(kDb[reg_]);
+      AddReg("st");
+      AddReg(kSt[rm_]);
+      return true;
+    }
+    case 0xdc:
+      SetMnemonic(kDc[reg_]);
+      if (reg_ == 2 || reg_ == 3) return AddReg(kSt[rm_]), true;
+      AddReg(kSt[rm_]);
+      AddReg("st");
+      return true;
+    case 0xdd: {
+      static const char* const kDd[8] = {"ffree", "fxch4",  "fst",   "fstp",
+                                         "fucom", "fucomp", nullptr, nullptr};
+      if (!kDd[reg_]) return false;
+      SetMnemonic(kDd[reg_]);
+      AddReg(kSt[rm_]);
+      return true;
+    }
+    case 0xde:
+      if (modrm == 0xd9) return SetMnemonic("fcompp"), true;
+      if (!kDe[reg_]) return false;
+      SetMnemonic(kDe[reg_]);
+      if (reg_ == 2) return AddReg(kSt[rm_]), true;
+      AddReg(kSt[rm_]);
+      AddReg("st");
+      return true;
+    default:  // 0xdf
+      if (modrm == 0xe0) return SetMnemonic("fnstsw"), AddReg("ax"), true;
+      if (reg_ == 5 || reg_ == 6) {
+        SetMnemonic(reg_ == 5 ? "fucomip" : "fcomip");
+        AddReg("st");
+        AddReg(kSt[rm_]);
+        return true;
+      }
+      if (reg_ == 0) return SetMnemonic("ffreep"), AddReg(kSt[rm_]), true;
+      if (reg_ == 1) return SetMnemonic("fxch7"), AddReg(kSt[rm_]), true;
+      if (reg_ == 2 || reg_ == 3)
+        return SetMnemonic(reg_ == 2 ? "fstp8" : "fstp9"), AddReg(kSt[rm_]), true;
+      return false;
+  }
+}
+
+// Looks up a prefix-dependent 0F/0F38/0F3A entry and decodes it.
+bool Decoder::SseEntryFor(int map, uint8_t op, int pfx) {
+  const char* text = nullptr;
+  for (const SseEntry& e : kSse) {
+    if (e.map == map && e.opcode == op && e.pfx == pfx) {
+      text = e.text;
+      break;
+    }
+  }
+  char built[48];
+  if (!text && map == 1 && op >= 0xd0 && (pfx == 0 || pfx == 1) && kSseIntD0[op - 0xd0][0]) {
+    std::snprintf(built, sizeof(built), pfx == 0 ? "!%s Pq,Qq" : "%s Vx,Hx,Wx",
+                  kSseIntD0[op - 0xd0]);
+    text = built;
+  }
+  if (!text) return false;
+  if (text[0] == '~') {
+    if (!vex_) return false;
+    ++text;
+  } else if (text[0] == '!') {
+    if (vex_) return false;
+    ++text;
+  }
+  if (text[0] == '@') {
+    // Shift-by-immediate groups 0F 71..73 and the F3 0F 1E group.
+    ReadModrm();
+    if (bad_) return false;
+    if (text[1] == 'e') {
+      if (mod_ == 3 && reg_ == 7 && (rm_ == 2 || rm_ == 3)) {
+        SetMnemonic(rm_ == 2 ? "endbr64" : "endbr32");
+        return true;
+      }
+      if (mod_ == 3 && reg_ == 1) return Group(rexW_ ? "rdsspq" : "rdsspd", "Ry");
+      return Group("nop", "Ev");
+    }
+    static const char* const k71[8] = {nullptr, nullptr, "psrlw", nullptr,
+                                       "psraw", nullptr, "psllw", nullptr};
+    static const char* const k72[8] = {nullptr, nullptr, "psrld", nullptr,
+                                       "psrad", nullptr, "pslld", nullptr};
+    static const char* const k73[8] = {nullptr, nullptr, "psrlq", "psrldq",
+                                       nullptr, nullptr, "psllq", "pslldq"};
+    const char* const* g = op == 0x71 ? k71 : op == 0x72 ? k72 : k73;
+    const char* name = g[reg_];
+    bool mmx = text[3] == 'm';
+    if (!name || mod_ != 3) return false;
+    if (mmx && (reg_ == 3 || reg_ == 7)) return false;
+    return Group(name, mmx ? "Nq,Ib" : "Hx,Ux,Ib");
+  }
+  const char* space = std::strchr(text, ' ');
+  char name[32];
+  size_t nameLen = space ? static_cast<size_t>(space - text) : std::strlen(text);
+  if (nameLen >= sizeof(name)) nameLen = sizeof(name) - 1;
+  std::memcpy(name, text, nameLen);
+  name[nameLen] = '\0';
+  const char* operands = space ? space + 1 : "";
+  // Register forms with their own names.
+  if (map == 1 && (op == 0x12 || op == 0x16) && pfx == 0) {
+    ReadModrm();
+    if (mod_ == 3) std::snprintf(name, sizeof(name), "%s", op == 0x12 ? "movhlps" : "movlhps");
+    if (mod_ == 3) operands = "Vo,Ho,Uo";
+  }
+  if (map == 1 && (op == 0x10 || op == 0x11) && pfx >= 2 && vex_) {
+    ReadModrm();
+    if (mod_ != 3)
+      operands = op == 0x10 ? (pfx == 2 ? "Vo,Wd" : "Vo,Wq") : (pfx == 2 ? "Wd,Vo" : "Wq,Vo");
+  }
+  if ((op == 0x6e || op == 0x7e) && map == 1 && rexW_ && !std::strcmp(name, "movd"))
+    std::snprintf(name, sizeof(name), "movq");
+  if (!std::strcmp(name, "crc32") && rexW_) operands = op == 0xf0 ? "Gq,Eb" : "Gq,Ev";
+  return Group(name, operands);
+}
+
+bool Decoder::VexInstruction() {
+  const int map = vexMap_;
+  const uint8_t op = opcode_;
+  if (map == 1 && op == 0x77 && !evex_) return SetMnemonic(vexL_ ? "vzeroall" : "vzeroupper"), true;
+  if (map == 2 && !evex_) {
+    // BMI1/BMI2 on general registers.
+    if (op == 0xf2 && vexPP_ == 0)
+      return Group("~andn", "Gy,By,Ey") &&
+             (std::memmove(mnem_, mnem_ + 2, std::strlen(mnem_) - 1), true);
+    if (op == 0xf3 && vexPP_ == 0) {
+      ReadModrm();
+      static const char* const k17[8] = {nullptr, "blsr",  "blsmsk", "blsi",
+                                         nullptr, nullptr, nullptr,  nullptr};
+      if (!k17[reg_]) return false;
+      SetMnemonic(k17[reg_]);
+      return Operands("By,Ey");
+    }
+    struct B {
+      uint8_t op, pp;
+      const char* name;
+      const char* operands;
+    };
+    static const B kBmi[] = {{0xf5, 0, "bzhi", "Gy,Ey,By"},  {0xf5, 3, "pdep", "Gy,By,Ey"},
+                             {0xf5, 2, "pext", "Gy,By,Ey"},  {0xf6, 3, "mulx", "Gy,By,Ey"},
+                             {0xf7, 0, "bextr", "Gy,Ey,By"}, {0xf7, 1, "shlx", "Gy,Ey,By"},
+                             {0xf7, 2, "sarx", "Gy,Ey,By"},  {0xf7, 3, "shrx", "Gy,Ey,By"}};
+    for (const B& b : kBmi) {
+      if (b.op == op && b.pp == vexPP_) {
+        SetMnemonic(b.name);
+        return Operands(b.operands);
+      }
+    }
+    if (op >= 0x96 && op <= 0xbf && vexPP_ == 1) {
+      const char* base = FmaName(op);
+      if (!base) return false;
+      const char* order = op < 0xa0 ? "132" : op < 0xb0 ? "213" : "231";
+      bool scalar = (op & 0x0f) >= 8 && (op & 1);
+      char m[32];
+      std::snprintf(m, sizeof(m), "v%s%s%s", base, order,
+                    scalar ? (rexW_ ? "sd" : "ss") : (rexW_ ? "pd" : "ps"));
+      SetMnemonic(m);
+      return Operands(scalar ? (rexW_ ? "Vo,Ho,Wq" : "Vo,Ho,Wd") : "Vx,Hx,Wx");
+    }
+  }
+  if (map == 3 && op == 0xf0 && vexPP_ == 3 && !evex_) {
+    SetMnemonic("rorx");
+    return Operands("Gy,Ey,Ib");
+  }
+  if (map >= 1 && map <= 3 && SseEntryFor(map, op, vexPP_)) return true;
+  if (!evex_) return false;
+  // EVEX-only instructions: the length is what matters; name them by map
+  // and opcode with their usual operand shape.
+  bad_ = false;
+  nops_ = 0;
+  char m[32];
+  std::snprintf(m, sizeof(m), "evex.m%d.%02x", map, op);
+  SetMnemonic(m);
+  bool imm = map == 3 ||
+             (map == 1 && ((op >= 0x70 && op <= 0x73) || op == 0xc2 || (op >= 0xc4 && op <= 0xc6)));
+  return Operands(imm ? "Vx,Hx,Wx,Ib" : "Vx,Hx,Wx");
+}
+
+bool Decoder::DecodeOpcode() {
+  osz_ = rexW_ ? 8 : opsize_ ? 2 : 4;
+  asz_ = bits_ == 64 ? (adsize_ ? 4 : 8) : (adsize_ ? 2 : 4);
+  uint8_t op = opcode_ = Byte();
+  if (bad_) return false;
+
+  // VEX (C4/C5) and EVEX (62); in 32-bit code only when the next byte could
+  // not be a memory ModRM (otherwise LES/LDS/BOUND).
+  if (op == 0xc4 || op == 0xc5 || op == 0x62) {
+    bool ok;
+    uint8_t next = PeekByte(ok);
+    if (!ok) return false;
+    if (bits_ == 64 || (next & 0xc0) == 0xc0) {
+      if (rex_ || opsize_ || rep_) return false;
+      uint8_t b1 = Byte();
+      if (op == 0xc5) {
+        rexR_ = bits_ == 64 && !(b1 & 0x80);
+        vexV_ = (~b1 >> 3) & 15;
+        vexL_ = (b1 >> 2) & 1;
+        vexPP_ = b1 & 3;
+        vexMap_ = 1;
+        vex_ = 2;
+      } else {
+        uint8_t b2 = Byte();
+        if (op == 0xc4) {
+          rexR_ = bits_ == 64 && !(b1 & 0x80);
+          rexX_ = bits_ == 64 && !(b1 & 0x40);
+          rexB_ = bits_ == 64 && !(b1 & 0x20);
+          vexMap_ = b1 & 0x1f;
+          rexW_ = b2 & 0x80;
+          vexV_ = (~b2 >> 3) & 15;
+          vexL_ = (b2 >> 2) & 1;
+          vexPP_ = b2 & 3;
+          vex_ = 2;
+        } else {
+          uint8_t b3 = Byte();
+          if (bad_ || (b2 & 0x04) == 0) return false;
+          rexR_ = bits_ == 64 && !(b1 & 0x80);
+          rexX_ = bits_ == 64 && !(b1 & 0x40);
+          rexB_ = bits_ == 64 && !(b1 & 0x20);
+          evexRR_ = bits_ == 64 && !(b1 & 0x10);
+          vexMap_ = b1 & 0x07;
+          rexW_ = b2 & 0x80;
+          vexV_ = ((~b2 >> 3) & 15) | ((b3 & 0x08) ? 0 : 16);
+          vexPP_ = b2 & 3;
+          evexZ_ = b3 & 0x80;
+          vexL_ = (b3 >> 5) & 3;
+          evexB_ = b3 & 0x10;
+          evexAaa_ = b3 & 7;
+          vex_ = 4;
+          evex_ = true;
+        }
+      }
+      if (bits_ != 64) vexV_ &= 7;
+      osz_ = rexW_ ? 8 : 4;
+      opcode_ = Byte();
+      if (bad_) return false;
+      return VexInstruction();
+    }
+  }
+
+  if (bits_ == 64) {
+    switch (op) {
+      case 0x06:
+      case 0x07:
+      case 0x0e:
+      case 0x16:
+      case 0x17:
+      case 0x1e:
+      case 0x1f:
+      case 0x27:
+      case 0x2f:
+      case 0x37:
+      case 0x3f:
+      case 0x60:
+      case 0x61:
+      case 0x62:
+      case 0x82:
+      case 0x9a:
+      case 0xc4:
+      case 0xc5:
+      case 0xce:
+      case 0xd4:
+      case 0xd5:
+      case 0xd6:
+      case 0xea:
+        return false;
+      case 0x63:
+        return Group("movsxd", rexW_ ? "Gv,Ed" : "Gv,Ed");
+      case 0xa0:
+      case 0xa1:
+      case 0xa2:
+      case 0xa3:
+        if (asz_ == 8) {
+          const char* ops[4] = {"AL,Ob", "eAX,Ov", "Ob,AL", "Ov,eAX"};
+          return Group("movabs", ops[op - 0xa0]);
+        }
+        break;
+      default:
+        if (op >= 0xb8 && op <= 0xbf && rexW_) return Group("movabs", "Zv,Iv");
+        break;
+    }
+  }
+  if (op == 0x90) {
+    if (rexB_) return Group("xchg", "Zv,eAX");
+    if (rep_ == 0xf3) return rep_ = 0, SetMnemonic("pause"), true;
+    if (opsize_) return Group("xchg", "Zv,eAX");
+    return SetMnemonic("nop"), true;
+  }
+  if (op == 0xe3) {
+    return Group(asz_ == 8 ? "jrcxz" : asz_ == 4 ? "jecxz" : "jcxz", "Jb");
+  }
+  if (op >= 0xd8 && op <= 0xdf) return X87(op);
+  if (op == 0x0f) return ThreeByte(0, Byte());
+
+  const char* text = kOneByte[op];
+  if (!text[0]) return false;
+  if ((op >= 0x70 && op <= 0x7f) || op == 0xe8 || op == 0xe9 || op == 0xeb || op == 0xc2 ||
+      op == 0xc3 || (op >= 0xe0 && op <= 0xe2)) {
+    // Near branches and returns use 64-bit operands in 64-bit code.
+    if (bits_ == 64) osz_ = 8;
+  }
+  if (op == 0x9c || op == 0x9d || op == 0xc9 || op == 0xc8) {
+    if (bits_ == 64) osz_ = opsize_ ? 2 : 8;
+  }
+  const char* space = std::strchr(text, ' ');
+  char name[24];
+  size_t nameLen = space ? static_cast<size_t>(space - text) : std::strlen(text);
+  std::memcpy(name, text, nameLen);
+  name[nameLen] = '\0';
+  const char* operands = space ? space + 1 : "";
+  if (name[0] != '@') return Group(name, operands);
+
+  ReadModrm();
+  if (bad_) return false;
+  if (!std::strcmp(name, "@1")) return Group(kGroup1[reg_], operands);
+  if (!std::strcmp(name, "@1a")) {
+    if (reg_ != 0) return false;
+    return Group("pop", bits_ == 64 ? (opsize_ ? "Ew" : "Eq") : "Ev");
+  }
+  if (!std::strcmp(name, "@2")) return Group(kGroup2[reg_], operands);
+  if (!std::strcmp(name, "@3")) {
+    static const char* const k3[8] = {"test", "test", "not", "neg", "mul", "imul", "div", "idiv"};
+    if (reg_ < 2) return Group("test", op == 0xf6 ? "Eb,Ib" : "Ev,Iz");
+    return Group(k3[reg_], operands);
+  }
+  if (!std::strcmp(name, "@4")) {
+    if (reg_ > 1) return false;
+    return Group(reg_ ? "dec" : "inc", "Eb");
+  }
+  if (!std::strcmp(name, "@5")) {
+    const char* near = bits_ == 64 ? (opsize_ ? "Ew" : "Eq") : "Ev";
+    switch (reg_) {
+      case 0:
+        return Group("inc", "Ev");
+      case 1:
+        return Group("dec", "Ev");
+      case 2:
+        return Group("call", near);
+      case 3:
+        return Group("call", "Mp");
+      case 4:
+        return Group("jmp", near);
+      case 5:
+        return Group("jmp", "Mp");
+      case 6:
+        return Group("push", near);
+      default:
+        return false;
+    }
+  }
+  if (!std::strcmp(name, "@11")) {
+    if (reg_ == 0) return Group("mov", operands);
+    if (mod_ == 3 && reg_ == 7 && rm_ == 0) {
+      if (op == 0xc6) return Group("xabort", "Ib");
+      if (bits_ == 64) osz_ = 8;
+      return Group("xbegin", "Jz");
+    }
+    return false;
+  }
+  return false;
+}
+
+// The 0F map (map 0 here means "0F seen, opcode in hand").
+bool Decoder::ThreeByte(int, uint8_t op) {
+  if (bad_) return false;
+  opcode_ = op;
+  if (op == 0x38 || op == 0x3a) {
+    uint8_t op2 = Byte();
+    if (bad_) return false;
+    opcode_ = op2;
+    int map = op == 0x38 ? 2 : 3;
+    int pfx = rep_ == 0xf3 ? 2 : rep_ == 0xf2 ? 3 : opsize_ ? 1 : 0;
+    // crc32 takes F2 along with an operand-size 66.
+    if (map == 2 && rep_ == 0xf2 && (op2 == 0xf0 || op2 == 0xf1)) {
+      rep_ = 0;
+      return SseEntryFor(2, op2, 3);
+    }
+    if (map == 2 && (op2 == 0xf0 || op2 == 0xf1) && !rep_) {
+      return SseEntryFor(2, op2, opsize_ ? 1 : 0);
+    }
+    if (pfx == 1) osz_ = rexW_ ? 8 : 4;
+    if (pfx >= 2) rep_ = 0;
+    if (pfx == 1) opsize_ = false;
+    return SseEntryFor(map, op2, pfx);
+  }
+  const char* text = kTwoByte[op];
+  if (!text[0]) return false;
+  if (op >= 0x80 && op <= 0x8f && bits_ == 64) osz_ = 8;
+  if (text[0] == '%') {
+    int pfx = rep_ == 0xf3 ? 2 : rep_ == 0xf2 ? 3 : opsize_ ? 1 : 0;
+    if (op == 0xb8 || op == 0xbc || op == 0xbd) {
+      pfx = rep_ == 0xf3 ? 2 : rep_ == 0xf2 ? 3 : 0;
+    } else if (pfx == 1) {
+      opsize_ = false;
+      osz_ = rexW_ ? 8 : 4;
+    }
+    if (pfx >= 2) rep_ = 0;
+    return SseEntryFor(1, op, pfx);
+  }
+  const char* space = std::strchr(text, ' ');
+  char name[24];
+  size_t nameLen = space ? static_cast<size_t>(space - text) : std::strlen(text);
+  std::memcpy(name, text, nameLen);
+  name[nameLen] = '\0';
+  const char* operands = space ? space + 1 : "";
+  if (op == 0xa0 || op == 0xa1 || op == 0xa8 || op == 0xa9) {
+    if (bits_ == 64) osz_ = opsize_ ? 2 : 8;
+  }
+  if (op == 0x20 || op == 0x21 || op == 0x22 || op == 0x23) {
+    ReadModrm();
+    if (bad_) return false;
+    mod_ = 3;
+  }
+  if (name[0] != '@') return Group(name, operands);
+  ReadModrm();
+  if (bad_) return false;
+  const uint8_t modrm = static_cast<uint8_t>((mod_ << 6) | (reg_ << 3) | rm_);
+  switch (name[1]) {
+    case '6': {
+      static const char* const k6[8] = {"sldt", "str",  "lldt",  "ltr",
+                                        "verr", "verw", nullptr, nullptr};
+      if (!k6[reg_]) return false;
+      return Group(k6[reg_], mod_ == 3 && reg_ < 2 ? "Ev" : "Ew");
+    }
+    case '7': {
+      if (mod_ != 3) {
+        static const char* const k7[8] = {"sgdt", "sidt",  "lgdt", "lidt",
+                                          "smsw", nullptr, "lmsw", "invlpg"};
+        if (!k7[reg_]) return false;
+        return Group(k7[reg_], reg_ == 4 || reg_ == 6 ? "Ew" : reg_ == 7 ? "Mb" : "M");
+      }
+      struct R {
+        uint8_t modrm;
+        const char* name;
+      };
+      static const R k7r[] = {
+          {0xc1, "vmcall"},  {0xc2, "vmlaunch"}, {0xc3, "vmresume"}, {0xc4, "vmxoff"},
+          {0xc8, "monitor"}, {0xc9, "mwait"},    {0xca, "clac"},     {0xcb, "stac"},
+          {0xcf, "encls"},   {0xd0, "xgetbv"},   {0xd1, "xsetbv"},   {0xd4, "vmfunc"},
+          {0xd5, "xend"},    {0xd6, "xtest"},    {0xd7, "enclu"},    {0xd8, "vmrun"},
+          {0xd9, "vmmcall"}, {0xda, "vmload"},   {0xdb, "vmsave"},   {0xdc, "stgi"},
+          {0xdd, "clgi"},    {0xde, "skinit"},   {0xdf, "invlpga"},  {0xee, "rdpkru"},
+          {0xef, "wrpkru"},  {0xf8, "swapgs"},   {0xf9, "rdtscp"},   {0xfa, "monitorx"},
+          {0xfb, "mwaitx"},  {0xfc, "clzero"}};
+      for (const R& r : k7r)
+        if (r.modrm == modrm) return SetMnemonic(r.name), true;
+      if (reg_ == 4) return Group("smsw", "Ev");
+      if (reg_ == 6) return Group("lmsw", "Ew");
+      return false;
+    }
+    case '8': {
+      if (reg_ < 4) return false;
+      static const char* const k8[4] = {"bt", "bts", "btr", "btc"};
+      return Group(k8[reg_ - 4], operands);
+    }
+    case '9': {
+      if (mod_ != 3) {
+        if (reg_ == 1) return rexW_ ? Group("cmpxchg16b", "Mo") : Group("cmpxchg8b", "Mq");
+        static const char* const k9[8] = {nullptr,  nullptr,  nullptr,   "xrstors",
+                                          "xsavec", "xsaves", "vmptrld", "vmptrst"};
+        if (!k9[reg_]) return false;
+        if (reg_ == 6 && opsize_) return Group("vmclear", "Mq");
+        if (reg_ == 6 && rep_ == 0xf3) return rep_ = 0, Group("vmxon", "Mq");
+        return Group(k9[reg_], reg_ >= 6 ? "Mq" : "M");
+      }
+      if (reg_ == 6) return Group("rdrand", "Ev");
+      if (reg_ == 7 && rep_ == 0xf3) return rep_ = 0, Group("rdpid", "R");
+      if (reg_ == 7) return Group("rdseed", "Ev");
+      return false;
+    }
+    case '1': {  // @15 (0F AE) or @16 (0F 18)
+      if (name[2] == '6') {
+        static const char* const k16[4] = {"prefetchnta", "prefetcht0", "prefetcht1", "prefetcht2"};
+        if (mod_ != 3 && reg_ < 4) return Group(k16[reg_], "Mb");
+        return Group("nop", "Ev");
+      }
+      if (mod_ == 3) {
+        if (rep_ == 0xf3 && reg_ < 4) {
+          static const char* const kFs[4] = {"rdfsbase", "rdgsbase", "wrfsbase", "wrgsbase"};
+          rep_ = 0;
+          return Group(kFs[reg_], "Ey");
+        }
+        if (reg_ == 5) return SetMnemonic("lfence"), true;
+        if (reg_ == 6) return SetMnemonic("mfence"), true;
+        if (reg_ == 7) return SetMnemonic("sfence"), true;
+        return false;
+      }
+      static const char* const k15[8] = {"fxsave", "fxrstor", "ldmxcsr",  "stmxcsr",
+                                         "xsave",  "xrstor",  "xsaveopt", "clflush"};
+      static const char* const k15w[8] = {"fxsave64", "fxrstor64", "ldmxcsr",    "stmxcsr",
+                                          "xsave64",  "xrstor64",  "xsaveopt64", "clflush"};
+      if (opsize_ && reg_ == 6) return opsize_ = false, Group("clwb", "Mb");
+      if (opsize_ && reg_ == 7) return opsize_ = false, Group("clflushopt", "Mb");
+      const char* n = rexW_ ? k15w[reg_] : k15[reg_];
+      return Group(n, reg_ == 2 || reg_ == 3 ? "Md" : reg_ == 7 ? "Mb" : "M");
+    }
+    case 'p': {
+      if (mod_ == 3) return Group("nop", "Ev");
+      static const char* const kP[8] = {"prefetch", "prefetchw", "prefetchwt1", "prefetch",
+                                        "prefetch", "prefetch",  "prefetch",    "prefetch"};
+      return Group(kP[reg_], "Mb");
+    }
+    default:
+      return false;
+  }
+}
+
+void Decoder::FormatMemory(Out& out, const Operand& o) {
+  static const char* const kSizeName[65] = {nullptr, "byte",  "word",  nullptr, "dword", nullptr,
+                                            "fword", nullptr, "qword", nullptr, "tbyte"};
+  int size = o.size;
+  const char* sizeName = nullptr;
+  if (size == 16)
+    sizeName = "xmmword";
+  else if (size == 32)
+    sizeName = "ymmword";
+  else if (size == 64)
+    sizeName = "zmmword";
+  else if (size > 0 && size <= 10)
+    sizeName = kSizeName[size];
+  if (sizeName) {
+    out.Add(sizeName);
+    out.Add(" ptr ");
+  }
+  const int idx = static_cast<int>(&o - ops_);
+  if (o.segPrefix) {
+    out.Add(kSeg[strSeg_[idx]]);
+    out.Add(":[");
+    out.Add(o.reg);
+    out.Char(']');
+    return;
+  }
+  if (seg_ >= 0) {
+    out.Add(kSeg[seg_]);
+    out.Char(':');
+  }
+  int64_t disp = mem_.disp;
+  if (evex_ && mod_ == 1 && size > 0) disp *= evexB_ ? (rexW_ ? 8 : 4) : size;
+  if (mem_.absolute) {
+    if (seg_ < 0) out.Add("ds:");
+    out.Hex(Mask(static_cast<uint64_t>(disp), asz_ * 8));
+    return;
+  }
+  out.Char('[');
+  if (mem_.rip) {
+    uint64_t next = address_ + static_cast<uint64_t>(p_ - start_);
+    out.Hex(Mask(next + static_cast<uint64_t>(disp), asz_ * 8));
+    out.Char(']');
+    return;
+  }
+  if (mem_.base) out.Add(mem_.base);
+  if (mem_.index) {
+    if (mem_.base) out.Char('+');
+    out.Add(mem_.index);
+    if (mem_.scale) {
+      char s[4] = {'*', static_cast<char>('0' + mem_.scale), 0, 0};
+      out.Add(s);
+    }
+  }
+  if (mem_.hasDisp) {
+    if (disp < 0) {
+      out.Char('-');
+      out.Hex(static_cast<uint64_t>(-disp));
+    } else {
+      out.Char('+');
+      out.Hex(static_cast<uint64_t>(disp));
+    }
+  }
+  out.Char(']');
+}
+
+void Decoder::Format(Out& out) {
+  // Prefixes the processor applies to this instruction, as readers expect them.
+  if (lock_) out.Add("lock ");
+  const uint8_t op = opcode_;
+  bool branch = !vex_ && ((op >= 0x70 && op <= 0x7f) || op == 0xe8 || op == 0xe9 || op == 0xeb ||
+                          op == 0xc2 || op == 0xc3 || (op == 0xff && (reg_ == 2 || reg_ == 4)));
+  if (rep_ == 0xf3) {
+    bool plainRep = stringOp_ && std::strncmp(mnem_, "cmps", 4) && std::strncmp(mnem_, "scas", 4);
+    out.Add(plainRep ? "rep " : "repz ");
+  } else if (rep_ == 0xf2) {
+    out.Add(branch ? "bnd " : "repnz ");
+  }
+  if (seg_ == 3 && op == 0xff && (reg_ == 2 || reg_ == 4) && !vex_) out.Add("notrack ");
+  out.Add(mnem_);
+  if (!std::strcmp(mnem_, "pclmulqdq") || !std::strcmp(mnem_, "vpclmulqdq")) {
+    // Immediate selectors with names of their own.
+  }
+  for (int i = 0; i < nops_; ++i) {
+    out.Char(i == 0 ? ' ' : ',');
+    const Operand& o = ops_[i];
+    switch (o.kind) {
+      case kRegister:
+        out.Add(o.reg);
+        break;
+      case kImmediate:
+        out.Hex(o.value);
+        break;
+      case kMemory:
+        FormatMemory(out, o);
+        break;
+      case kTarget: {
+        uint64_t next = address_ + static_cast<uint64_t>(p_ - start_);
+        int width = bits_ == 64 ? 64 : (opsize_ ? 16 : 32);
+        out.Hex(Mask(next + o.value, width));
+        break;
+      }
+      default:
+        break;
+    }
+    if (i == 0 && evex_ && evexAaa_) {
+      char k[8] = {'{', 'k', static_cast<char>('0' + evexAaa_), '}', 0};
+      out.Add(k);
+      if (evexZ_) out.Add("{z}");
+    }
+  }
+}
+
+int Decoder::Run(Out& out) {
+  bool ok = Prefixes() && !bad_ && DecodeOpcode() && !bad_;
+  if (ok && p_ - start_ > kMaxLength) ok = false;
+  if (ok && lock_ && (!hasModrm_ || mod_ == 3)) ok = false;  // lock needs a memory operand
+  if (!ok) {
+    out.n = 0;
+    out.Add("(bad)");
+    return 1;
+  }
+  Format(out);
+  return static_cast<int>(p_ - start_);
+}
+
+}  // namespace
+
+int Decode(const uint8_t* code, const uint8_t* end, uint64_t address, int bits, char* text,
+           size_t textSize) {
+  if (text && textSize > 0) text[0] = '\0';
+  if (!code || !end || code >= end || !text || textSize == 0) return 0;
+  if (bits != 32 && bits != 64) bits = 64;
+  Decoder d(code, end, address, bits);
+  Out out;
+  int length = d.Run(out);
+  size_t n = out.n < textSize - 1 ? out.n : textSize - 1;
+  std::memcpy(text, out.buf, n);
+  text[n] = '\0';
+  return length;
+}
+
+int Decode(const uint8_t* code, const uint8_t* end, uint64_t address, int bits, std::string& text) {
+  char buf[200];
+  int length = Decode(code, end, address, bits, buf, sizeof(buf));
+  text = buf;
+  return length;
+}
+
+}  // namespace nubrik::disasm
