@@ -1,0 +1,47 @@
+// Every hostile file of the corkami corpus through the main form and both
+// reports: no crash, no hang, bounded output.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "dlv_fixtures.h"
+#include "platform/fake/fake_machine.h"
+#include "platform/posix/posix_files.h"
+#include "ui/headless/headless.h"
+#include "vistrel/browser/page_report.h"
+#include "vistrel/browser/vistrel_main_form.h"
+
+namespace vistrel {
+namespace {
+
+TEST(BrowserCorpus, HostileFilesLoadAndReport) {
+  std::filesystem::path dir = DLV_CORKAMI_DIR;
+  if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus at " << dir;
+  ui::headless::HeadlessApplication app;
+  platform::posix::PosixFileSystem files;
+  platform::fake::FakeRegistry registry;
+  platform::fake::FakeClipboard clipboard;
+  platform::fake::FakeEnvironment env;
+  TVistrelMainForm form(app, {files, registry, clipboard, env});
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (!entry.is_regular_file()) continue;
+    auto start = std::chrono::steady_clock::now();
+    form.FileName = entry.path().string();
+    app.Guard([&] { form.LoadFile(); });
+    std::string text, json;
+    AppendTextReport(form, text);
+    AppendJsonReport(form, json);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 20.0) << entry.path();
+    EXPECT_LT(json.size(), 64u << 20) << entry.path();
+    form.FileCloseMenuItemClick();
+    ++count;
+  }
+  EXPECT_GT(count, 200);
+  EXPECT_TRUE(app.errors.empty());
+}
+
+}  // namespace
+}  // namespace vistrel
