@@ -24,7 +24,8 @@ class PosixSystemInventory : public SystemInventory {
 };
 
 // Finds a path as written, else by matching each component without regard
-// to case; a backslash separates components as a slash does. Directory listings are kept for the object's life.
+// to case; a backslash separates components as a slash does. Directory listings are kept for the
+// object's life.
 class CaseResolver {
  public:
   std::optional<std::string> Resolve(const std::string& path);
