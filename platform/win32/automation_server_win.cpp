@@ -45,7 +45,7 @@ bool SameNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-class Dispatch : public IDispatch {
+class Dispatch final : public IDispatch {
  public:
   explicit Dispatch(Win32AutomationServer::State* state) : state_(state) { ++state_->Objects; }
 
@@ -140,7 +140,7 @@ class Dispatch : public IDispatch {
   Win32AutomationServer::State* state_;
 };
 
-class Factory : public IClassFactory {
+class Factory final : public IClassFactory {
  public:
   explicit Factory(Win32AutomationServer::State* state) : state_(state) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
