@@ -588,6 +588,21 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
     EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
   }
   EXPECT_EQ(form.MachineEdit->Text(), "Unknown");  // 0x8664 has no name
+
+  // The disassembly of an export of the 64-bit sample, from the private image.
+  TDisassemblyDlg dlg(app);
+  form.DisassemblyDlg = &dlg;
+  Lines exports = form.ExportSectionListBox->Items();
+  int line = static_cast<int>(std::find(exports.begin(), exports.end(), "SampleAdd (1)") -
+                              exports.begin());
+  ASSERT_TRUE(form.PrepareDisassembly(line));
+  EXPECT_EQ(dlg.Bits, 64);
+  dlg.FormShow();
+  Lines code = dlg.DisassemblyListBox->Items();
+  ASSERT_EQ(code.size(), 20u);
+  EXPECT_FALSE(code[0].empty());
+  EXPECT_EQ(dlg.Form->Caption().rfind("Export Entry Point - SampleAdd (1) - 0x", 0), 0u);
+  form.DisassemblyDlg = nullptr;
   EXPECT_EQ(form.ImageBaseEdit->Text().size(), 18u);
 }
 #endif
