@@ -24,7 +24,7 @@ const char* const kReg64[16] = {"rax", "rcx", "rdx", "rbx", "rsp", "rbp", "rsi",
                                 "r8",  "r9",  "r10", "r11", "r12", "r13", "r14", "r15"};
 const char* const kSeg[8] = {"es", "cs", "ss", "ds", "fs", "gs", "?", "?"};
 const char* const kMmx[8] = {"mm0", "mm1", "mm2", "mm3", "mm4", "mm5", "mm6", "mm7"};
-const char* const kSt[8] = {"st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)"};
+const char* const kSt[8] = {"st(0)", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)"};
 const char* const kXmm[32] = {"xmm0",  "xmm1",  "xmm2",  "xmm3",  "xmm4",  "xmm5",  "xmm6",
                               "xmm7",  "xmm8",  "xmm9",  "xmm10", "xmm11", "xmm12", "xmm13",
                               "xmm14", "xmm15", "xmm16", "xmm17", "xmm18", "xmm19", "xmm20",
@@ -42,8 +42,8 @@ const char* const kZmm[32] = {"zmm0",  "zmm1",  "zmm2",  "zmm3",  "zmm4",  "zmm5
                               "zmm28", "zmm29", "zmm30", "zmm31"};
 const char* const kCr[16] = {"cr0", "cr1", "cr2",  "cr3",  "cr4",  "cr5",  "cr6",  "cr7",
                              "cr8", "cr9", "cr10", "cr11", "cr12", "cr13", "cr14", "cr15"};
-const char* const kDr[16] = {"db0", "db1", "db2",  "db3",  "db4",  "db5",  "db6",  "db7",
-                             "db8", "db9", "db10", "db11", "db12", "db13", "db14", "db15"};
+const char* const kDr[16] = {"dr0", "dr1", "dr2",  "dr3",  "dr4",  "dr5",  "dr6",  "dr7",
+                             "dr8", "dr9", "dr10", "dr11", "dr12", "dr13", "dr14", "dr15"};
 const char* const kCc[16] = {"o", "no", "b", "ae", "e", "ne", "be", "a",
                              "s", "ns", "p", "np", "l", "ge", "le", "g"};
 
@@ -73,8 +73,8 @@ const char* const kOneByte[256] = {
     "push Zs", "push Zs", "push Zs", "push Zs", "push Zs", "push Zs", "push Zs", "push Zs",
     "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs", "pop Zs",
     // 60
-    "pusha|pushad", "popa|popad", "bound Gv,Mv", "arpl Ew,Gw", "", "", "", "", "push IZ",
-    "imul Gv,Ev,Iz", "push IS", "imul Gv,Ev,Is", "ins Yb,DX", "ins Yz,DX", "outs DX,Xb",
+    "pushaw|pusha", "popaw|popa", "bound Gv,MB", "arpl Ew,Gw", "", "", "", "", "pushw|push|push IZ",
+    "imul Gv,Ev,Iz", "pushw|push|push IS", "imul Gv,Ev,Is", "ins Yb,DX", "ins Yz,DX", "outs DX,Xb",
     "outs DX,Xz",
     // 70
     "jo Jb", "jno Jb", "jb Jb", "jae Jb", "je Jb", "jne Jb", "jbe Jb", "ja Jb", "js Jb", "jns Jb",
@@ -82,11 +82,11 @@ const char* const kOneByte[256] = {
     // 80
     "@1 Eb,Ib", "@1 Ev,Iz", "@1 Eb,Ib", "@1 Ev,Is", "test Eb,Gb", "test Ev,Gv", "xchg Eb,Gb",
     "xchg Ev,Gv", "mov Eb,Gb", "mov Ev,Gv", "mov Gb,Eb", "mov Gv,Ev", "mov Ek,Sw", "lea Gv,M",
-    "mov Sw,Ew", "@1a Ev",
+    "mov Sw,Ek", "@1a Ev",
     // 90
     "nop", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX", "xchg Zv,eAX",
-    "xchg Zv,eAX", "cbw|cwde|cdqe", "cwd|cdq|cqo", "call Ap", "fwait", "pushf|pushf|pushf",
-    "popf|popf|popf", "sahf", "lahf",
+    "xchg Zv,eAX", "cbw|cwde|cdqe", "cwd|cdq|cqo", "call Ap", "fwait", "pushfw|pushf|pushf",
+    "popfw|popf|popf", "sahf", "lahf",
     // a0
     "mov AL,Ob", "mov eAX,Ov", "mov Ob,AL", "mov Ov,eAX", "movs Yb,Xb", "movs Yv,Xv", "cmps Xb,Yb",
     "cmps Xv,Yv", "test AL,Ib", "test eAX,Iz", "stos Yb,AL", "stos Yv,eAX", "lods AL,Xb",
@@ -97,7 +97,7 @@ const char* const kOneByte[256] = {
     "mov Zv,Iv", "mov Zv,Iv",
     // c0
     "@2 Eb,Ib", "@2 Ev,Ib", "ret Iw", "ret", "les Gz,Mp", "lds Gz,Mp", "@11 Eb,Ib", "@11 Ev,Iz",
-    "enter Iw,Ib", "leave", "retf Iw", "retf", "int3", "int Ib", "into", "iret|iretd|iretq",
+    "enter Iw,Ib", "leave", "retf Iw", "retf", "int3", "int Ib", "into", "iretw|iret|iretq",
     // d0
     "@2 Eb,1", "@2 Ev,1", "@2 Eb,CL", "@2 Ev,CL", "aam Ib", "aad Ib", "", "xlat Xl", "@x", "@x",
     "@x", "@x", "@x", "@x", "@x", "@x",
@@ -337,8 +337,8 @@ const SseEntry kSse[] = {
     {1, 0xc2, 1, "cmppd Vx,Hx,Wx,Ic"},
     {1, 0xc2, 2, "cmpss Vo,Ho,Wd,Ic"},
     {1, 0xc2, 3, "cmpsd Vo,Ho,Wq,Ic"},
-    {1, 0xc4, 0, "!pinsrw Pq,Ed,Ib"},
-    {1, 0xc4, 1, "pinsrw Vo,Ho,Ed,Ib"},
+    {1, 0xc4, 0, "!pinsrw Pq,Er,Ib"},
+    {1, 0xc4, 1, "pinsrw Vo,Ho,Er,Ib"},
     {1, 0xc5, 0, "!pextrw Gd,Nq,Ib"},
     {1, 0xc5, 1, "pextrw Gd,Uo,Ib"},
     {1, 0xc6, 0, "shufps Vx,Hx,Wx,Ib"},
@@ -466,14 +466,14 @@ const SseEntry kSse[] = {
     {3, 0x0d, 1, "blendpd Vx,Hx,Wx,Ib"},
     {3, 0x0e, 1, "pblendw Vx,Hx,Wx,Ib"},
     {3, 0x0f, 1, "palignr Vx,Hx,Wx,Ib"},
-    {3, 0x14, 1, "pextrb Eb,Vo,Ib"},
-    {3, 0x15, 1, "pextrw Ew,Vo,Ib"},
+    {3, 0x14, 1, "pextrb Ec,Vo,Ib"},
+    {3, 0x15, 1, "pextrw Er,Vo,Ib"},
     {3, 0x16, 1, "pextr* Ey,Vo,Ib"},
     {3, 0x17, 1, "extractps Ed,Vo,Ib"},
     {3, 0x18, 1, "~insertf128 Vx,Hx,Wo,Ib"},
     {3, 0x19, 1, "~extractf128 Wo,Vx,Ib"},
     {3, 0x1d, 1, "~cvtps2ph Wh,Vx,Ib"},
-    {3, 0x20, 1, "pinsrb Vo,Ho,Eb,Ib"},
+    {3, 0x20, 1, "pinsrb Vo,Ho,Ec,Ib"},
     {3, 0x21, 1, "insertps Vo,Ho,Wd,Ib"},
     {3, 0x22, 1, "pinsr* Vo,Ho,Ey,Ib"},
     {3, 0x38, 1, "~inserti128 Vx,Hx,Wo,Ib"},
@@ -674,6 +674,8 @@ class Decoder {
   int mod_ = 0, reg_ = 0, rm_ = 0;
   Memory mem_;
   bool vsib_ = false;
+  bool waitPrefix_ = false;
+  int vsibSize_ = 16;
   char far_[40] = {};
   int strSeg_[5] = {-1, -1, -1, -1, -1};
 
@@ -777,10 +779,14 @@ void Decoder::ReadMemory() {
     if (index != 4) {
       mem_.index = regs[index];
       mem_.scale = scale;
+    } else if ((base != 4 || scale != 1) && !(base == 5 && mod_ == 0)) {
+      // A SIB byte without an index, where one was not needed: shown as eiz/riz.
+      mem_.index = asz_ == 8 ? "riz" : "eiz";
+      mem_.scale = scale;
     }
     if (vsib_) {
       // Gathers index with a vector register.
-      mem_.index = Vec(((sib >> 3) & 7) | (rexX_ ? 8 : 0), VecSize());
+      mem_.index = Vec(((sib >> 3) & 7) | (rexX_ ? 8 : 0), vsibSize_);
       mem_.scale = scale;
     }
     if (base == 5 && mod_ == 0) {
@@ -895,6 +901,10 @@ bool Decoder::OperandToken(const char* t, size_t len) {
         return 10;
       case 'o':
         return 16;
+      case 'O':
+        return 17;
+      case 'B':
+        return osz_ * 2;  // "oword": how cmpxchg16b's operand is spelt
       case 'v':
         return osz_;
       case 'y':
@@ -914,6 +924,8 @@ bool Decoder::OperandToken(const char* t, size_t len) {
   switch (kind) {
     case 'E':
       if (sz == 'k') return RmOperand(2, Gpr(osz_, rmReg));
+      if (sz == 'r') return RmOperand(2, Gpr(4, rmReg));  // word in memory, 32-bit register
+      if (sz == 'c') return RmOperand(1, Gpr(4, rmReg));
       return RmOperand(sizeOf(sz), Gpr(sizeOf(sz), rmReg));
     case 'G':
       return AddReg(Gpr(sizeOf(sz), regReg)), true;
@@ -982,7 +994,7 @@ bool Decoder::OperandToken(const char* t, size_t len) {
       mem_.absolute = true;
       mem_.disp = static_cast<int64_t>(Unsigned(asz_));
       mem_.hasDisp = true;
-      AddMem(sz == 'b' ? 1 : osz_);
+      AddMem(0);  // the register names the size
       return true;
     case 'Z': {
       int n = (opcode_ & 7) | (rexB_ ? 8 : 0);
@@ -1204,7 +1216,8 @@ bool Decoder::X87(uint8_t op) {
           "f2xm1", "fyl2x",  "fptan",  "fpatan", "fxtract", "fprem1", "fdecstp", "fincstp"};
       static const char* const kD9b[8] = {"fprem",   "fyl2xp1", "fsqrt", "fsincos",
                                           "frndint", "fscale",  "fsin",  "fcos"};
-      const char* name = modrm >= 0xf8 ? kD9b[modrm - 0xf8] : kD9[modrm - 0xd0];
+      const char* name =
+          modrm >= 0xf8 ? kD9b[modrm - 0xf8] : kD9[modrm < 0xe0 ? modrm - 0xd0 : modrm - 0xd8];
       if (!name) return false;
       SetMnemonic(name);
       return true;
@@ -1374,6 +1387,25 @@ bool Decoder::VexInstruction() {
         return Operands(b.operands);
       }
     }
+    if (op >= 0x90 && op <= 0x93 && vexPP_ == 1) {
+      // Gathers: a vector index; element size by W; the q-index forms with
+      // dword elements keep an xmm destination.
+      static const char* const kG[4][2] = {{"vpgatherdd", "vpgatherdq"},
+                                           {"vpgatherqd", "vpgatherqq"},
+                                           {"vgatherdps", "vgatherdpd"},
+                                           {"vgatherqps", "vgatherqpd"}};
+      SetMnemonic(kG[op - 0x90][rexW_ ? 1 : 0]);
+      bool qIndex = op & 1;
+      vsib_ = true;
+      vsibSize_ = (!qIndex && rexW_) ? 16 : VecSize();
+      ReadModrm();
+      if (bad_ || mod_ == 3) return false;
+      const char* dest = (qIndex && !rexW_) ? "Vo" : "Vx";
+      const char* mask = (qIndex && !rexW_) ? "Ho" : "Hx";
+      char spec[24];
+      std::snprintf(spec, sizeof(spec), "%s,%s,%s", dest, rexW_ ? "Mq" : "Md", mask);
+      return Operands(spec);
+    }
     if (op >= 0x96 && op <= 0xbf && vexPP_ == 1) {
       const char* base = FmaName(op);
       if (!base) return false;
@@ -1517,6 +1549,44 @@ bool Decoder::DecodeOpcode() {
     return Group(asz_ == 8 ? "jrcxz" : asz_ == 4 ? "jecxz" : "jcxz", "Jb");
   }
   if (op >= 0xd8 && op <= 0xdf) return X87(op);
+  if (op == 0x9b) {
+    // FWAIT before a no-wait x87 control instruction reads as its waiting form.
+    bool ok1, ok2;
+    uint8_t b1 = PeekByte(ok1);
+    uint8_t b2 = ok1 && p_ + 1 < end_ ? p_[1] : 0;
+    ok2 = ok1 && p_ + 1 < end_;
+    if (ok2) {
+      int r = (b2 >> 3) & 7;
+      const char* name = nullptr;
+      int size = 0;
+      bool mem = (b2 & 0xc0) != 0xc0;
+      if (b1 == 0xd9 && mem && r == 7) name = "fstcw", size = 2;
+      if (b1 == 0xd9 && mem && r == 6) name = "fstenv";
+      if (b1 == 0xdd && mem && r == 7) name = "fstsw", size = 2;
+      if (b1 == 0xdd && mem && r == 6) name = "fsave";
+      if (b1 == 0xdb && b2 == 0xe2) name = "fclex";
+      if (b1 == 0xdb && b2 == 0xe3) name = "finit";
+      if (b1 == 0xdf && b2 == 0xe0) name = "fstsw";
+      if (name) {
+        ++p_;
+        ReadModrm();
+        if (bad_) return false;
+        SetMnemonic(name);
+        if (mem) {
+          AddMem(size);
+        } else if (b1 == 0xdf) {
+          AddReg("ax");
+        }
+        return true;
+      }
+      if (b1 >= 0xd8 && b1 <= 0xdf) {
+        // Any other x87 instruction: the wait belongs to it.
+        ++p_;
+        waitPrefix_ = true;
+        return X87(b1);
+      }
+    }
+  }
   if (op == 0x0f) return ThreeByte(0, Byte());
 
   const char* text = kOneByte[op];
@@ -1654,6 +1724,11 @@ bool Decoder::ThreeByte(int, uint8_t op) {
         static const char* const k7[8] = {"sgdt", "sidt",  "lgdt", "lidt",
                                           "smsw", nullptr, "lmsw", "invlpg"};
         if (!k7[reg_]) return false;
+        if (reg_ < 4 && bits_ == 32) {
+          char m[8];
+          std::snprintf(m, sizeof(m), "%s%c", k7[reg_], opsize_ ? 'w' : 'd');
+          return Group(m, "M");
+        }
         return Group(k7[reg_], reg_ == 4 || reg_ == 6 ? "Ew" : reg_ == 7 ? "Mb" : "M");
       }
       struct R {
@@ -1682,7 +1757,7 @@ bool Decoder::ThreeByte(int, uint8_t op) {
     }
     case '9': {
       if (mod_ != 3) {
-        if (reg_ == 1) return rexW_ ? Group("cmpxchg16b", "Mo") : Group("cmpxchg8b", "Mq");
+        if (reg_ == 1) return rexW_ ? Group("cmpxchg16b", "MO") : Group("cmpxchg8b", "Mq");
         static const char* const k9[8] = {nullptr,  nullptr,  nullptr,   "xrstors",
                                           "xsavec", "xsaves", "vmptrld", "vmptrst"};
         if (!k9[reg_]) return false;
@@ -1739,6 +1814,8 @@ void Decoder::FormatMemory(Out& out, const Operand& o) {
   const char* sizeName = nullptr;
   if (size == 16)
     sizeName = "xmmword";
+  else if (size == 17)
+    sizeName = "oword";
   else if (size == 32)
     sizeName = "ymmword";
   else if (size == 64)
@@ -1799,6 +1876,7 @@ void Decoder::FormatMemory(Out& out, const Operand& o) {
 void Decoder::Format(Out& out) {
   // Prefixes the processor applies to this instruction, as readers expect them.
   if (lock_) out.Add("lock ");
+  if (waitPrefix_) out.Add("fwait ");
   const uint8_t op = opcode_;
   bool branch = !vex_ && ((op >= 0x70 && op <= 0x7f) || op == 0xe8 || op == 0xe9 || op == 0xeb ||
                           op == 0xc2 || op == 0xc3 || (op == 0xff && (reg_ == 2 || reg_ == 4)));
@@ -1809,10 +1887,21 @@ void Decoder::Format(Out& out) {
     out.Add(branch ? "bnd " : "repnz ");
   }
   if (seg_ == 3 && op == 0xff && (reg_ == 2 || reg_ == 4) && !vex_) out.Add("notrack ");
-  out.Add(mnem_);
-  if (!std::strcmp(mnem_, "pclmulqdq") || !std::strcmp(mnem_, "vpclmulqdq")) {
-    // Immediate selectors with names of their own.
+  int first = 0;
+  if ((!std::strcmp(mnem_, "pclmulqdq") || !std::strcmp(mnem_, "vpclmulqdq")) && nops_ > 0 &&
+      ops_[nops_ - 1].kind == kImmediate) {
+    // The four useful selectors have names of their own.
+    static const char* const kSel[4] = {"lqlq", "hqlq", "lqhq", "hqhq"};
+    uint64_t v = ops_[nops_ - 1].value;
+    if (v == 0x00 || v == 0x01 || v == 0x10 || v == 0x11) {
+      out.Add(vex_ ? "vpclmul" : "pclmul");
+      out.Add(kSel[(v & 1) | ((v >> 3) & 2)]);
+      out.Add("dq");
+      --nops_;
+      first = -1;
+    }
   }
+  if (first == 0) out.Add(mnem_);
   for (int i = 0; i < nops_; ++i) {
     out.Char(i == 0 ? ' ' : ',');
     const Operand& o = ops_[i];
