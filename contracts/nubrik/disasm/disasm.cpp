@@ -674,6 +674,7 @@ class Decoder {
   int mod_ = 0, reg_ = 0, rm_ = 0;
   Memory mem_;
   bool vsib_ = false;
+  bool onlyPrefixes_ = false;
   bool waitPrefix_ = false;
   int vsibSize_ = 16;
   char far_[40] = {};
@@ -692,7 +693,7 @@ bool Decoder::Prefixes() {
   for (;;) {
     bool ok;
     uint8_t b = PeekByte(ok);
-    if (!ok) return false;
+    if (!ok) return onlyPrefixes_ = true, false;
     switch (b) {
       case 0x66:
         opsize_ = true;
@@ -732,7 +733,7 @@ bool Decoder::Prefixes() {
           // A REX prefix counts only right before the opcode.
           bool more;
           uint8_t next = PeekByte(more);
-          if (!more) return false;
+          if (!more) return onlyPrefixes_ = true, false;
           if ((next & 0xf0) == 0x40) continue;
           if (next == 0x66 || next == 0x67 || next == 0xf0 || next == 0xf2 || next == 0xf3 ||
               next == 0x26 || next == 0x2e || next == 0x36 || next == 0x3e || next == 0x64 ||
@@ -1935,10 +1936,28 @@ void Decoder::Format(Out& out) {
 int Decoder::Run(Out& out) {
   bool ok = Prefixes() && !bad_ && DecodeOpcode() && !bad_;
   if (ok && p_ - start_ > kMaxLength) ok = false;
-  if (ok && lock_ && (!hasModrm_ || mod_ == 3)) ok = false;  // lock needs a memory operand
   if (!ok) {
     out.n = 0;
-    out.Add("(bad)");
+    // A prefix with nothing valid after it reads as the prefix alone.
+    static const struct {
+      uint8_t byte;
+      const char* name;
+    } kPrefixNames[] = {{0x26, "es"},   {0x2e, "cs"},    {0x36, "ss"},     {0x3e, "ds"},
+                        {0x64, "fs"},   {0x65, "gs"},    {0x66, "data16"}, {0x67, "addr32"},
+                        {0xf0, "lock"}, {0xf2, "repnz"}, {0xf3, "repz"}};
+    const char* name = "(bad)";
+    if (onlyPrefixes_) {
+      for (const auto& pn : kPrefixNames)
+        if (pn.byte == start_[0]) name = pn.name;
+      if (bits_ == 32 && start_[0] == 0x67) name = "addr16";
+      if (bits_ == 64 && (start_[0] & 0xf0) == 0x40) {
+        static const char* const kRex[16] = {
+            "rex",   "rex.B",  "rex.X",  "rex.XB",  "rex.R",  "rex.RB",  "rex.RX",  "rex.RXB",
+            "rex.W", "rex.WB", "rex.WX", "rex.WXB", "rex.WR", "rex.WRB", "rex.WRX", "rex.WRXB"};
+        name = kRex[start_[0] & 15];
+      }
+    }
+    out.Add(name);
     return 1;
   }
   Format(out);

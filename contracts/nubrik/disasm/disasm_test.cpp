@@ -197,7 +197,11 @@ TEST(Disasm, BadAndTruncated) {
   EXPECT_EQ(length, 1);
   EXPECT_EQ(One({0x0f, 0x04}, 64, 0, &length), "(bad)");
   EXPECT_EQ(length, 1);
-  EXPECT_EQ(One({0xf0, 0x90}, 64, 0, &length), "(bad)");  // lock without memory
+  // A prefix with nothing after it reads as that prefix, one byte.
+  EXPECT_EQ(One({0x3e}, 64, 0, &length), "ds");
+  EXPECT_EQ(length, 1);
+  EXPECT_EQ(One({0xf0, 0x66}, 64, 0, &length), "lock");
+  EXPECT_EQ(length, 1);
   // Truncated at every possible point: (bad), one byte, never beyond end.
   const std::vector<uint8_t> full = {0x48, 0xc7, 0x84, 0x88, 0x00, 0x01,
                                      0x00, 0x00, 0x78, 0x56, 0x34, 0x12};
@@ -205,7 +209,7 @@ TEST(Disasm, BadAndTruncated) {
   EXPECT_EQ(length, 12);
   for (size_t cut = 1; cut < full.size(); ++cut) {
     std::vector<uint8_t> part(full.begin(), full.begin() + cut);
-    EXPECT_EQ(One(part, 64, 0, &length), "(bad)") << cut;
+    EXPECT_EQ(One(part, 64, 0, &length), cut == 1 ? "rex.W" : "(bad)") << cut;
     EXPECT_EQ(length, 1);
   }
   // More than 15 bytes of prefixes.
