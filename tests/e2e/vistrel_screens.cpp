@@ -78,6 +78,19 @@ int main(int argc, char** argv) {
       Sleep(400);
       std::string out = std::string(argv[1]) + "\\" + name + "_" + std::to_string(page) + ".bmp";
       if (!SaveWindow(window, out)) ++failures;
+      if (page != 4) continue;
+      // The disassembly dialog of the first export, when there is one.
+      HWND button = e2e::FindChild(window, vistrel::ids::kDisassembleButton);
+      if (!button || !IsWindowEnabled(button)) continue;
+      PostMessageW(button, BM_CLICK, 0, 0);
+      if (HWND dialog = e2e::WaitForTopWindow(0, "Export Entry Point")) {
+        Sleep(400);
+        if (!SaveWindow(dialog, std::string(argv[1]) + "\\" + name + "_disassembly.bmp")) {
+          ++failures;
+        }
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        e2e::WaitFor([&] { return !IsWindowVisible(dialog); });
+      }
     }
     client.Call("ShutDown");
   }

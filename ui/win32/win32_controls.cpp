@@ -74,8 +74,13 @@ std::string AvailableFace(const std::string& face) {
   if (it != chosen.end()) return it->second;
   std::string result = face;
   if (!FaceInstalled(face)) {
-    for (const char* candidate :
-         {"Tahoma", "Microsoft Sans Serif", "Liberation Sans Narrow", "DejaVu Sans Condensed"}) {
+    bool fixedPitch = face.find("Courier") != std::string::npos;
+    std::vector<const char*> candidates =
+        fixedPitch ? std::vector<const char*>{"Courier New", "Lucida Console", "Liberation Mono",
+                                              "DejaVu Sans Mono"}
+                   : std::vector<const char*>{"Tahoma", "Microsoft Sans Serif",
+                                              "Liberation Sans Narrow", "DejaVu Sans Condensed"};
+    for (const char* candidate : candidates) {
       if (FaceInstalled(candidate)) {
         result = candidate;
         break;

@@ -17,6 +17,38 @@ const char kPanelClass[] = "DlvPanel";
 // Containers pass their children's notifications on to the form.
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_PAINT:
+      // A group box draws its own etched frame and caption: a frame control
+      // among the children would paint over them.
+      if (GetPropA(hwnd, "DlvFrame")) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        char text[256] = {};
+        GetWindowTextA(hwnd, text, sizeof text);
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+        HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+        TEXTMETRICA tm;
+        GetTextMetricsA(dc, &tm);
+        RECT frame = r;
+        frame.top += text[0] ? tm.tmHeight / 2 : 0;
+        DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        if (text[0]) {
+          SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+          SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+          TextOutA(dc, Scale(8), 0, text, lstrlenA(text));
+        }
+        if (old) SelectObject(dc, old);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+      break;
+    case WM_SETFONT:
+      SetPropA(hwnd, "DlvFont", reinterpret_cast<HANDLE>(wParam));
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(GetPropA(hwnd, "DlvFont"));
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
@@ -696,14 +728,13 @@ class WGroupBox : public WContainer<GroupBox> {
   WGroupBox(Win32Form* f, HWND parent, const std::string& name, const Rect& b,
             const std::string& caption)
       : WContainer(f, parent, ControlKind::GroupBox, name, b) {
-    frame_ =
-        CreateChild(f, hwnd_, "BUTTON", BS_GROUPBOX, 0, Rect{0, 0, b.Width, b.Height}, caption);
+    SetPropA(hwnd_, "DlvFrame", reinterpret_cast<HANDLE>(1));
+    SetWindowTextA(hwnd_, caption.c_str());
   }
-  std::string Text() const override { return WindowText(frame_); }
-  void SetText(const std::string& text) override { SetWindowTextA(frame_, text.c_str()); }
-
- private:
-  HWND frame_;
+  void SetText(const std::string& text) override {
+    SetWindowTextA(hwnd_, text.c_str());
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
 };
 
 class WPanel : public WContainer<Panel> {

@@ -12,7 +12,8 @@ TDisassemblyDlg::TDisassemblyDlg(ui::Application& app) : Form(app.CreateForm("Di
   Form->SetBorderStyle(ui::BorderStyle::Dialog);
   Form->SetPosition(ui::FormPosition::ScreenCenter);
   Frame = Form->AddGroupBox("Bevel1", {8, 8, 513, 161}, "");
-  DisassemblyListBox = Form->AddListBox("DisassemblyListBox", {16, 16, 497, 145});
+  // Inside the frame, at (16, 16) of the dialog.
+  DisassemblyListBox = Frame->AddListBox("DisassemblyListBox", {8, 8, 497, 145});
   DisassemblyListBox->SetFont(ui::Font{"Courier New", 8, false, false, ui::kBlack});
   DisassemblyListBox->SetItemHeight(14);
   DisassemblyListBox->SetControlId(ids::kDisassemblyListBox);
