@@ -44,8 +44,6 @@ const char* const kCr[16] = {"cr0", "cr1", "cr2",  "cr3",  "cr4",  "cr5",  "cr6"
                              "cr8", "cr9", "cr10", "cr11", "cr12", "cr13", "cr14", "cr15"};
 const char* const kDr[16] = {"dr0", "dr1", "dr2",  "dr3",  "dr4",  "dr5",  "dr6",  "dr7",
                              "dr8", "dr9", "dr10", "dr11", "dr12", "dr13", "dr14", "dr15"};
-const char* const kCc[16] = {"o", "no", "b", "ae", "e", "ne", "be", "a",
-                             "s", "ns", "p", "np", "l", "ge", "le", "g"};
 
 // ---------------------------------------------------------------- opcode maps
 // "" is undefined; a leading '@' names a group decoded by ModRM.reg; '%'
@@ -681,7 +679,6 @@ class Decoder {
   int strSeg_[5] = {-1, -1, -1, -1, -1};
 
   char mnem_[32] = {};
-  const char* prefixText_ = nullptr;
   Operand ops_[5];
   int nops_ = 0;
   int osz_ = 4;  // operand size in bytes
