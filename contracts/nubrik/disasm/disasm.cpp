@@ -5,6 +5,7 @@
 // RIP-relative operands need the instruction's full length.
 #include "contracts/nubrik/disasm/disasm.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -524,9 +525,16 @@ struct Out {
     if (n + 1 < sizeof(buf)) buf[n++] = c;
   }
   void Hex(uint64_t v) {
-    char tmp[24];
-    std::snprintf(tmp, sizeof(tmp), "0x%llx", static_cast<unsigned long long>(v));
-    Add(tmp);
+    char tmp[20];
+    int i = sizeof(tmp);
+    tmp[--i] = '\0';
+    do {
+      tmp[--i] = "0123456789abcdef"[v & 15];
+      v >>= 4;
+    } while (v);
+    tmp[--i] = 'x';
+    tmp[--i] = '0';
+    Add(tmp + i);
   }
 };
 
@@ -645,7 +653,11 @@ class Decoder {
     }
     return true;
   }
-  void SetMnemonic(const char* m) { std::snprintf(mnem_, sizeof(mnem_), "%s", m); }
+  void SetMnemonic(const char* m) {
+    size_t i = 0;
+    for (; m[i] && i + 1 < sizeof(mnem_); ++i) mnem_[i] = m[i];
+    mnem_[i] = '\0';
+  }
   void Format(Out& out);
   void FormatMemory(Out& out, const Operand& o);
 
@@ -871,20 +883,24 @@ bool Decoder::OperandToken(const char* t, size_t len) {
   const int vecRm = rmReg | (evex_ && rexX_ ? 16 : 0);
   const int vecReg = regReg | (evexRR_ ? 16 : 0);
   const int ysize = rexW_ ? 8 : 4;
-  if (is("AL")) return AddReg("al"), true;
-  if (is("CL")) return AddReg("cl"), true;
-  if (is("DX")) return AddReg("dx"), true;
-  if (is("1")) return AddReg("1"), true;
-  if (is("X0")) return AddReg("xmm0"), true;
-  if (is("eAX")) return AddReg(Gpr(osz_, 0)), true;
-  if (is("ES")) return AddReg("es"), true;
-  if (is("CS")) return AddReg("cs"), true;
-  if (is("SS")) return AddReg("ss"), true;
-  if (is("DS")) return AddReg("ds"), true;
-  if (is("FS")) return AddReg("fs"), true;
-  if (is("GS")) return AddReg("gs"), true;
-  if (is("ST0")) return AddReg("st"), true;
-  if (is("STi")) return AddReg(kSt[rm_]), true;
+  const bool maybeFixed = len == 1 || (len > 1 && (std::isupper(static_cast<unsigned char>(t[1])) ||
+                                                   std::isdigit(static_cast<unsigned char>(t[1]))));
+  if (maybeFixed) {
+    if (is("AL")) return AddReg("al"), true;
+    if (is("CL")) return AddReg("cl"), true;
+    if (is("DX")) return AddReg("dx"), true;
+    if (is("1")) return AddReg("1"), true;
+    if (is("X0")) return AddReg("xmm0"), true;
+    if (is("eAX")) return AddReg(Gpr(osz_, 0)), true;
+    if (is("ES")) return AddReg("es"), true;
+    if (is("CS")) return AddReg("cs"), true;
+    if (is("SS")) return AddReg("ss"), true;
+    if (is("DS")) return AddReg("ds"), true;
+    if (is("FS")) return AddReg("fs"), true;
+    if (is("GS")) return AddReg("gs"), true;
+    if (is("ST0")) return AddReg("st"), true;
+    if (is("STi")) return AddReg(kSt[rm_]), true;
+  }
   auto sizeOf = [&](char c) {
     switch (c) {
       case 'b':
