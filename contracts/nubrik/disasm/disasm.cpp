@@ -685,6 +685,7 @@ class Decoder {
   Memory mem_;
   bool vsib_ = false;
   bool onlyPrefixes_ = false;
+  bool strandedRex_ = false;
   bool waitPrefix_ = false;
   int vsibSize_ = 16;
   char far_[40] = {};
@@ -743,12 +744,13 @@ bool Decoder::Prefixes() {
           bool more;
           uint8_t next = PeekByte(more);
           if (!more) return onlyPrefixes_ = true, false;
-          if ((next & 0xf0) == 0x40) continue;
-          if (next == 0x66 || next == 0x67 || next == 0xf0 || next == 0xf2 || next == 0xf3 ||
-              next == 0x26 || next == 0x2e || next == 0x36 || next == 0x3e || next == 0x64 ||
-              next == 0x65) {
-            rex_ = 0;
-            continue;
+          if ((next & 0xf0) == 0x40 || next == 0x66 || next == 0x67 || next == 0xf0 ||
+              next == 0xf2 || next == 0xf3 || next == 0x26 || next == 0x2e || next == 0x36 ||
+              next == 0x3e || next == 0x64 || next == 0x65 || next == 0x9b) {
+            // The processor ignores it there; the bytes so far stand alone,
+            // as a run of prefixes.
+            strandedRex_ = true;
+            return false;
           }
           rexW_ = b & 8;
           rexR_ = b & 4;
@@ -845,6 +847,40 @@ void Decoder::ReadMemory16() {
   } else if (mod_ == 2) {
     mem_.disp = Signed(2);
     mem_.hasDisp = true;
+  }
+}
+
+// The name a prefix byte reads as when it stands alone.
+const char* PrefixName(uint8_t b, int bits) {
+  static const char* const kRex[16] = {
+      "rex",   "rex.B",  "rex.X",  "rex.XB",  "rex.R",  "rex.RB",  "rex.RX",  "rex.RXB",
+      "rex.W", "rex.WB", "rex.WX", "rex.WXB", "rex.WR", "rex.WRB", "rex.WRX", "rex.WRXB"};
+  if (bits == 64 && (b & 0xf0) == 0x40) return kRex[b & 15];
+  switch (b) {
+    case 0x26:
+      return "es";
+    case 0x2e:
+      return "cs";
+    case 0x36:
+      return "ss";
+    case 0x3e:
+      return "ds";
+    case 0x64:
+      return "fs";
+    case 0x65:
+      return "gs";
+    case 0x66:
+      return "data16";
+    case 0x67:
+      return bits == 64 ? "addr32" : "addr16";
+    case 0xf0:
+      return "lock";
+    case 0xf2:
+      return "repnz";
+    case 0xf3:
+      return "repz";
+    default:
+      return "(bad)";
   }
 }
 
@@ -1952,24 +1988,15 @@ int Decoder::Run(Out& out) {
   if (!ok) {
     out.n = 0;
     // A prefix with nothing valid after it reads as the prefix alone.
-    static const struct {
-      uint8_t byte;
-      const char* name;
-    } kPrefixNames[] = {{0x26, "es"},   {0x2e, "cs"},    {0x36, "ss"},     {0x3e, "ds"},
-                        {0x64, "fs"},   {0x65, "gs"},    {0x66, "data16"}, {0x67, "addr32"},
-                        {0xf0, "lock"}, {0xf2, "repnz"}, {0xf3, "repz"}};
-    const char* name = "(bad)";
-    if (onlyPrefixes_) {
-      for (const auto& pn : kPrefixNames)
-        if (pn.byte == start_[0]) name = pn.name;
-      if (bits_ == 32 && start_[0] == 0x67) name = "addr16";
-      if (bits_ == 64 && (start_[0] & 0xf0) == 0x40) {
-        static const char* const kRex[16] = {
-            "rex",   "rex.B",  "rex.X",  "rex.XB",  "rex.R",  "rex.RB",  "rex.RX",  "rex.RXB",
-            "rex.W", "rex.WB", "rex.WX", "rex.WXB", "rex.WR", "rex.WRB", "rex.WRX", "rex.WRXB"};
-        name = kRex[start_[0] & 15];
+    if (strandedRex_) {
+      for (const uint8_t* q = start_; q < p_; ++q) {
+        if (q != start_) out.Char(' ');
+        out.Add(PrefixName(*q, bits_));
       }
+      return static_cast<int>(p_ - start_);
     }
+    const char* name = "(bad)";
+    if (onlyPrefixes_) name = PrefixName(start_[0], bits_);
     out.Add(name);
     return 1;
   }

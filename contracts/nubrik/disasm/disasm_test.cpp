@@ -212,6 +212,15 @@ TEST(Disasm, BadAndTruncated) {
     EXPECT_EQ(One(part, 64, 0, &length), cut == 1 ? "rex.W" : "(bad)") << cut;
     EXPECT_EQ(length, 1);
   }
+  // A REX prefix followed by another prefix has no effect: it stands alone,
+  // with the prefixes before it, and decoding resumes after it.
+  EXPECT_EQ(One({0x2e, 0x43, 0xf0, 0x01, 0x00}, 64, 0, &length), "cs rex.XB");
+  EXPECT_EQ(length, 2);
+  EXPECT_EQ(One({0x48, 0x9b}, 64, 0, &length), "rex.W");
+  EXPECT_EQ(length, 1);
+  // An undefined segment register.
+  EXPECT_EQ(One({0x8e, 0xf0}, 64, 0, &length), "(bad)");
+  EXPECT_EQ(length, 1);
   // More than 15 bytes of prefixes.
   std::vector<uint8_t> longOne(15, 0x66);
   longOne.push_back(0x90);
