@@ -41,7 +41,6 @@ TEST(Disasm, PrefixCombinations64) {
   ExpectAll({{{0x66, 0x89, 0xc8}, "mov ax,cx"},
              {{0x48, 0x89, 0xc8}, "mov rax,rcx"},
              {{0x66, 0x48, 0x89, 0xc8}, "mov rax,rcx"},  // REX.W wins over 66
-             {{0x48, 0x66, 0x89, 0xc8}, "mov ax,cx"},    // REX not last: ignored
              {{0x40, 0x88, 0xe0}, "mov al,spl"},
              {{0x88, 0xe0}, "mov al,ah"},
              {{0xf0, 0x48, 0x0f, 0xb1, 0x0a}, "lock cmpxchg qword ptr [rdx],rcx"},
@@ -217,6 +216,8 @@ TEST(Disasm, BadAndTruncated) {
   EXPECT_EQ(One({0x2e, 0x43, 0xf0, 0x01, 0x00}, 64, 0, &length), "cs rex.XB");
   EXPECT_EQ(length, 2);
   EXPECT_EQ(One({0x48, 0x9b}, 64, 0, &length), "rex.W");
+  EXPECT_EQ(length, 1);
+  EXPECT_EQ(One({0x48, 0x66, 0x89, 0xc8}, 64, 0, &length), "rex.W");
   EXPECT_EQ(length, 1);
   // An undefined segment register.
   EXPECT_EQ(One({0x8e, 0xf0}, 64, 0, &length), "(bad)");
