@@ -684,6 +684,7 @@ class Decoder {
   int mod_ = 0, reg_ = 0, rm_ = 0;
   Memory mem_;
   bool vsib_ = false;
+  bool kmask_ = false;
   bool onlyPrefixes_ = false;
   bool strandedRex_ = false;
   bool waitPrefix_ = false;
@@ -1112,6 +1113,16 @@ bool Decoder::OperandToken(const char* t, size_t len) {
       return AddReg(kMmx[rm_]), true;
     case 'B':
       return AddReg(Gpr(ysize, vexV_ & 15)), true;
+    case 'K': {
+      static const char* const kK[8] = {"k0", "k1", "k2", "k3", "k4", "k5", "k6", "k7"};
+      if (sz == 'r') return AddReg(kK[reg_]), true;
+      if (sz == 'v') return AddReg(kK[vexV_ & 7]), true;
+      int kSize = mnem_[std::strlen(mnem_) - 1] == 'q'   ? 8
+                  : mnem_[std::strlen(mnem_) - 1] == 'd' ? 4
+                  : mnem_[std::strlen(mnem_) - 1] == 'w' ? 2
+                                                         : 1;
+      return RmOperand(kSize, kK[rm_]);
+    }
     case 'L': {
       uint8_t v = Byte();
       return AddReg(Vec(bits_ == 64 ? (v >> 4) : ((v >> 4) & 7), VecSize())), true;
@@ -1409,6 +1420,90 @@ bool Decoder::VexInstruction() {
   const int map = vexMap_;
   const uint8_t op = opcode_;
   if (map == 1 && op == 0x77 && !evex_) return SetMnemonic(vexL_ ? "vzeroall" : "vzeroupper"), true;
+  if (map == 2 && evex_ && op >= 0x96 && op <= 0xbf && vexPP_ == 1 && FmaName(op)) {
+    const char* order = op < 0xa0 ? "132" : op < 0xb0 ? "213" : "231";
+    bool scalar = (op & 0x0f) >= 8 && (op & 1);
+    char m[32];
+    std::snprintf(m, sizeof(m), "v%s%s%s", FmaName(op), order,
+                  scalar ? (rexW_ ? "sd" : "ss") : (rexW_ ? "pd" : "ps"));
+    SetMnemonic(m);
+    return Operands(scalar ? (rexW_ ? "Vo,Ho,Wq" : "Vo,Ho,Wd") : "Vx,Hx,Wx");
+  }
+  if (map == 1 && !evex_) {
+    // Opmask instructions: suffix b/w/d/q from pp and W.
+    const char sfx = vexPP_ == 0 ? (rexW_ ? 'q' : 'w') : (rexW_ ? 'd' : 'b');
+    const char* name = nullptr;
+    const char* spec = nullptr;
+    switch (op) {
+      case 0x41:
+        name = "kand";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x42:
+        name = "kandn";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x44:
+        name = "knot";
+        spec = "Kr,Km";
+        break;
+      case 0x45:
+        name = "kor";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x46:
+        name = "kxnor";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x47:
+        name = "kxor";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x4a:
+        name = "kadd";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x4b:
+        name = "kunpck";
+        spec = "Kr,Kv,Km";
+        break;
+      case 0x90:
+        name = "kmov";
+        spec = "Kr,Km";
+        break;
+      case 0x91:
+        name = "kmov";
+        spec = "Km,Kr";
+        break;
+      case 0x92:
+        name = "kmov";
+        spec = vexPP_ == 3 && rexW_ ? "Kr,Eq" : "Kr,Ed";
+        break;
+      case 0x93:
+        name = "kmov";
+        spec = vexPP_ == 3 && rexW_ ? "Gq,Km" : "Gd,Km";
+        break;
+      case 0x98:
+        name = "kortest";
+        spec = "Kr,Km";
+        break;
+      case 0x99:
+        name = "ktest";
+        spec = "Kr,Km";
+        break;
+      default:
+        break;
+    }
+    if (name) {
+      char m[16];
+      char c = (op == 0x92 || op == 0x93) && vexPP_ == 3 ? (rexW_ ? 'q' : 'd') : sfx;
+      if (op == 0x4b) c = vexPP_ == 1 ? 'b' : (rexW_ ? 'd' : 'w');
+      std::snprintf(m, sizeof(m), "%s%c", name, c);
+      SetMnemonic(m);
+      kmask_ = true;
+      return Operands(spec);
+    }
+  }
   if (map == 2 && !evex_) {
     // BMI1/BMI2 on general registers.
     if (op == 0xf2 && vexPP_ == 0)
@@ -1472,7 +1567,21 @@ bool Decoder::VexInstruction() {
     SetMnemonic("rorx");
     return Operands("Gy,Ey,Ib");
   }
-  if (map >= 1 && map <= 3 && SseEntryFor(map, op, vexPP_)) return true;
+  if (map >= 1 && map <= 3 && SseEntryFor(map, op, vexPP_)) {
+    if (evex_ && map == 1) {
+      char m[sizeof(mnem_) + 2];
+      const char* rename = nullptr;
+      if ((op == 0x6f || op == 0x7f) && vexPP_ == 1) rename = rexW_ ? "vmovdqa64" : "vmovdqa32";
+      if ((op == 0x6f || op == 0x7f) && vexPP_ == 2) rename = rexW_ ? "vmovdqu64" : "vmovdqu32";
+      if ((op == 0x6f || op == 0x7f) && vexPP_ == 3) rename = rexW_ ? "vmovdqu16" : "vmovdqu8";
+      if (op == 0xdb || op == 0xdf || op == 0xeb || op == 0xef) {
+        std::snprintf(m, sizeof(m), "%s%c", mnem_, rexW_ ? 'q' : 'd');
+        rename = m;
+      }
+      if (rename) SetMnemonic(rename);
+    }
+    return true;
+  }
   if (!evex_) return false;
   // EVEX-only instructions: the length is what matters; name them by map
   // and opcode with their usual operand shape.
@@ -1872,7 +1981,10 @@ void Decoder::FormatMemory(Out& out, const Operand& o) {
     sizeName = "zmmword";
   else if (size > 0 && size <= 10)
     sizeName = kSizeName[size];
-  if (sizeName) {
+  if (evex_ && evexB_ && mod_ != 3) {
+    // Embedded broadcast of one element.
+    out.Add(rexW_ ? "qword bcst " : "dword bcst ");
+  } else if (sizeName) {
     out.Add(sizeName);
     out.Add(" ptr ");
   }
@@ -1889,7 +2001,7 @@ void Decoder::FormatMemory(Out& out, const Operand& o) {
     out.Char(':');
   }
   int64_t disp = mem_.disp;
-  if (evex_ && mod_ == 1 && size > 0) disp *= evexB_ ? (rexW_ ? 8 : 4) : size;
+  if (evex_ && mod_ == 1 && size > 0) disp *= evexB_ ? (rexW_ ? 8 : 4) : (size == 17 ? 16 : size);
   if (mem_.absolute) {
     if (seg_ < 0) out.Add("ds:");
     out.Hex(Mask(static_cast<uint64_t>(disp), asz_ * 8));

@@ -184,6 +184,16 @@ TEST(Disasm, EvexLengths) {
   text = One({0x62, 0xf1, 0x7c, 0xc9, 0x58, 0xc2}, 64, 0, &length);
   EXPECT_EQ(length, 6);
   EXPECT_EQ(text, "vaddps zmm0{k1}{z},zmm0,zmm2");
+  // Embedded broadcast: one element, not the vector.
+  EXPECT_EQ(One({0x62, 0xf1, 0xe5, 0x5a, 0x58, 0x10}, 64, 0, &length),
+            "vaddpd zmm2{k2},zmm3,qword bcst [rax]");
+  EXPECT_EQ(length, 6);
+  // Opmask instructions are VEX-encoded.
+  EXPECT_EQ(One({0xc5, 0xf8, 0x92, 0xc8}, 64, 0, &length), "kmovw k1,eax");
+  EXPECT_EQ(One({0xc5, 0xec, 0x41, 0xcb}, 64, 0, &length), "kandw k1,k2,k3");
+  // An EVEX-only instruction without a table entry keeps its length.
+  One({0x62, 0xf2, 0x75, 0x48, 0x7e, 0x44, 0x24, 0x04}, 64, 0, &length);
+  EXPECT_EQ(length, 8);
   // In 32-bit code 62 with a memory ModRM is BOUND.
   EXPECT_EQ(One({0x62, 0x03}, 32), "bound eax,qword ptr [ebx]");
 }
