@@ -11,6 +11,7 @@
 #endif
 
 #include "cli/dlvnt_cli_machine.h"
+#include "common/json_text.h"
 #include "dlvnt/main_window/main_form.h"
 #include "ui/headless/headless.h"
 
@@ -36,40 +37,9 @@ std::string Csv(const std::string& cell) {
 }
 
 std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-          out += buffer;
-        } else if (c >= 0x80) {
-          // Paths come in the system's 8-bit code page: keep them valid JSON.
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  std::string out;
+  common::AppendJsonString(text, out);
+  return out;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/json_text.h"
 #include "vistrel/browser/vistrel_main_form.h"
 
 namespace vistrel {
@@ -16,9 +17,7 @@ void AppendTextReport(TVistrelMainForm& form, std::string& out);
 // One JSON object: {"Page": {"Label": value, ...}, ...}.
 void AppendJsonReport(TVistrelMainForm& form, std::string& out);
 
-// JSON string literal of a text (bytes above 0x7F are passed through as
-// Latin-1 code points).
-void AppendJsonString(const std::string& text, std::string& out);
+using common::AppendJsonString;
 
 }  // namespace vistrel
 
