@@ -602,7 +602,7 @@ class Decoder {
   void ReadModrm();
   void ReadMemory();
   void ReadMemory16();
-  bool Operands(const char* spec);
+  bool Operands(const char* pattern);
   bool OperandToken(const char* t, size_t len);
   bool Group(const char* name, const char* operands);
   bool X87(uint8_t op);
@@ -892,9 +892,9 @@ bool NeedsModrm(const char* t, size_t len) {
   return std::strchr("EGMRSCDVWUPQNK", t[0]) != nullptr;
 }
 
-bool Decoder::Operands(const char* spec) {
+bool Decoder::Operands(const char* pattern) {
   // Read ModRM (and its SIB and displacement) first: immediates follow them.
-  for (const char* t = spec; *t;) {
+  for (const char* t = pattern; *t;) {
     const char* e = t;
     while (*e && *e != ',') ++e;
     if (NeedsModrm(t, e - t)) {
@@ -903,7 +903,7 @@ bool Decoder::Operands(const char* spec) {
     }
     t = *e ? e + 1 : e;
   }
-  for (const char* t = spec; *t;) {
+  for (const char* t = pattern; *t;) {
     const char* e = t;
     while (*e && *e != ',') ++e;
     if (!OperandToken(t, e - t)) return false;
@@ -1433,63 +1433,63 @@ bool Decoder::VexInstruction() {
     // Opmask instructions: suffix b/w/d/q from pp and W.
     const char sfx = vexPP_ == 0 ? (rexW_ ? 'q' : 'w') : (rexW_ ? 'd' : 'b');
     const char* name = nullptr;
-    const char* spec = nullptr;
+    const char* pattern = nullptr;
     switch (op) {
       case 0x41:
         name = "kand";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x42:
         name = "kandn";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x44:
         name = "knot";
-        spec = "Kr,Km";
+        pattern = "Kr,Km";
         break;
       case 0x45:
         name = "kor";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x46:
         name = "kxnor";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x47:
         name = "kxor";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x4a:
         name = "kadd";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x4b:
         name = "kunpck";
-        spec = "Kr,Kv,Km";
+        pattern = "Kr,Kv,Km";
         break;
       case 0x90:
         name = "kmov";
-        spec = "Kr,Km";
+        pattern = "Kr,Km";
         break;
       case 0x91:
         name = "kmov";
-        spec = "Km,Kr";
+        pattern = "Km,Kr";
         break;
       case 0x92:
         name = "kmov";
-        spec = vexPP_ == 3 && rexW_ ? "Kr,Eq" : "Kr,Ed";
+        pattern = vexPP_ == 3 && rexW_ ? "Kr,Eq" : "Kr,Ed";
         break;
       case 0x93:
         name = "kmov";
-        spec = vexPP_ == 3 && rexW_ ? "Gq,Km" : "Gd,Km";
+        pattern = vexPP_ == 3 && rexW_ ? "Gq,Km" : "Gd,Km";
         break;
       case 0x98:
         name = "kortest";
-        spec = "Kr,Km";
+        pattern = "Kr,Km";
         break;
       case 0x99:
         name = "ktest";
-        spec = "Kr,Km";
+        pattern = "Kr,Km";
         break;
       default:
         break;
@@ -1501,7 +1501,7 @@ bool Decoder::VexInstruction() {
       std::snprintf(m, sizeof(m), "%s%c", name, c);
       SetMnemonic(m);
       kmask_ = true;
-      return Operands(spec);
+      return Operands(pattern);
     }
   }
   if (map == 2 && !evex_) {
@@ -1547,9 +1547,9 @@ bool Decoder::VexInstruction() {
       if (bad_ || mod_ == 3) return false;
       const char* dest = (qIndex && !rexW_) ? "Vo" : "Vx";
       const char* mask = (qIndex && !rexW_) ? "Ho" : "Hx";
-      char spec[24];
-      std::snprintf(spec, sizeof(spec), "%s,%s,%s", dest, rexW_ ? "Mq" : "Md", mask);
-      return Operands(spec);
+      char pattern[24];
+      std::snprintf(pattern, sizeof(pattern), "%s,%s,%s", dest, rexW_ ? "Mq" : "Md", mask);
+      return Operands(pattern);
     }
     if (op >= 0x96 && op <= 0xbf && vexPP_ == 1) {
       const char* base = FmaName(op);
