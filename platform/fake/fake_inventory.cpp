@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/expand_variables.h"
+
 namespace platform::fake {
 namespace {
 
@@ -65,21 +67,11 @@ std::string FakeFileCatalog::DriveCurrentDirectory(char drive) {
 }
 
 std::string FakeFileCatalog::ExpandEnvironment(const std::string& text) {
-  std::string out;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t open = text.find('%', at);
-    size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) {
-      out += text.substr(at);
-      break;
-    }
-    out += text.substr(at, open - at);
-    auto it = variables.find(Upper(text.substr(open + 1, close - open - 1)));
-    out += it != variables.end() ? it->second : text.substr(open, close - open + 1);
-    at = close + 1;
-  }
-  return out;
+  return ExpandPercentVariables(text, [&](const std::string& name) -> std::optional<std::string> {
+    auto it = variables.find(Upper(name));
+    if (it == variables.end()) return std::nullopt;
+    return it->second;
+  });
 }
 
 void FakeFileCatalog::AddFile(const std::string& path, int64_t size, double lastWrite) {

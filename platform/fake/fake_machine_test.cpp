@@ -1,5 +1,7 @@
 #include "platform/fake/fake_machine.h"
 
+#include "platform/fake/fake_inventory.h"
+
 #include <gtest/gtest.h>
 
 namespace platform::fake {
@@ -55,6 +57,16 @@ TEST(FakeAutomationServer, CallsMethodsByNameWithoutRegardToCase) {
   EXPECT_TRUE(server.Call("LOAD", {"c:\\x.dll"}));
   EXPECT_EQ(got, "c:\\x.dll");
   EXPECT_FALSE(server.Call("Nope", {}));
+}
+
+TEST(FakeFileCatalog, ExpandsKnownVariablesAndKeepsTheRest) {
+  FakeFileCatalog catalog;
+  catalog.variables["SYSTEMROOT"] = "C:\\WINNT";
+  EXPECT_EQ(catalog.ExpandEnvironment("%SystemRoot%\\System32\\x.ocx"),
+            "C:\\WINNT\\System32\\x.ocx");
+  EXPECT_EQ(catalog.ExpandEnvironment("%NOPE%\\a"), "%NOPE%\\a");
+  EXPECT_EQ(catalog.ExpandEnvironment("50% off"), "50% off");
+  EXPECT_EQ(catalog.ExpandEnvironment("%A%%SYSTEMROOT%"), "%A%C:\\WINNT");
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/expand_variables.h"
+
 namespace platform::posix {
 namespace {
 
@@ -129,25 +131,16 @@ std::string PosixFileCatalog::DriveCurrentDirectory(char) {
 }
 
 std::string PosixFileCatalog::ExpandEnvironment(const std::string& text) {
-  std::string out;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t open = text.find('%', at);
-    size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) {
-      out += text.substr(at);
-      break;
-    }
-    out += text.substr(at, open - at);
-    std::string name = text.substr(open + 1, close - open - 1);
-    const char* value = nullptr;
-    for (const std::string& n : {name, Lower(name), std::string("PATH")}) {
-      if ((value = std::getenv(n.c_str()))) break;
-      if (Lower(name) != "path") break;
-    }
-    out += value ? std::string(value) : text.substr(open, close - open + 1);
-    at = close + 1;
-  }
+  std::string out =
+      ExpandPercentVariables(text, [](const std::string& name) -> std::optional<std::string> {
+        const char* value = nullptr;
+        for (const std::string& n : {name, Lower(name), std::string("PATH")}) {
+          if ((value = std::getenv(n.c_str()))) break;
+          if (Lower(name) != "path") break;
+        }
+        if (!value) return std::nullopt;
+        return std::string(value);
+      });
   // Linux separates PATH with ':'; the inventory splits at ';'.
   for (char& c : out) {
     if (c == ':') c = ';';
