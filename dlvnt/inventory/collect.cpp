@@ -108,8 +108,14 @@ Module32Collection CollectModule32(InventoryServices& services, CollectionHeap& 
 
 std::string ResolveServerPath(platform::FileCatalog& catalog,
                               const std::vector<std::string>& searchPath, std::string text) {
+  // Switches follow the path ("SERVER.EXE /Automation"): end before the "/"
+  // and the blanks ahead of it. Dropping just the one character before the
+  // "/" would cut the path itself when no blank separates them.
   size_t slash = text.find('/');
-  if (slash != std::string::npos) text.resize(slash > 0 ? slash - 1 : 0);
+  if (slash != std::string::npos) {
+    text.resize(slash);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  }
   size_t dash = text.find(" -");
   if (dash != std::string::npos) text.resize(dash);
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {

@@ -117,6 +117,8 @@ TEST(ResolveServerPath, ValuesAsRegistered) {
             "C:\\PROGRAM FILES\\APP\\SERVER.EXE");
   EXPECT_EQ(resolve("C:\\APP\\SERVER.EXE /Automation"), "C:\\APP\\SERVER.EXE");
   EXPECT_EQ(resolve("C:\\APP\\SERVER.EXE -Embedding"), "C:\\APP\\SERVER.EXE");
+  // No blank before the switch: the path keeps its last character.
+  EXPECT_EQ(resolve("C:\\APP\\SERVER.EXE/Automation"), "C:\\APP\\SERVER.EXE");
   EXPECT_EQ(resolve("/x"), "");
   EXPECT_EQ(resolve("\"c:\\quoted.dll\""), "C:\\QUOTED.DLL");
   EXPECT_EQ(resolve("\""), "\"");
