@@ -194,16 +194,20 @@ int32_t NUBRIK_API NubrikImportFunctions(const void* image, NUBRIK_HEAP heap, co
     auto pe = Open(image);
     if (!pe || !module || occurrence < 0) return 0;
     int32_t seen = 0;
-    for (const auto& d : pe->ImportDescriptors()) {
-      if (!nubrik::EqualNoCase(d.ModuleName, module)) continue;
-      if (seen++ != occurrence) continue;
-      const auto functions = pe->ImportFunctionsOf(d);
+    int32_t count = 0;
+    pe->VisitImportDescriptors([&](pe::ImportDescriptor& d) {
+      if (!nubrik::EqualNoCase(d.ModuleName, module)) return true;
+      if (seen++ != occurrence) return true;
+      auto functions = pe->ImportFunctionsOf(d);
       std::vector<std::string> list;
       list.reserve(functions.size());
-      for (const auto& f : functions) list.push_back(nubrik::ImportText(f));
-      return nubrik::NameList(heap, list, names);
-    }
-    return 0;
+      for (auto& f : functions) {
+        list.push_back(f.ByOrdinal ? nubrik::ImportText(f) : std::move(f.Name));
+      }
+      count = nubrik::NameList(heap, list, names);
+      return false;
+    });
+    return count;
   } catch (...) {
     return 0;
   }

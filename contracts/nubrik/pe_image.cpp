@@ -340,10 +340,18 @@ std::optional<DataDirectory> Image::Directory(size_t index) const {
 
 std::vector<ImportDescriptor> Image::ImportDescriptors() const {
   std::vector<ImportDescriptor> result;
+  VisitImportDescriptors([&](ImportDescriptor& d) {
+    result.push_back(std::move(d));
+    return true;
+  });
+  return result;
+}
+
+void Image::VisitImportDescriptors(const std::function<bool(ImportDescriptor&)>& visit) const {
   auto dir = Directory(kImportDirectory);
-  if (!dir) return result;
+  if (!dir) return;
   auto tableAt = RvaToOffset(dir->VirtualAddress);
-  if (!tableAt) return result;
+  if (!tableAt) return;
   Budget text(TextAllowance(view_.Size()));
   // The table ends at an all-zero descriptor or where the file ends; each
   // descriptor is 20 bytes of the file, so the count is bounded by its size.
@@ -360,9 +368,8 @@ std::vector<ImportDescriptor> Image::ImportDescriptors() const {
     desc.FirstThunk = Le32(d + 16);
     auto name = CStringAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()));
     if (name && text.Take(name->size() + 1)) desc.ModuleName = std::move(*name);
-    result.push_back(std::move(desc));
+    if (!visit(desc)) break;
   }
-  return result;
 }
 
 std::vector<ImportFunction> Image::ImportFunctionsOf(const ImportDescriptor& desc,

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -220,6 +221,9 @@ class Image {
   std::vector<ImportDescriptor> Imports() const;
   // The descriptors alone (Functions left empty), and one's functions.
   std::vector<ImportDescriptor> ImportDescriptors() const;
+  // The same descriptors one by one, until `visit` returns false (a caller
+  // looking for one descriptor need not build the whole list).
+  void VisitImportDescriptors(const std::function<bool(ImportDescriptor&)>& visit) const;
   // (at most `limit` of them; the array also ends where the file does).
   std::vector<ImportFunction> ImportFunctionsOf(const ImportDescriptor& descriptor,
                                                 uint64_t limit = UINT64_MAX) const;
