@@ -1,9 +1,11 @@
 // The C interface over pe::Image. Every call measures the image, parses what
 // it needs and copies results into the caller's buffers or heap; nothing
 // throws across this boundary.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contracts/nubrik/nubrik_internal.h"
@@ -12,22 +14,20 @@
 namespace nubrik {
 namespace {
 
-size_t ImageSize(const void* image) {
-  if (!image) return 0;
-  if (auto size = RegisteredSize(image)) return *size;
-  return ProbeMappedSize(image);
-}
-
-// The image behind a caller's pointer, or nullopt when its size is unknown.
-std::optional<pe::Image> Open(const void* image) {
-  size_t size = ImageSize(image);
-  if (size == 0) return std::nullopt;
-  return pe::Image(image, size);
+// The image behind a caller's pointer, or null when its size is unknown. A
+// registered image comes parsed from the registry; any other is measured and
+// parsed for this call alone.
+std::shared_ptr<const pe::Image> Open(const void* image) {
+  if (!image) return nullptr;
+  if (auto parsed = RegisteredImage(image)) return parsed;
+  size_t size = ProbeMappedSize(image);
+  if (size == 0) return nullptr;
+  return std::make_shared<const pe::Image>(image, size);
 }
 
 // A name list: the texts one after another, each NUL-terminated, in one block
 // of the heap. Returns the count; *out gets the block (null when none).
-int32_t NameList(NUBRIK_HEAP heap, const std::vector<std::string>& names, char** out) {
+int32_t NameList(NUBRIK_HEAP heap, const std::vector<std::string_view>& names, char** out) {
   if (out) *out = nullptr;
   if (!out || names.empty() || names.size() > INT32_MAX) return 0;
   size_t total = 0;
@@ -45,7 +45,7 @@ int32_t NameList(NUBRIK_HEAP heap, const std::vector<std::string>& names, char**
 }
 
 // A NUL-terminated copy of text in the heap, or null.
-const char* HeapString(NUBRIK_HEAP heap, const std::string& text) {
+const char* HeapString(NUBRIK_HEAP heap, std::string_view text) {
   char* copy = static_cast<char*>(HeapAllocate(heap, text.size() + 1));
   if (!copy) return nullptr;
   std::memcpy(copy, text.data(), text.size());
@@ -53,7 +53,17 @@ const char* HeapString(NUBRIK_HEAP heap, const std::string& text) {
   return copy;
 }
 
-bool EqualNoCase(const std::string& a, const char* b) {
+// A resource name's 8-bit text, NUL-terminated, in the heap, or null.
+const char* HeapResourceName(NUBRIK_HEAP heap, const pe::ResourceNameView& name) {
+  const size_t length = name.Length();
+  char* copy = static_cast<char*>(HeapAllocate(heap, length + 1));
+  if (!copy) return nullptr;
+  name.Write(copy);
+  copy[length] = '\0';
+  return copy;
+}
+
+bool EqualNoCase(std::string_view a, const char* b) {
   size_t i = 0;
   for (; i < a.size(); ++i) {
     unsigned char x = static_cast<unsigned char>(a[i]);
@@ -67,12 +77,6 @@ bool EqualNoCase(const std::string& a, const char* b) {
 }
 
 }  // namespace
-
-std::string ImportText(const pe::ImportFunction& function) {
-  if (function.ByOrdinal) return "Ordinal " + std::to_string(function.Ordinal);
-  return function.Name;
-}
-
 }  // namespace nubrik
 
 using nubrik::Open;
@@ -150,9 +154,11 @@ int32_t NUBRIK_API NubrikSectionNames(const void* image, NUBRIK_HEAP heap, char*
     if (names) *names = nullptr;
     auto pe = Open(image);
     if (!pe) return 0;
-    std::vector<std::string> list;
+    std::vector<std::string_view> list;
     list.reserve(pe->Sections().size());
-    for (const auto& s : pe->Sections()) list.push_back(s.NameText());
+    for (const auto& s : pe->Sections()) {
+      list.emplace_back(s.Name.data(), std::find(s.Name.begin(), s.Name.end(), '\0') - s.Name.begin());
+    }
     return nubrik::NameList(heap, list, names);
   } catch (...) {
     return 0;
@@ -179,8 +185,8 @@ int32_t NUBRIK_API NubrikImportModules(const void* image, NUBRIK_HEAP heap, char
     if (names) *names = nullptr;
     auto pe = Open(image);
     if (!pe) return 0;
-    std::vector<std::string> list;
-    for (auto& d : pe->ImportDescriptors()) list.push_back(std::move(d.ModuleName));
+    std::vector<std::string_view> list;
+    for (const auto& d : pe->ImportDescriptorViews()) list.push_back(d.ModuleName);
     return nubrik::NameList(heap, list, names);
   } catch (...) {
     return 0;
@@ -194,20 +200,26 @@ int32_t NUBRIK_API NubrikImportFunctions(const void* image, NUBRIK_HEAP heap, co
     auto pe = Open(image);
     if (!pe || !module || occurrence < 0) return 0;
     int32_t seen = 0;
-    int32_t count = 0;
-    pe->VisitImportDescriptors([&](pe::ImportDescriptor& d) {
-      if (!nubrik::EqualNoCase(d.ModuleName, module)) return true;
-      if (seen++ != occurrence) return true;
-      auto functions = pe->ImportFunctionsOf(d);
-      std::vector<std::string> list;
+    for (const auto& d : pe->ImportDescriptorViews()) {
+      if (!nubrik::EqualNoCase(d.ModuleName, module) || seen++ != occurrence) continue;
+      auto functions = pe->ImportFunctionViews(d.OriginalFirstThunk, d.FirstThunk);
+      // Imports by ordinal read "Ordinal N": those texts live here (never
+      // reallocated, so the views stay valid) while the list is copied.
+      std::vector<std::string> ordinalTexts;
+      ordinalTexts.reserve(functions.size());
+      std::vector<std::string_view> list;
       list.reserve(functions.size());
-      for (auto& f : functions) {
-        list.push_back(f.ByOrdinal ? nubrik::ImportText(f) : std::move(f.Name));
+      for (const auto& f : functions) {
+        if (f.ByOrdinal) {
+          ordinalTexts.push_back("Ordinal " + std::to_string(f.Ordinal));
+          list.push_back(ordinalTexts.back());
+        } else {
+          list.push_back(f.Name);
+        }
       }
-      count = nubrik::NameList(heap, list, names);
-      return false;
-    });
-    return count;
+      return nubrik::NameList(heap, list, names);
+    }
+    return 0;
   } catch (...) {
     return 0;
   }
@@ -217,15 +229,15 @@ NubrikExportRecord* NUBRIK_API NubrikExportTable(const void* image, NUBRIK_HEAP 
   try {
     auto pe = Open(image);
     if (!pe) return nullptr;
-    auto exports = pe->Exports();
+    auto exports = pe->ExportViews();
     if (exports.empty() || exports.size() > INT32_MAX) return nullptr;
     auto* records = static_cast<NubrikExportRecord*>(
         nubrik::HeapAllocate(heap, sizeof(NubrikExportRecord) * exports.size()));
     if (!records) return nullptr;
     for (size_t i = 0; i < exports.size(); ++i) {
-      const pe::Export& x = exports[i];
-      records[i].Name = x.Name ? nubrik::HeapString(heap, *x.Name) : nullptr;
-      if (x.Name && !records[i].Name) return nullptr;
+      const pe::ExportView& x = exports[i];
+      records[i].Name = x.Named ? nubrik::HeapString(heap, x.Name) : nullptr;
+      if (x.Named && !records[i].Name) return nullptr;
       records[i].Ordinal = static_cast<int32_t>(x.Ordinal);
       records[i].EntryRva = x.Rva;
     }
@@ -261,16 +273,16 @@ NubrikResourceRecord* NUBRIK_API NubrikResourceTable(const void* image, NUBRIK_H
   try {
     auto pe = Open(image);
     if (!pe) return nullptr;
-    auto resources = pe->Resources();
+    auto resources = pe->ResourceViews();
     if (resources.empty() || resources.size() > INT32_MAX) return nullptr;
     auto* records = static_cast<NubrikResourceRecord*>(
         nubrik::HeapAllocate(heap, sizeof(NubrikResourceRecord) * resources.size()));
     if (!records) return nullptr;
     for (size_t i = 0; i < resources.size(); ++i) {
-      const pe::Resource& r = resources[i];
-      records[i].Type = r.TypeId.value_or(0);
+      const pe::ResourceView& r = resources[i];
+      records[i].Type = r.Type.Id.value_or(0);
       records[i].Language = r.Language;
-      records[i].Name = nubrik::HeapString(heap, r.Name);
+      records[i].Name = nubrik::HeapResourceName(heap, r.Name);
       if (!records[i].Name) return nullptr;
       records[i].OffsetToData = r.OffsetToData;
       records[i].Size = r.Size;

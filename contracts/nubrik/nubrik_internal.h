@@ -4,14 +4,20 @@
 #define CONTRACTS_NUBRIK_NUBRIK_INTERNAL_H
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 
 #include "contracts/nubrik/nubrik.h"
 
+namespace pe {
+class Image;
+}
+
 namespace nubrik {
 
-// The size registered for this image, if any.
-std::optional<size_t> RegisteredSize(const void* image);
+// The parsed image of a registered image (parsed on first use, then kept
+// until it is unregistered or registered again), or null when unregistered.
+std::shared_ptr<const pe::Image> RegisteredImage(const void* image);
 // The readable size of the mapping at image when nobody registered it:
 // VirtualQuery on Windows, 0 (unknown, so nothing is read) elsewhere.
 size_t ProbeMappedSize(const void* image);

@@ -1,29 +1,40 @@
 // The mapping registry: image base -> mapped size, shared by every thread.
+// A registered image is parsed once, on the first call that needs it, and the
+// parsed headers and section table serve every later call until the image is
+// unregistered or registered again.
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
 #include "contracts/nubrik/nubrik_internal.h"
+#include "contracts/nubrik/pe_image.h"
 
 namespace nubrik {
 namespace {
+
+struct Registered {
+  size_t size = 0;
+  std::shared_ptr<const pe::Image> parsed;
+};
 
 std::mutex& RegistryMutex() {
   static std::mutex mutex;
   return mutex;
 }
 
-std::unordered_map<const void*, size_t>& Registry() {
-  static std::unordered_map<const void*, size_t> registry;
+std::unordered_map<const void*, Registered>& Registry() {
+  static std::unordered_map<const void*, Registered> registry;
   return registry;
 }
 
 }  // namespace
 
-std::optional<size_t> RegisteredSize(const void* image) {
+std::shared_ptr<const pe::Image> RegisteredImage(const void* image) {
   std::lock_guard<std::mutex> lock(RegistryMutex());
   auto it = Registry().find(image);
-  if (it == Registry().end()) return std::nullopt;
-  return it->second;
+  if (it == Registry().end()) return nullptr;
+  if (!it->second.parsed) it->second.parsed = std::make_shared<const pe::Image>(image, it->second.size);
+  return it->second.parsed;
 }
 
 }  // namespace nubrik
@@ -34,7 +45,8 @@ NUBRIK_BOOL NUBRIK_API NubrikRegisterImage(const void* image, size_t size) {
   if (!image || size == 0) return 0;
   try {
     std::lock_guard<std::mutex> lock(nubrik::RegistryMutex());
-    nubrik::Registry()[image] = size;
+    // Registering again means new bytes or a new size: forget what was parsed.
+    nubrik::Registry()[image] = nubrik::Registered{size, nullptr};
     return 1;
   } catch (...) {
     return 0;

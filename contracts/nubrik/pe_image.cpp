@@ -83,17 +83,6 @@ uint64_t TextAllowance(size_t fileSize) {
   return 4 * static_cast<uint64_t>(fileSize) + 65536;
 }
 
-// A UTF-16 resource name to 8 bits: Latin-1 characters as they are, any other
-// character (and NUL, which would end the text early) as '?'.
-std::string Narrow(const uint8_t* utf16, size_t count) {
-  std::string text(count, '?');
-  for (size_t i = 0; i < count; ++i) {
-    uint16_t c = Le16(utf16 + 2 * i);
-    if (c != 0 && c <= 0xFF) text[i] = static_cast<char>(c);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string SectionHeader::NameText() const {
@@ -244,7 +233,9 @@ void Image::BuildSectionIndex() {
   reachEnd_.resize(byAddress_.size());
   uint64_t reach = 0;
   for (size_t i = 0; i < byAddress_.size(); ++i) {
-    reach = std::max(reach, SectionEnd(sections_[byAddress_[i]]));
+    const SectionHeader& s = sections_[byAddress_[i]];
+    if (s.VirtualAddress < reach) disjoint_ = false;
+    reach = std::max(reach, SectionEnd(s));
     reachEnd_[i] = reach;
   }
 }
@@ -277,7 +268,12 @@ bool Image::CopyOptionalHeader(void* out, size_t size) const {
 const SectionHeader* Image::FindSection(const std::string& name) const {
   if (name.size() > 8) return nullptr;
   for (const auto& s : sections_) {
-    if (s.NameText() == name) return &s;
+    // The stored name equals `name` when it starts with it and ends there
+    // (the eighth byte, or a NUL).
+    if (std::memcmp(s.Name.data(), name.data(), name.size()) == 0 &&
+        (name.size() == 8 || s.Name[name.size()] == '\0')) {
+      return &s;
+    }
   }
   return nullptr;
 }
@@ -305,10 +301,7 @@ std::optional<uint64_t> Image::RvaToOffset(uint64_t rva) const {
   if (hit) {
     const uint64_t delta = rva - hit->VirtualAddress;
     if (delta >= hit->SizeOfRawData) return std::nullopt;  // zero-filled, not in the file
-    // The loader rounds a raw pointer down to 512 bytes in normally aligned files.
-    uint64_t raw = hit->PointerToRawData;
-    if (optionalHeader_->FileAlignment >= 0x200) raw &= ~uint64_t{0x1FF};
-    return raw + delta;
+    return RawStart(*hit) + delta;
   }
   // The headers are mapped as they are stored; so is every byte of a file
   // without sections.
@@ -316,16 +309,55 @@ std::optional<uint64_t> Image::RvaToOffset(uint64_t rva) const {
   return std::nullopt;
 }
 
-const uint8_t* Image::AtRva(uint64_t rva, uint64_t length) const {
+std::optional<uint64_t> Image::RvaToOffset(uint64_t rva, RvaHint* hint) const {
+  if (!hint) return RvaToOffset(rva);
+  if (rva >= hint->Begin && rva < hint->End) return hint->Offset + (rva - hint->Begin);
   auto offset = RvaToOffset(rva);
+  // With sections that overlap, the answer depends on more than one section:
+  // no hint then.
+  if (!offset || !disjoint_) return offset;
+  auto it = std::upper_bound(
+      byAddress_.begin(), byAddress_.end(), rva,
+      [this](uint64_t value, uint32_t index) { return value < sections_[index].VirtualAddress; });
+  if (it == byAddress_.begin()) return offset;
+  const SectionHeader& s = sections_[*(it - 1)];
+  // The file-backed part of the section: every RVA in it maps by the same
+  // delta.
+  if (rva < s.VirtualAddress || rva - s.VirtualAddress >= s.SizeOfRawData) return offset;
+  hint->Begin = s.VirtualAddress;
+  hint->End = std::min<uint64_t>(SectionEnd(s), uint64_t{s.VirtualAddress} + s.SizeOfRawData);
+  hint->Offset = RawStart(s);
+  return offset;
+}
+
+uint64_t Image::RawStart(const SectionHeader& s) const {
+  // The loader rounds a raw pointer down to 512 bytes in normally aligned files.
+  uint64_t raw = s.PointerToRawData;
+  if (optionalHeader_ && optionalHeader_->FileAlignment >= 0x200) raw &= ~uint64_t{0x1FF};
+  return raw;
+}
+
+const uint8_t* Image::AtRva(uint64_t rva, uint64_t length, RvaHint* hint) const {
+  auto offset = RvaToOffset(rva, hint);
   if (!offset) return nullptr;
   return view_.At(*offset, length);
 }
 
 std::optional<std::string> Image::CStringAtRva(uint64_t rva, size_t maxLength) const {
-  auto offset = RvaToOffset(rva);
-  if (!offset) return std::nullopt;
-  return view_.CString(*offset, maxLength);
+  auto text = CStringViewAtRva(rva, maxLength);
+  if (!text) return std::nullopt;
+  return std::string(*text);
+}
+
+std::optional<std::string_view> Image::CStringViewAtRva(uint64_t rva, size_t maxLength,
+                                                        RvaHint* hint) const {
+  auto offset = RvaToOffset(rva, hint);
+  if (!offset || *offset >= view_.Size()) return std::nullopt;
+  const size_t available = std::min<uint64_t>(view_.Size() - *offset, maxLength);
+  const uint8_t* p = view_.At(*offset, available);
+  const void* nul = std::memchr(p, 0, available);
+  const size_t length = nul ? static_cast<const uint8_t*>(nul) - p : available;
+  return std::string_view(reinterpret_cast<const char*>(p), length);
 }
 
 std::optional<DataDirectory> Image::Directory(size_t index) const {
@@ -338,21 +370,14 @@ std::optional<DataDirectory> Image::Directory(size_t index) const {
 
 // --- imports ------------------------------------------------------------------
 
-std::vector<ImportDescriptor> Image::ImportDescriptors() const {
-  std::vector<ImportDescriptor> result;
-  VisitImportDescriptors([&](ImportDescriptor& d) {
-    result.push_back(std::move(d));
-    return true;
-  });
-  return result;
-}
-
-void Image::VisitImportDescriptors(const std::function<bool(ImportDescriptor&)>& visit) const {
+std::vector<ImportDescriptorView> Image::ImportDescriptorViews() const {
+  std::vector<ImportDescriptorView> result;
   auto dir = Directory(kImportDirectory);
-  if (!dir) return;
+  if (!dir) return result;
   auto tableAt = RvaToOffset(dir->VirtualAddress);
-  if (!tableAt) return;
+  if (!tableAt) return result;
   Budget text(TextAllowance(view_.Size()));
+  RvaHint hint;
   // The table ends at an all-zero descriptor or where the file ends; each
   // descriptor is 20 bytes of the file, so the count is bounded by its size.
   for (uint64_t at = *tableAt;; at += 20) {
@@ -360,44 +385,78 @@ void Image::VisitImportDescriptors(const std::function<bool(ImportDescriptor&)>&
     if (!d) break;
     static const uint8_t kZero[20] = {};
     if (std::memcmp(d, kZero, 20) == 0) break;
-    ImportDescriptor desc;
+    ImportDescriptorView desc;
     desc.OriginalFirstThunk = Le32(d);
     desc.TimeDateStamp = Le32(d + 4);
     desc.ForwarderChain = Le32(d + 8);
     desc.NameRva = Le32(d + 12);
     desc.FirstThunk = Le32(d + 16);
-    auto name = CStringAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()));
-    if (name && text.Take(name->size() + 1)) desc.ModuleName = std::move(*name);
-    if (!visit(desc)) break;
+    auto name =
+        CStringViewAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()), &hint);
+    if (name && text.Take(name->size() + 1)) desc.ModuleName = *name;
+    result.push_back(desc);
   }
+  return result;
 }
 
-std::vector<ImportFunction> Image::ImportFunctionsOf(const ImportDescriptor& desc,
-                                                     uint64_t limit) const {
-  std::vector<ImportFunction> result;
+std::vector<ImportFunctionView> Image::ImportFunctionViews(uint32_t originalFirstThunk,
+                                                           uint32_t firstThunk,
+                                                           uint64_t limit) const {
+  std::vector<ImportFunctionView> result;
   const bool is64 = optionalHeader_ && optionalHeader_->Is64();
   const size_t thunkSize = is64 ? 8 : 4;
-  const uint32_t thunkRva = desc.OriginalFirstThunk ? desc.OriginalFirstThunk : desc.FirstThunk;
+  const uint32_t thunkRva = originalFirstThunk ? originalFirstThunk : firstThunk;
   auto thunkAt = RvaToOffset(thunkRva);
   if (!thunkAt || thunkRva == 0) return result;
   Budget text(TextAllowance(view_.Size()));
   const uint64_t ordinalFlag = is64 ? uint64_t{1} << 63 : uint64_t{1} << 31;
+  RvaHint hint;
   // The array ends at a zero entry or where the file ends.
   for (uint64_t t = *thunkAt; result.size() < limit; t += thunkSize) {
     const uint8_t* p = view_.At(t, thunkSize);
     if (!p) break;
     const uint64_t value = is64 ? Le64(p) : Le32(p);
     if (value == 0) break;
-    ImportFunction fn;
+    ImportFunctionView fn;
     if (value & ordinalFlag) {
       fn.ByOrdinal = true;
       fn.Ordinal = static_cast<uint16_t>(value & 0xFFFF);
     } else {
       const uint64_t hintRva = value & 0x7FFFFFFF;
-      if (const uint8_t* h = AtRva(hintRva, 2)) fn.Hint = Le16(h);
-      auto name = CStringAtRva(hintRva + 2, std::min<uint64_t>(kMaxNameLength, text.Left()));
-      if (name && text.Take(name->size() + 1)) fn.Name = std::move(*name);
+      if (const uint8_t* h = AtRva(hintRva, 2, &hint)) fn.Hint = Le16(h);
+      auto name =
+          CStringViewAtRva(hintRva + 2, std::min<uint64_t>(kMaxNameLength, text.Left()), &hint);
+      if (name && text.Take(name->size() + 1)) fn.Name = *name;
     }
+    result.push_back(fn);
+  }
+  return result;
+}
+
+std::vector<ImportDescriptor> Image::ImportDescriptors() const {
+  std::vector<ImportDescriptor> result;
+  for (const auto& view : ImportDescriptorViews()) {
+    ImportDescriptor d;
+    d.ModuleName = std::string(view.ModuleName);
+    d.OriginalFirstThunk = view.OriginalFirstThunk;
+    d.TimeDateStamp = view.TimeDateStamp;
+    d.ForwarderChain = view.ForwarderChain;
+    d.NameRva = view.NameRva;
+    d.FirstThunk = view.FirstThunk;
+    result.push_back(std::move(d));
+  }
+  return result;
+}
+
+std::vector<ImportFunction> Image::ImportFunctionsOf(const ImportDescriptor& desc,
+                                                     uint64_t limit) const {
+  std::vector<ImportFunction> result;
+  for (const auto& view : ImportFunctionViews(desc.OriginalFirstThunk, desc.FirstThunk, limit)) {
+    ImportFunction fn;
+    fn.ByOrdinal = view.ByOrdinal;
+    fn.Ordinal = view.Ordinal;
+    fn.Hint = view.Hint;
+    fn.Name = std::string(view.Name);
     result.push_back(std::move(fn));
   }
   return result;
@@ -418,9 +477,22 @@ std::vector<ImportDescriptor> Image::Imports() const {
 
 // --- exports ------------------------------------------------------------------
 
+std::vector<ExportView> Image::ExportViews() const {
+  std::vector<ExportView> result;
+  WalkExports(&result);
+  return result;
+}
+
 std::vector<Export> Image::Exports() const {
   std::vector<Export> result;
-  WalkExports(&result);
+  for (const auto& view : ExportViews()) {
+    Export x;
+    if (view.Named) x.Name = std::string(view.Name);
+    x.Ordinal = view.Ordinal;
+    x.Rva = view.Rva;
+    if (view.Forwarded) x.Forwarder = std::string(view.Forwarder);
+    result.push_back(std::move(x));
+  }
   return result;
 }
 
@@ -428,7 +500,7 @@ size_t Image::ExportCount() const {
   return WalkExports(nullptr);
 }
 
-size_t Image::WalkExports(std::vector<Export>* out) const {
+size_t Image::WalkExports(std::vector<ExportView>* out) const {
   auto dir = Directory(kExportDirectory);
   if (!dir) return 0;
   const uint8_t* e = AtRva(dir->VirtualAddress, 40);
@@ -451,18 +523,26 @@ size_t Image::WalkExports(std::vector<Export>* out) const {
   const uint64_t functionCount = tableCount(functionsRva, numberOfFunctions, 4, &functionsAt);
   uint64_t nameCount = tableCount(namesRva, numberOfNames, 4, &namesAt);
   nameCount = std::min(nameCount, tableCount(ordinalsRva, numberOfNames, 2, &ordinalsAt));
+  const uint8_t* functions = view_.At(functionsAt, 4 * functionCount);
+  const uint8_t* names = view_.At(namesAt, 4 * nameCount);
+  const uint8_t* ordinals = view_.At(ordinalsAt, 2 * nameCount);
+  if (!functions || !names || !ordinals) return 0;
 
   const uint64_t forwardBegin = dir->VirtualAddress;
   const uint64_t forwardEnd = forwardBegin + dir->Size;
   Budget text(TextAllowance(view_.Size()));
-  auto functionRva = [&](uint64_t index) { return Le32(view_.At(functionsAt + 4 * index, 4)); };
+  RvaHint nameHint, forwarderHint;
   auto makeExport = [&](uint64_t index) {
-    Export x;
+    ExportView x;
     x.Ordinal = static_cast<uint32_t>(base + index);
-    x.Rva = functionRva(index);
+    x.Rva = Le32(functions + 4 * index);
     if (x.Rva >= forwardBegin && x.Rva < forwardEnd) {
-      auto fwd = CStringAtRva(x.Rva, std::min<uint64_t>(kMaxNameLength, text.Left()));
-      if (fwd && text.Take(fwd->size() + 1)) x.Forwarder = std::move(*fwd);
+      auto fwd =
+          CStringViewAtRva(x.Rva, std::min<uint64_t>(kMaxNameLength, text.Left()), &forwarderHint);
+      if (fwd && text.Take(fwd->size() + 1)) {
+        x.Forwarded = true;
+        x.Forwarder = *fwd;
+      }
     }
     return x;
   };
@@ -472,26 +552,24 @@ size_t Image::WalkExports(std::vector<Export>* out) const {
   // name for an empty slot names nothing.
   size_t count = 0;
   std::vector<bool> named(functionCount, false);
+  if (out) out->reserve(functionCount);
   for (uint64_t i = 0; i < nameCount; ++i) {
-    const uint32_t nameRva = Le32(view_.At(namesAt + 4 * i, 4));
-    const uint16_t index = Le16(view_.At(ordinalsAt + 2 * i, 2));
-    if (index >= functionCount || functionRva(index) == 0) continue;
-    auto nameAt = RvaToOffset(nameRva);
-    if (!nameAt || *nameAt >= view_.Size()) continue;
-    const size_t limit = std::min<uint64_t>({kMaxNameLength, text.Left(), view_.Size() - *nameAt});
-    const void* nul = std::memchr(view_.Data() + *nameAt, 0, limit);
-    const size_t length = nul ? static_cast<const uint8_t*>(nul) - (view_.Data() + *nameAt) : limit;
-    if (!text.Take(length + 1)) continue;
+    const uint16_t index = Le16(ordinals + 2 * i);
+    if (index >= functionCount || Le32(functions + 4 * index) == 0) continue;
+    auto name = CStringViewAtRva(Le32(names + 4 * i),
+                                 std::min<uint64_t>(kMaxNameLength, text.Left()), &nameHint);
+    if (!name || !text.Take(name->size() + 1)) continue;
     named[index] = true;
     ++count;
     if (out) {
-      Export x = makeExport(index);
-      x.Name = std::string(reinterpret_cast<const char*>(view_.Data() + *nameAt), length);
-      out->push_back(std::move(x));
+      ExportView x = makeExport(index);
+      x.Named = true;
+      x.Name = *name;
+      out->push_back(x);
     }
   }
   for (uint64_t i = 0; i < functionCount; ++i) {
-    if (named[i] || functionRva(i) == 0) continue;
+    if (named[i] || Le32(functions + 4 * i) == 0) continue;
     ++count;
     if (out) out->push_back(makeExport(i));
   }
@@ -500,57 +578,85 @@ size_t Image::WalkExports(std::vector<Export>* out) const {
 
 // --- resources ----------------------------------------------------------------
 
+size_t ResourceNameView::Length() const {
+  if (!Id) return Chars;
+  size_t length = 1;
+  for (uint32_t rest = *Id / 10; rest != 0; rest /= 10) ++length;
+  return length;
+}
+
+void ResourceNameView::Write(char* out) const {
+  if (Id) {
+    uint32_t value = *Id;
+    for (size_t i = Length(); i > 0; value /= 10) out[--i] = static_cast<char>('0' + value % 10);
+    return;
+  }
+  for (size_t i = 0; i < Chars; ++i) {
+    // NUL would end the text early: it becomes '?' like any character
+    // outside Latin-1.
+    uint16_t c = Le16(Utf16 + 2 * i);
+    out[i] = c != 0 && c <= 0xFF ? static_cast<char>(c) : '?';
+  }
+}
+
+std::string ResourceNameView::Text() const {
+  std::string text(Length(), '\0');
+  Write(text.data());
+  return text;
+}
+
 namespace {
 
 struct ResourceWalk {
   const Image& image;
   uint64_t rootRva;
-  std::vector<Resource>* out;  // null: count only
+  std::vector<ResourceView>* out;  // null: count only
   Budget entries;
   Budget text;
   std::unordered_set<uint32_t> visited;
   size_t count = 0;
+  Image::RvaHint hint;
 
   // The name of a directory entry: a counted UTF-16 string, or its id.
-  bool EntryName(uint32_t field, std::optional<uint32_t>* id, std::string* name) {
+  bool EntryName(uint32_t field, ResourceNameView* name) {
     if (!(field & 0x80000000u)) {
-      *id = field;
-      if (out) *name = std::to_string(field);
+      name->Id = field;
       return true;
     }
     const uint64_t at = rootRva + (field & 0x7FFFFFFFu);
-    const uint8_t* len = image.AtRva(at, 2);
+    const uint8_t* len = image.AtRva(at, 2, &hint);
     if (!len) return false;
     uint64_t chars = Le16(len);
     // Cut to the file and the allowance.
-    auto offset = image.RvaToOffset(at + 2);
+    auto offset = image.RvaToOffset(at + 2, &hint);
     if (!offset) return false;
     const uint64_t size = image.View().Size();
     chars = std::min<uint64_t>(chars, *offset <= size ? (size - *offset) / 2 : 0);
     chars = std::min<uint64_t>(chars, text.Left());
     const uint8_t* utf16 = image.View().At(*offset, 2 * chars);
     if (!utf16 || !text.Take(chars + 1)) return false;
-    *id = std::nullopt;
-    if (out) *name = Narrow(utf16, chars);
+    name->Id = std::nullopt;
+    name->Utf16 = utf16;
+    name->Chars = chars;
     return true;
   }
 
-  void Walk(int level, uint32_t relative, const Resource& partial) {
+  void Walk(int level, uint32_t relative, const ResourceView& partial) {
     // A directory is walked once: a loop or a shared subtree ends there.
     if (!visited.insert(relative).second) return;
-    const uint8_t* header = image.AtRva(rootRva + relative, 16);
+    const uint8_t* header = image.AtRva(rootRva + relative, 16, &hint);
     if (!header) return;
     const uint32_t entryCount = uint32_t{Le16(header + 12)} + Le16(header + 14);
     for (uint32_t i = 0; i < entryCount; ++i) {
-      const uint8_t* entry = image.AtRva(rootRva + relative + 16 + 8 * uint64_t{i}, 8);
+      const uint8_t* entry = image.AtRva(rootRva + relative + 16 + 8 * uint64_t{i}, 8, &hint);
       if (!entry || !entries.Take(1)) return;
       const uint32_t nameField = Le32(entry);
       const uint32_t dataField = Le32(entry + 4);
-      Resource r = partial;
+      ResourceView r = partial;
       if (level == 0) {
-        if (!EntryName(nameField, &r.TypeId, &r.TypeName)) continue;
+        if (!EntryName(nameField, &r.Type)) continue;
       } else if (level == 1) {
-        if (!EntryName(nameField, &r.NameId, &r.Name)) continue;
+        if (!EntryName(nameField, &r.Name)) continue;
       } else {
         // Languages are ids; a named language has none.
         r.Language = (nameField & 0x80000000u) ? 0 : nameField;
@@ -562,21 +668,21 @@ struct ResourceWalk {
       }
       // A data entry counts only at the language level.
       if (level != 2) continue;
-      const uint8_t* data = image.AtRva(rootRva + dataField, 16);
+      const uint8_t* data = image.AtRva(rootRva + dataField, 16, &hint);
       if (!data) continue;
       ++count;
       if (!out) continue;
       r.OffsetToData = Le32(data);
       r.Size = Le32(data + 4);
       r.CodePage = Le32(data + 8);
-      out->push_back(std::move(r));
+      out->push_back(r);
     }
   }
 };
 
 }  // namespace
 
-size_t Image::WalkResources(std::vector<Resource>* out) const {
+size_t Image::WalkResources(std::vector<ResourceView>* out) const {
   auto dir = Directory(kResourceDirectory);
   if (!dir) return 0;
   ResourceWalk walk{*this,
@@ -584,14 +690,33 @@ size_t Image::WalkResources(std::vector<Resource>* out) const {
                     out,
                     Budget(view_.Size() / 8 + 16),
                     Budget(TextAllowance(view_.Size())),
+                    {},
+                    0,
                     {}};
-  walk.Walk(0, 0, Resource{});
+  walk.Walk(0, 0, ResourceView{});
   return walk.count;
+}
+
+std::vector<ResourceView> Image::ResourceViews() const {
+  std::vector<ResourceView> result;
+  WalkResources(&result);
+  return result;
 }
 
 std::vector<Resource> Image::Resources() const {
   std::vector<Resource> result;
-  WalkResources(&result);
+  for (const auto& view : ResourceViews()) {
+    Resource r;
+    r.TypeId = view.Type.Id;
+    if (!view.Type.Id) r.TypeName = view.Type.Text();
+    r.NameId = view.Name.Id;
+    r.Name = view.Name.Text();
+    r.Language = view.Language;
+    r.OffsetToData = view.OffsetToData;
+    r.Size = view.Size;
+    r.CodePage = view.CodePage;
+    result.push_back(std::move(r));
+  }
   return result;
 }
 

@@ -10,9 +10,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pe {
@@ -162,6 +162,58 @@ struct ImportDescriptor {
   std::vector<ImportFunction> Functions;
 };
 
+// The same records as views of the file's own bytes, built without copying a
+// text: valid while the file's bytes are. The callers that copy the texts
+// elsewhere anyway (the C interface) read these.
+struct ImportDescriptorView {
+  uint32_t OriginalFirstThunk = 0;
+  uint32_t TimeDateStamp = 0;
+  uint32_t ForwarderChain = 0;
+  uint32_t NameRva = 0;
+  uint32_t FirstThunk = 0;
+  std::string_view ModuleName;
+};
+
+struct ImportFunctionView {
+  bool ByOrdinal = false;
+  uint16_t Ordinal = 0;
+  uint16_t Hint = 0;
+  std::string_view Name;
+};
+
+struct ExportView {
+  bool Named = false;
+  std::string_view Name;
+  uint32_t Ordinal = 0;
+  uint32_t Rva = 0;
+  bool Forwarded = false;
+  std::string_view Forwarder;
+};
+
+// A resource directory entry's name as stored: an id, or a counted UTF-16
+// text in the file.
+struct ResourceNameView {
+  std::optional<uint32_t> Id;
+  const uint8_t* Utf16 = nullptr;
+  size_t Chars = 0;
+
+  // The 8-bit form: the id in decimal, or the text with Latin-1 characters
+  // kept and any other character as '?'. Written to out (which holds at
+  // least Length() bytes); Text() makes a string of it.
+  size_t Length() const;
+  void Write(char* out) const;
+  std::string Text() const;
+};
+
+struct ResourceView {
+  ResourceNameView Type;
+  ResourceNameView Name;
+  uint32_t Language = 0;
+  uint32_t OffsetToData = 0;
+  uint32_t Size = 0;
+  uint32_t CodePage = 0;
+};
+
 struct Export {
   std::optional<std::string> Name;  // absent for an export by ordinal only
   uint32_t Ordinal = 0;
@@ -213,23 +265,38 @@ class Image {
 
   // The file offset of an RVA, or nullopt when no file byte backs it.
   std::optional<uint64_t> RvaToOffset(uint64_t rva) const;
+  // The same, for a walk that reads many RVAs of one section after another:
+  // `hint` remembers the section of the last hit (start it empty).
+  struct RvaHint {
+    uint64_t Begin = 0;
+    uint64_t End = 0;  // empty while Begin == End
+    uint64_t Offset = 0;
+  };
+  std::optional<uint64_t> RvaToOffset(uint64_t rva, RvaHint* hint) const;
   // Bytes at an RVA, `length` of them, all inside the file; null otherwise.
-  const uint8_t* AtRva(uint64_t rva, uint64_t length) const;
+  const uint8_t* AtRva(uint64_t rva, uint64_t length, RvaHint* hint = nullptr) const;
   std::optional<std::string> CStringAtRva(uint64_t rva, size_t maxLength) const;
+  // The same text as a view of the file's bytes.
+  std::optional<std::string_view> CStringViewAtRva(uint64_t rva, size_t maxLength,
+                                                   RvaHint* hint = nullptr) const;
 
   // The directories' contents, computed on each call.
   std::vector<ImportDescriptor> Imports() const;
-  // The descriptors alone (Functions left empty), and one's functions.
-  std::vector<ImportDescriptor> ImportDescriptors() const;
-  // The same descriptors one by one, until `visit` returns false (a caller
-  // looking for one descriptor need not build the whole list).
-  void VisitImportDescriptors(const std::function<bool(ImportDescriptor&)>& visit) const;
+  // The descriptors alone (Functions left empty), and one's functions
   // (at most `limit` of them; the array also ends where the file does).
+  std::vector<ImportDescriptor> ImportDescriptors() const;
   std::vector<ImportFunction> ImportFunctionsOf(const ImportDescriptor& descriptor,
                                                 uint64_t limit = UINT64_MAX) const;
   std::vector<Export> Exports() const;
   std::vector<Resource> Resources() const;
-  // The sizes of Exports() and Resources(), without building their texts.
+  // The same lists as views of the file.
+  std::vector<ImportDescriptorView> ImportDescriptorViews() const;
+  std::vector<ImportFunctionView> ImportFunctionViews(uint32_t originalFirstThunk,
+                                                      uint32_t firstThunk,
+                                                      uint64_t limit = UINT64_MAX) const;
+  std::vector<ExportView> ExportViews() const;
+  std::vector<ResourceView> ResourceViews() const;
+  // The sizes of Exports() and Resources(), without building them.
   size_t ExportCount() const;
   size_t ResourceCount() const;
   // The first debug directory entry (28 bytes, inside the file), or null.
@@ -243,10 +310,12 @@ class Image {
 
  private:
   void Parse();
-  size_t WalkExports(std::vector<Export>* out) const;
-  size_t WalkResources(std::vector<Resource>* out) const;
+  size_t WalkExports(std::vector<ExportView>* out) const;
+  size_t WalkResources(std::vector<ResourceView>* out) const;
   void BuildSectionIndex();
   static uint64_t SectionEnd(const SectionHeader& s);
+  // Where a section's raw data starts, as the loader reads it.
+  uint64_t RawStart(const SectionHeader& s) const;
   // How far RvaToOffset looks back through overlapping sections.
   static constexpr size_t kMaxOverlapSteps = 64;
 
@@ -258,6 +327,7 @@ class Image {
   std::vector<SectionHeader> sections_;
   std::vector<uint32_t> byAddress_;  // section indexes sorted by VirtualAddress
   std::vector<uint64_t> reachEnd_;   // highest section end up to each of those
+  bool disjoint_ = true;             // no two sections share an RVA
 };
 
 }  // namespace pe
