@@ -199,27 +199,31 @@ int32_t NUBRIK_API NubrikImportFunctions(const void* image, NUBRIK_HEAP heap, co
     if (names) *names = nullptr;
     auto pe = Open(image);
     if (!pe || !module || occurrence < 0) return 0;
+    // The descriptor asked for: the walk stops there.
     int32_t seen = 0;
-    for (const auto& d : pe->ImportDescriptorViews()) {
-      if (!nubrik::EqualNoCase(d.ModuleName, module) || seen++ != occurrence) continue;
-      auto functions = pe->ImportFunctionViews(d.OriginalFirstThunk, d.FirstThunk);
-      // Imports by ordinal read "Ordinal N": those texts live here (never
-      // reallocated, so the views stay valid) while the list is copied.
-      std::vector<std::string> ordinalTexts;
-      ordinalTexts.reserve(functions.size());
-      std::vector<std::string_view> list;
-      list.reserve(functions.size());
-      for (const auto& f : functions) {
-        if (f.ByOrdinal) {
-          ordinalTexts.push_back("Ordinal " + std::to_string(f.Ordinal));
-          list.push_back(ordinalTexts.back());
-        } else {
-          list.push_back(f.Name);
-        }
+    std::optional<pe::ImportDescriptorView> found;
+    pe->VisitImportDescriptors([&](const pe::ImportDescriptorView& d) {
+      if (!nubrik::EqualNoCase(d.ModuleName, module) || seen++ != occurrence) return true;
+      found = d;
+      return false;
+    });
+    if (!found) return 0;
+    auto functions = pe->ImportFunctionViews(found->OriginalFirstThunk, found->FirstThunk);
+    // Imports by ordinal read "Ordinal N": those texts live here (never
+    // reallocated, so the views stay valid) while the list is copied.
+    std::vector<std::string> ordinalTexts;
+    ordinalTexts.reserve(functions.size());
+    std::vector<std::string_view> list;
+    list.reserve(functions.size());
+    for (const auto& f : functions) {
+      if (f.ByOrdinal) {
+        ordinalTexts.push_back("Ordinal " + std::to_string(f.Ordinal));
+        list.push_back(ordinalTexts.back());
+      } else {
+        list.push_back(f.Name);
       }
-      return nubrik::NameList(heap, list, names);
     }
-    return 0;
+    return nubrik::NameList(heap, list, names);
   } catch (...) {
     return 0;
   }

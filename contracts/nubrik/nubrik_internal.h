@@ -11,6 +11,7 @@
 
 namespace pe {
 class Image;
+class Pager;
 }
 
 namespace nubrik {
@@ -18,6 +19,9 @@ namespace nubrik {
 // The parsed image of a registered image (parsed on first use, then kept
 // until it is unregistered or registered again), or null when unregistered.
 std::shared_ptr<const pe::Image> RegisteredImage(const void* image);
+// Registers an image whose bytes `pager` reads on demand (see PagedFile);
+// NubrikUnregisterImage ends it as usual.
+bool RegisterPagedImage(const void* image, size_t size, const pe::Pager* pager);
 // The readable size of the mapping at image when nobody registered it:
 // VirtualQuery on Windows, 0 (unknown, so nothing is read) elsewhere.
 size_t ProbeMappedSize(const void* image);

@@ -14,6 +14,7 @@ namespace {
 
 struct Registered {
   size_t size = 0;
+  const pe::Pager* pager = nullptr;
   std::shared_ptr<const pe::Image> parsed;
 };
 
@@ -33,8 +34,22 @@ std::shared_ptr<const pe::Image> RegisteredImage(const void* image) {
   std::lock_guard<std::mutex> lock(RegistryMutex());
   auto it = Registry().find(image);
   if (it == Registry().end()) return nullptr;
-  if (!it->second.parsed) it->second.parsed = std::make_shared<const pe::Image>(image, it->second.size);
-  return it->second.parsed;
+  Registered& entry = it->second;
+  if (!entry.parsed) {
+    entry.parsed = std::make_shared<const pe::Image>(pe::ByteView(image, entry.size, entry.pager));
+  }
+  return entry.parsed;
+}
+
+bool RegisterPagedImage(const void* image, size_t size, const pe::Pager* pager) {
+  if (!image || size == 0) return false;
+  try {
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    Registry()[image] = Registered{size, pager, nullptr};
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace nubrik
@@ -46,7 +61,7 @@ NUBRIK_BOOL NUBRIK_API NubrikRegisterImage(const void* image, size_t size) {
   try {
     std::lock_guard<std::mutex> lock(nubrik::RegistryMutex());
     // Registering again means new bytes or a new size: forget what was parsed.
-    nubrik::Registry()[image] = nubrik::Registered{size, nullptr};
+    nubrik::Registry()[image] = nubrik::Registered{size, nullptr, nullptr};
     return 1;
   } catch (...) {
     return 0;

@@ -37,7 +37,8 @@ std::optional<uint64_t> ByteView::U64(uint64_t offset) const {
 std::optional<std::string> ByteView::CString(uint64_t offset, size_t maxLength) const {
   if (offset >= size_) return std::nullopt;
   size_t available = std::min<uint64_t>(size_ - offset, maxLength);
-  const uint8_t* p = data_ + offset;
+  const uint8_t* p = At(offset, available);
+  if (!p) return std::nullopt;
   const void* nul = std::memchr(p, 0, available);
   size_t length = nul ? static_cast<const uint8_t*>(nul) - p : available;
   return std::string(reinterpret_cast<const char*>(p), length);
@@ -260,8 +261,10 @@ bool Image::CopyOptionalHeader(void* out, size_t size) const {
   if (size != (is64 ? kOptionalHeader64Size : kOptionalHeader32Size)) return false;
   const uint64_t at = OptionalHeaderOffset();
   const size_t available = std::min<uint64_t>(size, view_.Size() - at);
+  const uint8_t* stored = view_.At(at, available);
+  if (!stored) return false;
   std::memset(out, 0, size);
-  std::memcpy(out, view_.At(at, available), available);
+  std::memcpy(out, stored, available);
   return true;
 }
 
@@ -355,6 +358,7 @@ std::optional<std::string_view> Image::CStringViewAtRva(uint64_t rva, size_t max
   if (!offset || *offset >= view_.Size()) return std::nullopt;
   const size_t available = std::min<uint64_t>(view_.Size() - *offset, maxLength);
   const uint8_t* p = view_.At(*offset, available);
+  if (!p) return std::nullopt;
   const void* nul = std::memchr(p, 0, available);
   const size_t length = nul ? static_cast<const uint8_t*>(nul) - p : available;
   return std::string_view(reinterpret_cast<const char*>(p), length);
@@ -372,10 +376,19 @@ std::optional<DataDirectory> Image::Directory(size_t index) const {
 
 std::vector<ImportDescriptorView> Image::ImportDescriptorViews() const {
   std::vector<ImportDescriptorView> result;
+  VisitImportDescriptors([&](const ImportDescriptorView& d) {
+    result.push_back(d);
+    return true;
+  });
+  return result;
+}
+
+void Image::VisitImportDescriptors(
+    const std::function<bool(const ImportDescriptorView&)>& visit) const {
   auto dir = Directory(kImportDirectory);
-  if (!dir) return result;
+  if (!dir) return;
   auto tableAt = RvaToOffset(dir->VirtualAddress);
-  if (!tableAt) return result;
+  if (!tableAt) return;
   Budget text(TextAllowance(view_.Size()));
   RvaHint hint;
   // The table ends at an all-zero descriptor or where the file ends; each
@@ -394,9 +407,8 @@ std::vector<ImportDescriptorView> Image::ImportDescriptorViews() const {
     auto name =
         CStringViewAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()), &hint);
     if (name && text.Take(name->size() + 1)) desc.ModuleName = *name;
-    result.push_back(desc);
+    if (!visit(desc)) break;
   }
-  return result;
 }
 
 std::vector<ImportFunctionView> Image::ImportFunctionViews(uint32_t originalFirstThunk,

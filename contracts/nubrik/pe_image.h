@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,21 +18,35 @@
 
 namespace pe {
 
-// A read-only window on file bytes; every accessor checks its range.
+// Fills the bytes of a view on demand, for a file that is read piece by
+// piece instead of mapped whole.
+class Pager {
+ public:
+  virtual ~Pager() = default;
+  // Makes [offset, offset + length) of the view's bytes valid (the range is
+  // inside the view); false when they cannot be read.
+  virtual bool Load(uint64_t offset, uint64_t length) const = 0;
+};
+
+// A read-only window on file bytes; every accessor checks its range (and,
+// with a pager, has the bytes read first).
 class ByteView {
  public:
   ByteView() = default;
-  ByteView(const void* data, size_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+  ByteView(const void* data, size_t size, const Pager* pager = nullptr)
+      : data_(static_cast<const uint8_t*>(data)), size_(size), pager_(pager) {}
 
   size_t Size() const { return size_; }
-  const uint8_t* Data() const { return data_; }
   // True when [offset, offset + length) lies inside the view.
   bool Has(uint64_t offset, uint64_t length) const {
     return offset <= size_ && length <= size_ - offset;
   }
-  // The bytes at [offset, offset + length), or null when outside.
+  // The bytes at [offset, offset + length), or null when outside (or, with
+  // a pager, when they cannot be read).
   const uint8_t* At(uint64_t offset, uint64_t length) const {
-    return Has(offset, length) ? data_ + offset : nullptr;
+    if (!Has(offset, length)) return nullptr;
+    if (pager_ && length != 0 && !pager_->Load(offset, length)) return nullptr;
+    return data_ + offset;
   }
   std::optional<uint8_t> U8(uint64_t offset) const;
   std::optional<uint16_t> U16(uint64_t offset) const;
@@ -45,6 +60,7 @@ class ByteView {
  private:
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
+  const Pager* pager_ = nullptr;
 };
 
 enum class Signature : uint16_t {
@@ -291,6 +307,9 @@ class Image {
   std::vector<Resource> Resources() const;
   // The same lists as views of the file.
   std::vector<ImportDescriptorView> ImportDescriptorViews() const;
+  // The descriptors one by one until `visit` returns false (a caller looking
+  // for one descriptor need not read the rest).
+  void VisitImportDescriptors(const std::function<bool(const ImportDescriptorView&)>& visit) const;
   std::vector<ImportFunctionView> ImportFunctionViews(uint32_t originalFirstThunk,
                                                       uint32_t firstThunk,
                                                       uint64_t limit = UINT64_MAX) const;
