@@ -233,7 +233,7 @@ NubrikExportRecord* NUBRIK_API NubrikExportTable(const void* image, NUBRIK_HEAP 
   try {
     auto pe = Open(image);
     if (!pe) return nullptr;
-    auto exports = pe->ExportViews();
+    const auto& exports = pe->ExportViews();
     if (exports.empty() || exports.size() > INT32_MAX) return nullptr;
     auto* records = static_cast<NubrikExportRecord*>(
         nubrik::HeapAllocate(heap, sizeof(NubrikExportRecord) * exports.size()));
@@ -277,7 +277,7 @@ NubrikResourceRecord* NUBRIK_API NubrikResourceTable(const void* image, NUBRIK_H
   try {
     auto pe = Open(image);
     if (!pe) return nullptr;
-    auto resources = pe->ResourceViews();
+    const auto& resources = pe->ResourceViews();
     if (resources.empty() || resources.size() > INT32_MAX) return nullptr;
     auto* records = static_cast<NubrikResourceRecord*>(
         nubrik::HeapAllocate(heap, sizeof(NubrikResourceRecord) * resources.size()));

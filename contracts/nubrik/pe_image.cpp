@@ -489,10 +489,9 @@ std::vector<ImportDescriptor> Image::Imports() const {
 
 // --- exports ------------------------------------------------------------------
 
-std::vector<ExportView> Image::ExportViews() const {
-  std::vector<ExportView> result;
-  WalkExports(&result);
-  return result;
+const std::vector<ExportView>& Image::ExportViews() const {
+  std::call_once(exportsWalked_, [this] { WalkExports(&exports_); });
+  return exports_;
 }
 
 std::vector<Export> Image::Exports() const {
@@ -508,15 +507,11 @@ std::vector<Export> Image::Exports() const {
   return result;
 }
 
-size_t Image::ExportCount() const {
-  return WalkExports(nullptr);
-}
-
-size_t Image::WalkExports(std::vector<ExportView>* out) const {
+void Image::WalkExports(std::vector<ExportView>* out) const {
   auto dir = Directory(kExportDirectory);
-  if (!dir) return 0;
+  if (!dir) return;
   const uint8_t* e = AtRva(dir->VirtualAddress, 40);
-  if (!e) return 0;
+  if (!e) return;
   const uint32_t base = Le32(e + 16);
   const uint32_t numberOfFunctions = Le32(e + 20);
   const uint32_t numberOfNames = Le32(e + 24);
@@ -538,7 +533,7 @@ size_t Image::WalkExports(std::vector<ExportView>* out) const {
   const uint8_t* functions = view_.At(functionsAt, 4 * functionCount);
   const uint8_t* names = view_.At(namesAt, 4 * nameCount);
   const uint8_t* ordinals = view_.At(ordinalsAt, 2 * nameCount);
-  if (!functions || !names || !ordinals) return 0;
+  if (!functions || !names || !ordinals) return;
 
   const uint64_t forwardBegin = dir->VirtualAddress;
   const uint64_t forwardEnd = forwardBegin + dir->Size;
@@ -562,9 +557,8 @@ size_t Image::WalkExports(std::vector<ExportView>* out) const {
   // Named exports in name-table order, then those by ordinal only in
   // ordinal order. Empty slots of the function table are no exports, and a
   // name for an empty slot names nothing.
-  size_t count = 0;
   std::vector<bool> named(functionCount, false);
-  if (out) out->reserve(functionCount);
+  out->reserve(functionCount);
   for (uint64_t i = 0; i < nameCount; ++i) {
     const uint16_t index = Le16(ordinals + 2 * i);
     if (index >= functionCount || Le32(functions + 4 * index) == 0) continue;
@@ -572,20 +566,15 @@ size_t Image::WalkExports(std::vector<ExportView>* out) const {
                                  std::min<uint64_t>(kMaxNameLength, text.Left()), &nameHint);
     if (!name || !text.Take(name->size() + 1)) continue;
     named[index] = true;
-    ++count;
-    if (out) {
-      ExportView x = makeExport(index);
-      x.Named = true;
-      x.Name = *name;
-      out->push_back(x);
-    }
+    ExportView x = makeExport(index);
+    x.Named = true;
+    x.Name = *name;
+    out->push_back(x);
   }
   for (uint64_t i = 0; i < functionCount; ++i) {
     if (named[i] || Le32(functions + 4 * i) == 0) continue;
-    ++count;
-    if (out) out->push_back(makeExport(i));
+    out->push_back(makeExport(i));
   }
-  return count;
 }
 
 // --- resources ----------------------------------------------------------------
@@ -622,11 +611,10 @@ namespace {
 struct ResourceWalk {
   const Image& image;
   uint64_t rootRva;
-  std::vector<ResourceView>* out;  // null: count only
+  std::vector<ResourceView>* out;
   Budget entries;
   Budget text;
   std::unordered_set<uint32_t> visited;
-  size_t count = 0;
   Image::RvaHint hint;
 
   // The name of a directory entry: a counted UTF-16 string, or its id.
@@ -682,8 +670,6 @@ struct ResourceWalk {
       if (level != 2) continue;
       const uint8_t* data = image.AtRva(rootRva + dataField, 16, &hint);
       if (!data) continue;
-      ++count;
-      if (!out) continue;
       r.OffsetToData = Le32(data);
       r.Size = Le32(data + 4);
       r.CodePage = Le32(data + 8);
@@ -694,25 +680,22 @@ struct ResourceWalk {
 
 }  // namespace
 
-size_t Image::WalkResources(std::vector<ResourceView>* out) const {
+void Image::WalkResources(std::vector<ResourceView>* out) const {
   auto dir = Directory(kResourceDirectory);
-  if (!dir) return 0;
+  if (!dir) return;
   ResourceWalk walk{*this,
                     dir->VirtualAddress,
                     out,
                     Budget(view_.Size() / 8 + 16),
                     Budget(TextAllowance(view_.Size())),
                     {},
-                    0,
                     {}};
   walk.Walk(0, 0, ResourceView{});
-  return walk.count;
 }
 
-std::vector<ResourceView> Image::ResourceViews() const {
-  std::vector<ResourceView> result;
-  WalkResources(&result);
-  return result;
+const std::vector<ResourceView>& Image::ResourceViews() const {
+  std::call_once(resourcesWalked_, [this] { WalkResources(&resources_); });
+  return resources_;
 }
 
 std::vector<Resource> Image::Resources() const {
@@ -730,10 +713,6 @@ std::vector<Resource> Image::Resources() const {
     result.push_back(std::move(r));
   }
   return result;
-}
-
-size_t Image::ResourceCount() const {
-  return WalkResources(nullptr);
 }
 
 // --- debug --------------------------------------------------------------------

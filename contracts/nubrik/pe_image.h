@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -313,11 +314,11 @@ class Image {
   std::vector<ImportFunctionView> ImportFunctionViews(uint32_t originalFirstThunk,
                                                       uint32_t firstThunk,
                                                       uint64_t limit = UINT64_MAX) const;
-  std::vector<ExportView> ExportViews() const;
-  std::vector<ResourceView> ResourceViews() const;
-  // The sizes of Exports() and Resources(), without building them.
-  size_t ExportCount() const;
-  size_t ResourceCount() const;
+  // The export and resource lists are walked once, on first use, and kept.
+  const std::vector<ExportView>& ExportViews() const;
+  const std::vector<ResourceView>& ResourceViews() const;
+  size_t ExportCount() const { return ExportViews().size(); }
+  size_t ResourceCount() const { return ResourceViews().size(); }
   // The first debug directory entry (28 bytes, inside the file), or null.
   const uint8_t* FirstDebugEntry() const;
 
@@ -329,8 +330,8 @@ class Image {
 
  private:
   void Parse();
-  size_t WalkExports(std::vector<ExportView>* out) const;
-  size_t WalkResources(std::vector<ResourceView>* out) const;
+  void WalkExports(std::vector<ExportView>* out) const;
+  void WalkResources(std::vector<ResourceView>* out) const;
   void BuildSectionIndex();
   static uint64_t SectionEnd(const SectionHeader& s);
   // Where a section's raw data starts, as the loader reads it.
@@ -347,6 +348,10 @@ class Image {
   std::vector<uint32_t> byAddress_;  // section indexes sorted by VirtualAddress
   std::vector<uint64_t> reachEnd_;   // highest section end up to each of those
   bool disjoint_ = true;             // no two sections share an RVA
+  mutable std::once_flag exportsWalked_;
+  mutable std::vector<ExportView> exports_;
+  mutable std::once_flag resourcesWalked_;
+  mutable std::vector<ResourceView> resources_;
 };
 
 }  // namespace pe
