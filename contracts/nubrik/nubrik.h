@@ -128,7 +128,10 @@ int NUBRIK_API NubrikDisassembleEx(const unsigned char** code, const unsigned ch
 
 /* Mapping registry: tells the library how large the mapping behind an image
  * is. Register before the first call on an image, unregister before the
- * mapping goes away. Exported by name only. */
+ * mapping goes away. A registered image is parsed on the first call and its
+ * headers, section table, export and resource lists are kept for the later
+ * calls: register again when the bytes behind the pointer change. Exported
+ * by name only. */
 NUBRIK_BOOL NUBRIK_API NubrikRegisterImage(const void* image, size_t size);
 void NUBRIK_API NubrikUnregisterImage(const void* image);
 
