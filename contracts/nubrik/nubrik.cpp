@@ -36,7 +36,8 @@ int32_t NameList(NUBRIK_HEAP heap, const std::vector<std::string_view>& names, c
   if (!block) return 0;
   char* p = block;
   for (const auto& name : names) {
-    std::memcpy(p, name.data(), name.size());
+    // (An empty view may hold no pointer at all: nothing to copy then.)
+    if (!name.empty()) std::memcpy(p, name.data(), name.size());
     p += name.size();
     *p++ = '\0';
   }
@@ -48,7 +49,7 @@ int32_t NameList(NUBRIK_HEAP heap, const std::vector<std::string_view>& names, c
 const char* HeapString(NUBRIK_HEAP heap, std::string_view text) {
   char* copy = static_cast<char*>(HeapAllocate(heap, text.size() + 1));
   if (!copy) return nullptr;
-  std::memcpy(copy, text.data(), text.size());
+  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
   copy[text.size()] = '\0';
   return copy;
 }
