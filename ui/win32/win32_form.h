@@ -40,7 +40,48 @@ class ChildFactory {
   std::vector<std::unique_ptr<Control>> children_;
 };
 
-class Win32Form : public Form, public NativeControl {
+// The Container calls of a window that holds children, each passed to the
+// window's ChildFactory.
+template <typename Base>
+class ChildHost : public Base {
+ public:
+  using Base::Base;
+  Label* AddLabel(const std::string& n, const Rect& b, const std::string& t) override {
+    return Factory().AddLabel(n, b, t);
+  }
+  Edit* AddEdit(const std::string& n, const Rect& b) override { return Factory().AddEdit(n, b); }
+  Button* AddButton(const std::string& n, const Rect& b, const std::string& c) override {
+    return Factory().AddButton(n, b, c);
+  }
+  CheckBox* AddCheckBox(const std::string& n, const Rect& b, const std::string& c) override {
+    return Factory().AddCheckBox(n, b, c);
+  }
+  ListBox* AddListBox(const std::string& n, const Rect& b) override {
+    return Factory().AddListBox(n, b);
+  }
+  StringGrid* AddStringGrid(const std::string& n, const Rect& b) override {
+    return Factory().AddStringGrid(n, b);
+  }
+  TreeView* AddTreeView(const std::string& n, const Rect& b) override {
+    return Factory().AddTreeView(n, b);
+  }
+  PageControl* AddPageControl(const std::string& n, const Rect& b) override {
+    return Factory().AddPageControl(n, b);
+  }
+  StatusBar* AddStatusBar(const std::string& n) override { return Factory().AddStatusBar(n); }
+  GroupBox* AddGroupBox(const std::string& n, const Rect& b, const std::string& c) override {
+    return Factory().AddGroupBox(n, b, c);
+  }
+  Panel* AddPanel(const std::string& n, const Rect& b) override { return Factory().AddPanel(n, b); }
+  Image* AddImage(const std::string& n, const Rect& b) override { return Factory().AddImage(n, b); }
+  std::vector<Control*> Children() const override { return Factory().Children(); }
+
+ protected:
+  virtual ChildFactory& Factory() = 0;
+  virtual const ChildFactory& Factory() const = 0;
+};
+
+class Win32Form : public ChildHost<Form>, public NativeControl {
  public:
   Win32Form(Win32Application* app, const std::string& name);
   ~Win32Form() override;
@@ -61,36 +102,6 @@ class Win32Form : public Form, public NativeControl {
   void SetControlId(int) override {}
   int ControlId() const override { return 0; }
 
-  // Container
-  Label* AddLabel(const std::string& n, const Rect& b, const std::string& t) override {
-    return children_.AddLabel(n, b, t);
-  }
-  Edit* AddEdit(const std::string& n, const Rect& b) override { return children_.AddEdit(n, b); }
-  Button* AddButton(const std::string& n, const Rect& b, const std::string& c) override {
-    return children_.AddButton(n, b, c);
-  }
-  CheckBox* AddCheckBox(const std::string& n, const Rect& b, const std::string& c) override {
-    return children_.AddCheckBox(n, b, c);
-  }
-  ListBox* AddListBox(const std::string& n, const Rect& b) override {
-    return children_.AddListBox(n, b);
-  }
-  StringGrid* AddStringGrid(const std::string& n, const Rect& b) override {
-    return children_.AddStringGrid(n, b);
-  }
-  TreeView* AddTreeView(const std::string& n, const Rect& b) override {
-    return children_.AddTreeView(n, b);
-  }
-  PageControl* AddPageControl(const std::string& n, const Rect& b) override {
-    return children_.AddPageControl(n, b);
-  }
-  StatusBar* AddStatusBar(const std::string& n) override { return children_.AddStatusBar(n); }
-  GroupBox* AddGroupBox(const std::string& n, const Rect& b, const std::string& c) override {
-    return children_.AddGroupBox(n, b, c);
-  }
-  Panel* AddPanel(const std::string& n, const Rect& b) override { return children_.AddPanel(n, b); }
-  Image* AddImage(const std::string& n, const Rect& b) override { return children_.AddImage(n, b); }
-  std::vector<Control*> Children() const override { return children_.Children(); }
 
   // Form
   void SetCaption(const std::string& caption) override;
@@ -127,6 +138,10 @@ class Win32Form : public Form, public NativeControl {
   void SetDefaultButton(Button* button) { defaultButton_ = button; }
   void SetCancelButton(Button* button) { cancelButton_ = button; }
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  ChildFactory& Factory() override { return children_; }
+  const ChildFactory& Factory() const override { return children_; }
 
  private:
   void ApplyFrame();

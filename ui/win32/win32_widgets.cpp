@@ -680,46 +680,19 @@ class WImage : public WControl<Image> {
 // Containers: a plain window that holds children and passes their
 // notifications on.
 template <typename Base>
-class WContainer : public WControl<Base> {
+class WContainer : public ChildHost<WControl<Base>> {
  public:
   WContainer(Win32Form* f, HWND parent, ControlKind kind, const std::string& name, const Rect& b,
              DWORD exStyle = 0)
-      : WControl<Base>(f, kind, name, b), children_(f, nullptr) {
+      : ChildHost<WControl<Base>>(f, kind, name, b), children_(f, nullptr) {
     RegisterPanelClass(f->Instance());
     this->Create(parent, kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT | exStyle);
     children_ = ChildFactory(f, this->hwnd_);
   }
-  Label* AddLabel(const std::string& n, const Rect& b, const std::string& t) override {
-    return children_.AddLabel(n, b, t);
-  }
-  Edit* AddEdit(const std::string& n, const Rect& b) override { return children_.AddEdit(n, b); }
-  Button* AddButton(const std::string& n, const Rect& b, const std::string& c) override {
-    return children_.AddButton(n, b, c);
-  }
-  CheckBox* AddCheckBox(const std::string& n, const Rect& b, const std::string& c) override {
-    return children_.AddCheckBox(n, b, c);
-  }
-  ListBox* AddListBox(const std::string& n, const Rect& b) override {
-    return children_.AddListBox(n, b);
-  }
-  StringGrid* AddStringGrid(const std::string& n, const Rect& b) override {
-    return children_.AddStringGrid(n, b);
-  }
-  TreeView* AddTreeView(const std::string& n, const Rect& b) override {
-    return children_.AddTreeView(n, b);
-  }
-  PageControl* AddPageControl(const std::string& n, const Rect& b) override {
-    return children_.AddPageControl(n, b);
-  }
-  StatusBar* AddStatusBar(const std::string& n) override { return children_.AddStatusBar(n); }
-  GroupBox* AddGroupBox(const std::string& n, const Rect& b, const std::string& c) override {
-    return children_.AddGroupBox(n, b, c);
-  }
-  Panel* AddPanel(const std::string& n, const Rect& b) override { return children_.AddPanel(n, b); }
-  Image* AddImage(const std::string& n, const Rect& b) override { return children_.AddImage(n, b); }
-  std::vector<Control*> Children() const override { return children_.Children(); }
 
  protected:
+  ChildFactory& Factory() override { return children_; }
+  const ChildFactory& Factory() const override { return children_; }
   ChildFactory children_;
 };
 
