@@ -447,15 +447,10 @@ std::vector<ImportFunctionView> Image::ImportFunctionViews(uint32_t originalFirs
 
 std::vector<ImportDescriptor> Image::ImportDescriptors() const {
   std::vector<ImportDescriptor> result;
-  for (const auto& view : ImportDescriptorViews()) {
-    ImportDescriptor d;
-    d.ModuleName = std::string(view.ModuleName);
-    d.OriginalFirstThunk = view.OriginalFirstThunk;
-    d.TimeDateStamp = view.TimeDateStamp;
-    d.ForwarderChain = view.ForwarderChain;
-    d.NameRva = view.NameRva;
-    d.FirstThunk = view.FirstThunk;
-    result.push_back(std::move(d));
+  for (const auto& v : ImportDescriptorViews()) {
+    result.push_back({{v.OriginalFirstThunk, v.TimeDateStamp, v.ForwarderChain, v.NameRva,
+                       v.FirstThunk, std::string(v.ModuleName)},
+                      {}});
   }
   return result;
 }
@@ -463,13 +458,8 @@ std::vector<ImportDescriptor> Image::ImportDescriptors() const {
 std::vector<ImportFunction> Image::ImportFunctionsOf(const ImportDescriptor& desc,
                                                      uint64_t limit) const {
   std::vector<ImportFunction> result;
-  for (const auto& view : ImportFunctionViews(desc.OriginalFirstThunk, desc.FirstThunk, limit)) {
-    ImportFunction fn;
-    fn.ByOrdinal = view.ByOrdinal;
-    fn.Ordinal = view.Ordinal;
-    fn.Hint = view.Hint;
-    fn.Name = std::string(view.Name);
-    result.push_back(std::move(fn));
+  for (const auto& v : ImportFunctionViews(desc.OriginalFirstThunk, desc.FirstThunk, limit)) {
+    result.push_back({v.ByOrdinal, v.Ordinal, v.Hint, std::string(v.Name)});
   }
   return result;
 }

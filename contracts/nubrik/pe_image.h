@@ -160,42 +160,35 @@ struct SectionHeader {
   std::string NameText() const;
 };
 
+// The records come in two forms: with texts of their own (std::string), and
+// as views of the file's bytes (std::string_view), built without copying a
+// text and valid while the file's bytes are. The callers that copy the texts
+// elsewhere anyway (the C interface) read the views.
+
 // One imported function: by name (with its hint) or by ordinal.
-struct ImportFunction {
+template <typename Text>
+struct BasicImportFunction {
   bool ByOrdinal = false;
   uint16_t Ordinal = 0;
   uint16_t Hint = 0;
-  std::string Name;
+  Text Name;
 };
+using ImportFunction = BasicImportFunction<std::string>;
+using ImportFunctionView = BasicImportFunction<std::string_view>;
 
 // One import descriptor, in directory order.
-struct ImportDescriptor {
-  std::string ModuleName;
+template <typename Text>
+struct BasicImportDescriptor {
   uint32_t OriginalFirstThunk = 0;
   uint32_t TimeDateStamp = 0;
   uint32_t ForwarderChain = 0;
   uint32_t NameRva = 0;
   uint32_t FirstThunk = 0;
+  Text ModuleName;
+};
+using ImportDescriptorView = BasicImportDescriptor<std::string_view>;
+struct ImportDescriptor : BasicImportDescriptor<std::string> {
   std::vector<ImportFunction> Functions;
-};
-
-// The same records as views of the file's own bytes, built without copying a
-// text: valid while the file's bytes are. The callers that copy the texts
-// elsewhere anyway (the C interface) read these.
-struct ImportDescriptorView {
-  uint32_t OriginalFirstThunk = 0;
-  uint32_t TimeDateStamp = 0;
-  uint32_t ForwarderChain = 0;
-  uint32_t NameRva = 0;
-  uint32_t FirstThunk = 0;
-  std::string_view ModuleName;
-};
-
-struct ImportFunctionView {
-  bool ByOrdinal = false;
-  uint16_t Ordinal = 0;
-  uint16_t Hint = 0;
-  std::string_view Name;
 };
 
 struct ExportView {
