@@ -1,7 +1,7 @@
-// The C interface over pe::Image. Every call measures the image, parses what
-// it needs and copies results into the caller's buffers or heap; nothing
-// throws across this boundary.
-#include <algorithm>
+// The C interface over pe::Image. Every call finds the image (parsed once
+// when registered, see nubrik_registry.cpp), reads what it needs and copies
+// results into the caller's buffers or heap; nothing throws across this
+// boundary.
 #include <climits>
 #include <cstring>
 #include <string>
@@ -157,9 +157,7 @@ int32_t NUBRIK_API NubrikSectionNames(const void* image, NUBRIK_HEAP heap, char*
     if (!pe) return 0;
     std::vector<std::string_view> list;
     list.reserve(pe->Sections().size());
-    for (const auto& s : pe->Sections()) {
-      list.emplace_back(s.Name.data(), std::find(s.Name.begin(), s.Name.end(), '\0') - s.Name.begin());
-    }
+    for (const auto& s : pe->Sections()) list.push_back(s.NameView());
     return nubrik::NameList(heap, list, names);
   } catch (...) {
     return 0;

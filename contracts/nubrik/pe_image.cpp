@@ -86,10 +86,10 @@ uint64_t TextAllowance(size_t fileSize) {
 
 }  // namespace
 
-std::string SectionHeader::NameText() const {
+std::string_view SectionHeader::NameView() const {
   size_t length = 0;
   while (length < Name.size() && Name[length] != '\0') ++length;
-  return std::string(Name.data(), length);
+  return std::string_view(Name.data(), length);
 }
 
 // --- Image --------------------------------------------------------------------
@@ -269,14 +269,8 @@ bool Image::CopyOptionalHeader(void* out, size_t size) const {
 }
 
 const SectionHeader* Image::FindSection(const std::string& name) const {
-  if (name.size() > 8) return nullptr;
   for (const auto& s : sections_) {
-    // The stored name equals `name` when it starts with it and ends there
-    // (the eighth byte, or a NUL).
-    if (std::memcmp(s.Name.data(), name.data(), name.size()) == 0 &&
-        (name.size() == 8 || s.Name[name.size()] == '\0')) {
-      return &s;
-    }
+    if (s.NameView() == name) return &s;
   }
   return nullptr;
 }

@@ -157,7 +157,8 @@ struct SectionHeader {
   uint64_t FileOffset = 0;  // where this header sits in the file
 
   // The name up to its first NUL (at most 8 characters).
-  std::string NameText() const;
+  std::string_view NameView() const;
+  std::string NameText() const { return std::string(NameView()); }
 };
 
 // The records come in two forms: with texts of their own (std::string), and
