@@ -5,3 +5,16 @@ if(TARGET vistrel_browser AND TARGET nubrik AND NOT WIN32)
                                             platform_posix)
   set_target_properties(vistrel-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
+
+# The command line on the sample files (built by tests/fixtures, added after
+# this folder) and a missing file, checked against pefile.
+if(TARGET vistrel-cli AND BUILD_TESTING
+   AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
+   AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
+  set(samples ${CMAKE_BINARY_DIR}/fixtures)
+  add_test(NAME vistrel_cli_samples
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
+            ${samples}/x64/sample.dll ${samples}/x86/sample.dll
+            ${samples}/x64/sample.exe ${samples}/x86/sample.exe)
+  set_tests_properties(vistrel_cli_samples PROPERTIES LABELS unit)
+endif()
