@@ -608,6 +608,7 @@ class Decoder {
   bool X87(uint8_t op);
   bool SseEntryFor(int map, uint8_t op, int pfx);
   bool VexInstruction();
+  bool EvexInstruction(int map, uint8_t op);
   bool ThreeByte(int map, uint8_t op);
 
   const char* Gpr(int size, int n) const {
@@ -684,6 +685,7 @@ class Decoder {
   int mod_ = 0, reg_ = 0, rm_ = 0;
   Memory mem_;
   bool vsib_ = false;
+  int disp8Scale_ = 0;  // EVEX: the unit of a compressed displacement, when not the operand's size
   bool kmask_ = false;
   bool onlyPrefixes_ = false;
   bool strandedRex_ = false;
@@ -1014,11 +1016,23 @@ bool Decoder::OperandToken(const char* t, size_t len) {
             "eq_os", "lt_oq",  "le_oq",  "unord_s",  "neq_us", "nlt_uq", "nle_uq", "ord_s",
             "eq_us", "nge_uq", "ngt_uq", "false_os", "neq_os", "ge_oq",  "gt_oq",  "true_us"};
         uint8_t v = Byte();
-        if (v < (vex_ ? 32 : 8) && !evex_) {
+        if (v < (vex_ ? 32 : 8)) {
           char m[32];
           const char* rest = std::strstr(mnem_, "cmp") + 3;
           size_t headLen = static_cast<size_t>(rest - mnem_);
           std::snprintf(m, sizeof(m), "%.*s%s%s", static_cast<int>(headLen), mnem_, kPred[v], rest);
+          SetMnemonic(m);
+          return true;
+        }
+        return AddImm(v), true;
+      }
+      if (sz == 'p') {  // integer comparison predicate (vpcmp*): 3 and 7 stay numbers
+        static const char* const kIntPred[8] = {"eq", "lt", "le", nullptr,
+                                                "neq", "nlt", "nle", nullptr};
+        uint8_t v = Byte();
+        if (v < 8 && kIntPred[v]) {
+          char m[32];
+          std::snprintf(m, sizeof(m), "vpcmp%s%s", kIntPred[v], mnem_ + 5);
           SetMnemonic(m);
           return true;
         }
@@ -1567,13 +1581,13 @@ bool Decoder::VexInstruction() {
     SetMnemonic("rorx");
     return Operands("Gy,Ey,Ib");
   }
+  if (evex_ && EvexInstruction(map, op)) return true;
   if (map >= 1 && map <= 3 && SseEntryFor(map, op, vexPP_)) {
     if (evex_ && map == 1) {
       char m[sizeof(mnem_) + 2];
       const char* rename = nullptr;
       if ((op == 0x6f || op == 0x7f) && vexPP_ == 1) rename = rexW_ ? "vmovdqa64" : "vmovdqa32";
       if ((op == 0x6f || op == 0x7f) && vexPP_ == 2) rename = rexW_ ? "vmovdqu64" : "vmovdqu32";
-      if ((op == 0x6f || op == 0x7f) && vexPP_ == 3) rename = rexW_ ? "vmovdqu16" : "vmovdqu8";
       if (op == 0xdb || op == 0xdf || op == 0xeb || op == 0xef) {
         std::snprintf(m, sizeof(m), "%s%c", mnem_, rexW_ ? 'q' : 'd');
         rename = m;
@@ -1593,6 +1607,169 @@ bool Decoder::VexInstruction() {
   bool imm = map == 3 ||
              (map == 1 && ((op >= 0x70 && op <= 0x73) || op == 0xc2 || (op >= 0xc4 && op <= 0xc6)));
   return Operands(imm ? "Vx,Hx,Wx,Ib" : "Vx,Hx,Wx");
+}
+
+// Instructions that exist only with an EVEX prefix, and the EVEX forms that
+// differ from the VEX ones: element size by EVEX.W, an opmask destination for
+// comparisons.
+bool Decoder::EvexInstruction(int map, uint8_t op) {
+  struct Entry {
+    uint8_t map, op, pp;
+    int8_t reg;              // the ModRM reg field of a group, or -1
+    const char* names[2];    // by EVEX.W (null: no such form)
+    const char* operands;
+  };
+  static const Entry kEntries[] = {
+      // 0F: the shift-by-immediate group's rotates and the quadword shift,
+      // comparisons into an opmask.
+      {1, 0x72, 1, 0, {"vprord", "vprorq"}, "Hx,Wx,Ib"},
+      {1, 0x72, 1, 1, {"vprold", "vprolq"}, "Hx,Wx,Ib"},
+      {1, 0x72, 1, 4, {"vpsrad", "vpsraq"}, "Hx,Wx,Ib"},
+      {1, 0x64, 1, -1, {"vpcmpgtb", "vpcmpgtb"}, "Kr,Hx,Wx"},
+      {1, 0x65, 1, -1, {"vpcmpgtw", "vpcmpgtw"}, "Kr,Hx,Wx"},
+      {1, 0x66, 1, -1, {"vpcmpgtd", nullptr}, "Kr,Hx,Wx"},
+      {1, 0x74, 1, -1, {"vpcmpeqb", "vpcmpeqb"}, "Kr,Hx,Wx"},
+      {1, 0x75, 1, -1, {"vpcmpeqw", "vpcmpeqw"}, "Kr,Hx,Wx"},
+      {1, 0x76, 1, -1, {"vpcmpeqd", nullptr}, "Kr,Hx,Wx"},
+      {1, 0x6f, 3, -1, {"vmovdqu8", "vmovdqu16"}, "Vx,Wx"},
+      {1, 0x7f, 3, -1, {"vmovdqu8", "vmovdqu16"}, "Wx,Vx"},
+      {1, 0xc2, 0, -1, {"vcmpps", nullptr}, "Kr,Hx,Wx,Ic"},
+      {1, 0xc2, 1, -1, {nullptr, "vcmppd"}, "Kr,Hx,Wx,Ic"},
+      {1, 0xc2, 2, -1, {"vcmpss", nullptr}, "Kr,Ho,Wd,Ic"},
+      {1, 0xc2, 3, -1, {nullptr, "vcmpsd"}, "Kr,Ho,Wq,Ic"},
+      // 0F38, 66.
+      {2, 0x10, 1, -1, {nullptr, "vpsrlvw"}, "Vx,Hx,Wx"},
+      {2, 0x11, 1, -1, {nullptr, "vpsravw"}, "Vx,Hx,Wx"},
+      {2, 0x12, 1, -1, {nullptr, "vpsllvw"}, "Vx,Hx,Wx"},
+      {2, 0x14, 1, -1, {"vprorvd", "vprorvq"}, "Vx,Hx,Wx"},
+      {2, 0x15, 1, -1, {"vprolvd", "vprolvq"}, "Vx,Hx,Wx"},
+      {2, 0x16, 1, -1, {"vpermps", "vpermpd"}, "Vx,Hx,Wx"},
+      {2, 0x1a, 1, -1, {"vbroadcastf32x4", "vbroadcastf64x2"}, "Vx,Wo"},
+      {2, 0x1b, 1, -1, {"vbroadcastf32x8", "vbroadcastf64x4"}, "Vx,Wh"},
+      {2, 0x1f, 1, -1, {nullptr, "vpabsq"}, "Vx,Wx"},
+      {2, 0x26, 1, -1, {"vptestmb", "vptestmw"}, "Kr,Hx,Wx"},
+      {2, 0x27, 1, -1, {"vptestmd", "vptestmq"}, "Kr,Hx,Wx"},
+      {2, 0x29, 1, -1, {nullptr, "vpcmpeqq"}, "Kr,Hx,Wx"},
+      {2, 0x2c, 1, -1, {"vscalefps", "vscalefpd"}, "Vx,Hx,Wx"},
+      {2, 0x2d, 1, -1, {"vscalefss", nullptr}, "Vo,Ho,Wd"},
+      {2, 0x2d, 1, -1, {nullptr, "vscalefsd"}, "Vo,Ho,Wq"},
+      {2, 0x36, 1, -1, {"vpermd", "vpermq"}, "Vx,Hx,Wx"},
+      {2, 0x37, 1, -1, {nullptr, "vpcmpgtq"}, "Kr,Hx,Wx"},
+      {2, 0x39, 1, -1, {"vpminsd", "vpminsq"}, "Vx,Hx,Wx"},
+      {2, 0x3b, 1, -1, {"vpminud", "vpminuq"}, "Vx,Hx,Wx"},
+      {2, 0x3d, 1, -1, {"vpmaxsd", "vpmaxsq"}, "Vx,Hx,Wx"},
+      {2, 0x3f, 1, -1, {"vpmaxud", "vpmaxuq"}, "Vx,Hx,Wx"},
+      {2, 0x40, 1, -1, {"vpmulld", "vpmullq"}, "Vx,Hx,Wx"},
+      {2, 0x42, 1, -1, {"vgetexpps", "vgetexppd"}, "Vx,Wx"},
+      {2, 0x43, 1, -1, {"vgetexpss", nullptr}, "Vo,Ho,Wd"},
+      {2, 0x43, 1, -1, {nullptr, "vgetexpsd"}, "Vo,Ho,Wq"},
+      {2, 0x44, 1, -1, {"vplzcntd", "vplzcntq"}, "Vx,Wx"},
+      {2, 0x45, 1, -1, {"vpsrlvd", "vpsrlvq"}, "Vx,Hx,Wx"},
+      {2, 0x46, 1, -1, {"vpsravd", "vpsravq"}, "Vx,Hx,Wx"},
+      {2, 0x47, 1, -1, {"vpsllvd", "vpsllvq"}, "Vx,Hx,Wx"},
+      {2, 0x4c, 1, -1, {"vrcp14ps", "vrcp14pd"}, "Vx,Wx"},
+      {2, 0x4d, 1, -1, {"vrcp14ss", nullptr}, "Vo,Ho,Wd"},
+      {2, 0x4d, 1, -1, {nullptr, "vrcp14sd"}, "Vo,Ho,Wq"},
+      {2, 0x4e, 1, -1, {"vrsqrt14ps", "vrsqrt14pd"}, "Vx,Wx"},
+      {2, 0x4f, 1, -1, {"vrsqrt14ss", nullptr}, "Vo,Ho,Wd"},
+      {2, 0x4f, 1, -1, {nullptr, "vrsqrt14sd"}, "Vo,Ho,Wq"},
+      {2, 0x5a, 1, -1, {"vbroadcasti32x4", "vbroadcasti64x2"}, "Vx,Wo"},
+      {2, 0x5b, 1, -1, {"vbroadcasti32x8", "vbroadcasti64x4"}, "Vx,Wh"},
+      {2, 0x64, 1, -1, {"vpblendmd", "vpblendmq"}, "Vx,Hx,Wx"},
+      {2, 0x65, 1, -1, {"vblendmps", "vblendmpd"}, "Vx,Hx,Wx"},
+      {2, 0x66, 1, -1, {"vpblendmb", "vpblendmw"}, "Vx,Hx,Wx"},
+      {2, 0x75, 1, -1, {"vpermi2b", "vpermi2w"}, "Vx,Hx,Wx"},
+      {2, 0x76, 1, -1, {"vpermi2d", "vpermi2q"}, "Vx,Hx,Wx"},
+      {2, 0x77, 1, -1, {"vpermi2ps", "vpermi2pd"}, "Vx,Hx,Wx"},
+      {2, 0x7a, 1, -1, {"vpbroadcastb", nullptr}, "Vx,Ed"},
+      {2, 0x7b, 1, -1, {"vpbroadcastw", nullptr}, "Vx,Ed"},
+      {2, 0x7c, 1, -1, {"vpbroadcastd", nullptr}, "Vx,Ed"},
+      {2, 0x7c, 1, -1, {nullptr, "vpbroadcastq"}, "Vx,Eq"},
+      {2, 0x7d, 1, -1, {"vpermt2b", "vpermt2w"}, "Vx,Hx,Wx"},
+      {2, 0x7e, 1, -1, {"vpermt2d", "vpermt2q"}, "Vx,Hx,Wx"},
+      {2, 0x7f, 1, -1, {"vpermt2ps", "vpermt2pd"}, "Vx,Hx,Wx"},
+      {2, 0x88, 1, -1, {"vexpandps", "vexpandpd"}, "Vx,Wx"},
+      {2, 0x89, 1, -1, {"vpexpandd", "vpexpandq"}, "Vx,Wx"},
+      {2, 0x8a, 1, -1, {"vcompressps", "vcompresspd"}, "Wx,Vx"},
+      {2, 0x8b, 1, -1, {"vpcompressd", "vpcompressq"}, "Wx,Vx"},
+      {2, 0x8d, 1, -1, {"vpermb", "vpermw"}, "Vx,Hx,Wx"},
+      {2, 0xc4, 1, -1, {"vpconflictd", "vpconflictq"}, "Vx,Wx"},
+      // 0F38, F3: narrowing moves, opmask and vector conversions.
+      {2, 0x10, 2, -1, {"vpmovuswb", nullptr}, "Wh,Vx"},
+      {2, 0x11, 2, -1, {"vpmovusdb", nullptr}, "Wf,Vx"},
+      {2, 0x12, 2, -1, {"vpmovusqb", nullptr}, "We,Vx"},
+      {2, 0x13, 2, -1, {"vpmovusdw", nullptr}, "Wh,Vx"},
+      {2, 0x14, 2, -1, {"vpmovusqw", nullptr}, "Wf,Vx"},
+      {2, 0x15, 2, -1, {"vpmovusqd", nullptr}, "Wh,Vx"},
+      {2, 0x20, 2, -1, {"vpmovswb", nullptr}, "Wh,Vx"},
+      {2, 0x21, 2, -1, {"vpmovsdb", nullptr}, "Wf,Vx"},
+      {2, 0x22, 2, -1, {"vpmovsqb", nullptr}, "We,Vx"},
+      {2, 0x23, 2, -1, {"vpmovsdw", nullptr}, "Wh,Vx"},
+      {2, 0x24, 2, -1, {"vpmovsqw", nullptr}, "Wf,Vx"},
+      {2, 0x25, 2, -1, {"vpmovsqd", nullptr}, "Wh,Vx"},
+      {2, 0x26, 2, -1, {"vptestnmb", "vptestnmw"}, "Kr,Hx,Wx"},
+      {2, 0x27, 2, -1, {"vptestnmd", "vptestnmq"}, "Kr,Hx,Wx"},
+      {2, 0x28, 2, -1, {"vpmovm2b", "vpmovm2w"}, "Vx,Km"},
+      {2, 0x29, 2, -1, {"vpmovb2m", "vpmovw2m"}, "Kr,Ux"},
+      {2, 0x2a, 2, -1, {nullptr, "vpbroadcastmb2q"}, "Vx,Km"},
+      {2, 0x30, 2, -1, {"vpmovwb", nullptr}, "Wh,Vx"},
+      {2, 0x31, 2, -1, {"vpmovdb", nullptr}, "Wf,Vx"},
+      {2, 0x32, 2, -1, {"vpmovqb", nullptr}, "We,Vx"},
+      {2, 0x33, 2, -1, {"vpmovdw", nullptr}, "Wh,Vx"},
+      {2, 0x34, 2, -1, {"vpmovqw", nullptr}, "Wf,Vx"},
+      {2, 0x35, 2, -1, {"vpmovqd", nullptr}, "Wh,Vx"},
+      {2, 0x38, 2, -1, {"vpmovm2d", "vpmovm2q"}, "Vx,Km"},
+      {2, 0x39, 2, -1, {"vpmovd2m", "vpmovq2m"}, "Kr,Ux"},
+      {2, 0x3a, 2, -1, {"vpbroadcastmw2d", nullptr}, "Vx,Km"},
+      // 0F3A, 66.
+      {3, 0x03, 1, -1, {"valignd", "valignq"}, "Vx,Hx,Wx,Ib"},
+      {3, 0x08, 1, -1, {"vrndscaleps", nullptr}, "Vx,Wx,Ib"},
+      {3, 0x09, 1, -1, {nullptr, "vrndscalepd"}, "Vx,Wx,Ib"},
+      {3, 0x0a, 1, -1, {"vrndscaless", nullptr}, "Vo,Ho,Wd,Ib"},
+      {3, 0x0b, 1, -1, {nullptr, "vrndscalesd"}, "Vo,Ho,Wq,Ib"},
+      {3, 0x18, 1, -1, {"vinsertf32x4", "vinsertf64x2"}, "Vx,Hx,Wo,Ib"},
+      {3, 0x19, 1, -1, {"vextractf32x4", "vextractf64x2"}, "Wo,Vx,Ib"},
+      {3, 0x1a, 1, -1, {"vinsertf32x8", "vinsertf64x4"}, "Vx,Hx,Wh,Ib"},
+      {3, 0x1b, 1, -1, {"vextractf32x8", "vextractf64x4"}, "Wh,Vx,Ib"},
+      {3, 0x1e, 1, -1, {"vpcmpud", "vpcmpuq"}, "Kr,Hx,Wx,Ip"},
+      {3, 0x1f, 1, -1, {"vpcmpd", "vpcmpq"}, "Kr,Hx,Wx,Ip"},
+      {3, 0x23, 1, -1, {"vshuff32x4", "vshuff64x2"}, "Vx,Hx,Wx,Ib"},
+      {3, 0x25, 1, -1, {"vpternlogd", "vpternlogq"}, "Vx,Hx,Wx,Ib"},
+      {3, 0x26, 1, -1, {"vgetmantps", "vgetmantpd"}, "Vx,Wx,Ib"},
+      {3, 0x27, 1, -1, {"vgetmantss", nullptr}, "Vo,Ho,Wd,Ib"},
+      {3, 0x27, 1, -1, {nullptr, "vgetmantsd"}, "Vo,Ho,Wq,Ib"},
+      {3, 0x38, 1, -1, {"vinserti32x4", "vinserti64x2"}, "Vx,Hx,Wo,Ib"},
+      {3, 0x39, 1, -1, {"vextracti32x4", "vextracti64x2"}, "Wo,Vx,Ib"},
+      {3, 0x3a, 1, -1, {"vinserti32x8", "vinserti64x4"}, "Vx,Hx,Wh,Ib"},
+      {3, 0x3b, 1, -1, {"vextracti32x8", "vextracti64x4"}, "Wh,Vx,Ib"},
+      {3, 0x3e, 1, -1, {"vpcmpub", "vpcmpuw"}, "Kr,Hx,Wx,Ip"},
+      {3, 0x3f, 1, -1, {"vpcmpb", "vpcmpw"}, "Kr,Hx,Wx,Ip"},
+      {3, 0x43, 1, -1, {"vshufi32x4", "vshufi64x2"}, "Vx,Hx,Wx,Ib"},
+      {3, 0x50, 1, -1, {"vrangeps", "vrangepd"}, "Vx,Hx,Wx,Ib"},
+      {3, 0x51, 1, -1, {"vrangess", nullptr}, "Vo,Ho,Wd,Ib"},
+      {3, 0x51, 1, -1, {nullptr, "vrangesd"}, "Vo,Ho,Wq,Ib"},
+      {3, 0x54, 1, -1, {"vfixupimmps", "vfixupimmpd"}, "Vx,Hx,Wx,Ib"},
+      {3, 0x55, 1, -1, {"vfixupimmss", nullptr}, "Vo,Ho,Wd,Ib"},
+      {3, 0x55, 1, -1, {nullptr, "vfixupimmsd"}, "Vo,Ho,Wq,Ib"},
+      {3, 0x56, 1, -1, {"vreduceps", "vreducepd"}, "Vx,Wx,Ib"},
+      {3, 0x57, 1, -1, {"vreducess", nullptr}, "Vo,Ho,Wd,Ib"},
+      {3, 0x57, 1, -1, {nullptr, "vreducesd"}, "Vo,Ho,Wq,Ib"},
+  };
+  for (const Entry& e : kEntries) {
+    if (e.map != map || e.op != op || e.pp != vexPP_) continue;
+    const char* name = e.names[rexW_ ? 1 : 0];
+    if (!name) continue;
+    if (e.reg >= 0) {
+      ReadModrm();
+      if (reg_ != e.reg) continue;
+    }
+    SetMnemonic(name);
+    // Compress and expand move single elements: their displacement counts
+    // in elements, not in vectors.
+    if (map == 2 && op >= 0x88 && op <= 0x8b) disp8Scale_ = rexW_ ? 8 : 4;
+    return Operands(e.operands);
+  }
+  return false;
 }
 
 bool Decoder::DecodeOpcode() {
@@ -2001,7 +2178,9 @@ void Decoder::FormatMemory(Out& out, const Operand& o) {
     out.Char(':');
   }
   int64_t disp = mem_.disp;
-  if (evex_ && mod_ == 1 && size > 0) disp *= evexB_ ? (rexW_ ? 8 : 4) : (size == 17 ? 16 : size);
+  if (evex_ && mod_ == 1 && size > 0) {
+    disp *= disp8Scale_ ? disp8Scale_ : evexB_ ? (rexW_ ? 8 : 4) : (size == 17 ? 16 : size);
+  }
   if (mem_.absolute) {
     if (seg_ < 0) out.Add("ds:");
     out.Hex(Mask(static_cast<uint64_t>(disp), asz_ * 8));

@@ -91,10 +91,21 @@ TEST(DisasmOracle, WineDlls64) {
 TEST(DisasmOracle, Fixtures32) {
   const std::string dir = DISASM_FIXTURE_DIR;
   Agreement total;
-  for (const char* name : {"fixture_int.o", "fixture_simd.o", "fixture_x87.o"})
+  for (const char* name : {"fixture_int.o", "fixture_simd.o", "fixture_x87.o", "fixture_avx512.o"})
     total.Add(Sweep("i686-w64-mingw32-objdump", dir + "/" + name, 32));
   Report("i686 fixtures", total);
   ExpectAgreement(total, 800);
+}
+
+TEST(DisasmOracle, Avx512Fixture64) {
+  // The EVEX-only instructions and forms, in 64-bit code (Wine's DLLs hold
+  // no AVX-512).
+  const std::string file = std::string(DISASM_FIXTURE_DIR) + "/fixture_avx512_64.o";
+  if (!fs::exists(file)) GTEST_SKIP() << "no x86-64 compiler for the AVX-512 fixture";
+  Agreement total = Sweep("x86_64-w64-mingw32-objdump", file, 64);
+  Report("x86-64 AVX-512 fixture", total);
+  ExpectAgreement(total, 1000);
+  EXPECT_EQ(total.Mnemonics, total.Instructions);
 }
 
 TEST(DisasmOracle, MingwLibraries32) {

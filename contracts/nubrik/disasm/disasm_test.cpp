@@ -191,8 +191,9 @@ TEST(Disasm, EvexLengths) {
   // Opmask instructions are VEX-encoded.
   EXPECT_EQ(One({0xc5, 0xf8, 0x92, 0xc8}, 64, 0, &length), "kmovw k1,eax");
   EXPECT_EQ(One({0xc5, 0xec, 0x41, 0xcb}, 64, 0, &length), "kandw k1,k2,k3");
-  // An EVEX-only instruction without a table entry keeps its length.
-  One({0x62, 0xf2, 0x75, 0x48, 0x7e, 0x44, 0x24, 0x04}, 64, 0, &length);
+  // An EVEX-only instruction without a table entry (here vpdpbusd) keeps
+  // its length.
+  One({0x62, 0xf2, 0x75, 0x48, 0x50, 0x44, 0x24, 0x04}, 64, 0, &length);
   EXPECT_EQ(length, 8);
   // In 32-bit code 62 with a memory ModRM is BOUND.
   EXPECT_EQ(One({0x62, 0x03}, 32), "bound eax,qword ptr [ebx]");
@@ -242,6 +243,30 @@ TEST(Disasm, BadAndTruncated) {
   const uint8_t b = 0x90;
   EXPECT_EQ(Decode(&b, &b, 0, 64, text, sizeof(text)), 0);
   EXPECT_STREQ(text, "");
+}
+
+TEST(Disasm, EvexOnlyInstructions) {
+  ExpectAll({// Comparisons write an opmask; integer predicates 3 and 7 stay numbers.
+             {{0x62, 0xf3, 0x65, 0x48, 0x1f, 0xc9, 0x02}, "vpcmpled k1,zmm3,zmm1"},
+             {{0x62, 0xf3, 0x7d, 0x48, 0x1f, 0xc9, 0x03}, "vpcmpd k1,zmm0,zmm1,0x3"},
+             {{0x62, 0xf1, 0xd5, 0x48, 0xc2, 0xca, 0x01}, "vcmpltpd k1,zmm5,zmm2"},
+             {{0x62, 0xf2, 0xfd, 0x48, 0x29, 0x01}, "vpcmpeqq k0,zmm0,zmmword ptr [rcx]"},
+             // EVEX.W picks the element size where VEX has one form only.
+             {{0x62, 0xf2, 0xed, 0x48, 0x40, 0x0c, 0x02},
+              "vpmullq zmm1,zmm2,zmmword ptr [rdx+rax*1]"},
+             {{0x62, 0xf1, 0xfd, 0x28, 0x72, 0xe0, 0x03}, "vpsraq ymm0,ymm0,0x3"},
+             {{0x62, 0xf1, 0x7f, 0xc9, 0x6f, 0xc4}, "vmovdqu8 zmm0{k1}{z},zmm4"},
+             // Broadcast from a general register, narrowing store, mask moves.
+             {{0x62, 0xd2, 0x7d, 0x48, 0x7c, 0xca}, "vpbroadcastd zmm1,r10d"},
+             {{0x62, 0xf2, 0x7e, 0x48, 0x35, 0x01}, "vpmovqd ymmword ptr [rcx],zmm0"},
+             {{0x62, 0xf2, 0x7e, 0x48, 0x39, 0xc0}, "vpmovd2m k0,zmm0"},
+             {{0x62, 0xf2, 0x7e, 0x48, 0x38, 0xc0}, "vpmovm2d zmm0,k0"},
+             {{0x62, 0xd3, 0x75, 0x48, 0x25, 0x01, 0x96},
+              "vpternlogd zmm0,zmm1,zmmword ptr [r9],0x96"},
+             // Compress counts its compressed displacement in elements.
+             {{0x62, 0xf2, 0x7d, 0x49, 0x8a, 0x41, 0x04},
+              "vcompressps zmmword ptr [rcx+0x10]{k1},zmm0"}},
+            64);
 }
 
 TEST(Disasm, TextSizeIsHonoured) {
