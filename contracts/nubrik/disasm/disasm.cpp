@@ -801,7 +801,8 @@ void Decoder::ReadMemory() {
     }
     if (vsib_) {
       // Gathers index with a vector register.
-      mem_.index = Vec(((sib >> 3) & 7) | (rexX_ ? 8 : 0), vsibSize_);
+      // EVEX.V' is the fifth bit of a vector index.
+      mem_.index = Vec(((sib >> 3) & 7) | (rexX_ ? 8 : 0) | (evex_ ? (vexV_ & 16) : 0), vsibSize_);
       mem_.scale = scale;
     }
     if (base == 5 && mod_ == 0) {
@@ -1084,6 +1085,7 @@ bool Decoder::OperandToken(const char* t, size_t len) {
       return true;
     }
     case 'V':
+      if (sz == 'h') return AddReg(Vec(vecReg, VecSize() / 2 < 16 ? 16 : VecSize() / 2)), true;
       return AddReg(Vec(vecReg, sz == 'o' ? 16 : VecSize())), true;
     case 'H':
       if (!vex_) return true;
@@ -1681,6 +1683,10 @@ bool Decoder::EvexInstruction(int map, uint8_t op) {
       {2, 0x75, 1, -1, {"vpermi2b", "vpermi2w"}, "Vx,Hx,Wx"},
       {2, 0x76, 1, -1, {"vpermi2d", "vpermi2q"}, "Vx,Hx,Wx"},
       {2, 0x77, 1, -1, {"vpermi2ps", "vpermi2pd"}, "Vx,Hx,Wx"},
+      {2, 0x50, 1, -1, {"vpdpbusd", nullptr}, "Vx,Hx,Wx"},
+      {2, 0x51, 1, -1, {"vpdpbusds", nullptr}, "Vx,Hx,Wx"},
+      {2, 0x52, 1, -1, {"vpdpwssd", nullptr}, "Vx,Hx,Wx"},
+      {2, 0x53, 1, -1, {"vpdpwssds", nullptr}, "Vx,Hx,Wx"},
       {2, 0x7a, 1, -1, {"vpbroadcastb", nullptr}, "Vx,Ed"},
       {2, 0x7b, 1, -1, {"vpbroadcastw", nullptr}, "Vx,Ed"},
       {2, 0x7c, 1, -1, {"vpbroadcastd", nullptr}, "Vx,Ed"},
@@ -1755,6 +1761,34 @@ bool Decoder::EvexInstruction(int map, uint8_t op) {
       {3, 0x57, 1, -1, {"vreducess", nullptr}, "Vo,Ho,Wd,Ib"},
       {3, 0x57, 1, -1, {nullptr, "vreducesd"}, "Vo,Ho,Wq,Ib"},
   };
+  if (map == 2 && vexPP_ == 1 && ((op >= 0x90 && op <= 0x93) || (op >= 0xa0 && op <= 0xa3))) {
+    // Gathers and scatters: a vector index (EVEX.V' its fifth bit), the
+    // opmask on the data (gather) or the memory (scatter), one element's
+    // size in memory and as the displacement unit. With dword data and
+    // qword indexes the data register is half the index's width; with
+    // qword data and dword indexes the index is half the data's.
+    static const char* const kNames[2][4][2] = {
+        {{"vpgatherdd", "vpgatherdq"},
+         {"vpgatherqd", "vpgatherqq"},
+         {"vgatherdps", "vgatherdpd"},
+         {"vgatherqps", "vgatherqpd"}},
+        {{"vpscatterdd", "vpscatterdq"},
+         {"vpscatterqd", "vpscatterqq"},
+         {"vscatterdps", "vscatterdpd"},
+         {"vscatterqps", "vscatterqpd"}}};
+    const bool scatter = op >= 0xa0;
+    const bool qIndex = op & 1;
+    SetMnemonic(kNames[scatter ? 1 : 0][op & 3][rexW_ ? 1 : 0]);
+    vsib_ = true;
+    vsibSize_ = (!qIndex && rexW_) ? (VecSize() / 2 < 16 ? 16 : VecSize() / 2) : VecSize();
+    disp8Scale_ = rexW_ ? 8 : 4;
+    const char* data = (qIndex && !rexW_) ? "Vh" : "Vx";
+    const char* memory = rexW_ ? "Mq" : "Md";
+    char pattern[16];
+    std::snprintf(pattern, sizeof(pattern), "%s,%s", scatter ? memory : data,
+                  scatter ? data : memory);
+    return Operands(pattern);
+  }
   for (const Entry& e : kEntries) {
     if (e.map != map || e.op != op || e.pp != vexPP_) continue;
     const char* name = e.names[rexW_ ? 1 : 0];

@@ -265,7 +265,20 @@ TEST(Disasm, EvexOnlyInstructions) {
               "vpternlogd zmm0,zmm1,zmmword ptr [r9],0x96"},
              // Compress counts its compressed displacement in elements.
              {{0x62, 0xf2, 0x7d, 0x49, 0x8a, 0x41, 0x04},
-              "vcompressps zmmword ptr [rcx+0x10]{k1},zmm0"}},
+              "vcompressps zmmword ptr [rcx+0x10]{k1},zmm0"},
+             // Gathers and scatters: a vector index, one element in memory.
+             {{0x62, 0xf2, 0x7d, 0x49, 0x90, 0x04, 0x8a},
+              "vpgatherdd zmm0{k1},dword ptr [rdx+zmm1*4]"},
+             {{0x62, 0xf2, 0xfd, 0x49, 0x92, 0x04, 0xca},
+              "vgatherdpd zmm0{k1},qword ptr [rdx+ymm1*8]"},
+             {{0x62, 0xf2, 0x7d, 0x49, 0x93, 0x04, 0x8a},
+              "vgatherqps ymm0{k1},dword ptr [rdx+zmm1*4]"},
+             {{0x62, 0xf2, 0x7d, 0x49, 0xa0, 0x0c, 0x81},
+              "vpscatterdd dword ptr [rcx+zmm0*4]{k1},zmm1"},
+             // EVEX.V' selects index registers 16-31.
+             {{0x62, 0xf2, 0x7d, 0x41, 0x90, 0x04, 0x8a},
+              "vpgatherdd zmm0{k1},dword ptr [rdx+zmm17*4]"},
+             {{0x62, 0xd2, 0x75, 0x48, 0x50, 0x01}, "vpdpbusd zmm0,zmm1,zmmword ptr [r9]"}},
             64);
 }
 
