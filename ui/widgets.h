@@ -445,6 +445,11 @@ class Application {
   virtual bool Terminated() const = 0;
   // Runs pending window messages once and returns.
   virtual void ProcessMessages() = 0;
+  // Queues work for the user-interface thread; callable from any thread. The
+  // work runs from the message loop after the current handler has returned
+  // (also inside modal loops), so a caller can be answered first and the
+  // slow or modal part done afterwards.
+  virtual void Post(std::function<void()> work) = 0;
   virtual ModalResult MessageBox(const std::string& text, const std::string& caption,
                                  MessageButtons buttons, MessageIcon icon = MessageIcon::None) = 0;
   virtual std::optional<std::string> OpenFile(const OpenFileOptions& options) = 0;

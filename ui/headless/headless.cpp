@@ -551,7 +551,29 @@ std::unique_ptr<Form> HeadlessApplication::CreateForm(const std::string& name) {
 
 int HeadlessApplication::Run(Form& mainForm) {
   mainForm.Show();
+  ProcessMessages();
   return 0;
+}
+
+void HeadlessApplication::ProcessMessages() {
+  ++processMessagesCalls;
+  // Work posted while this runs waits for the next call, as on Windows.
+  std::deque<std::function<void()>> due;
+  {
+    std::lock_guard<std::mutex> hold(postedLock_);
+    due.swap(posted_);
+  }
+  for (auto& work : due) Guard(work);
+}
+
+void HeadlessApplication::Post(std::function<void()> work) {
+  std::lock_guard<std::mutex> hold(postedLock_);
+  posted_.push_back(std::move(work));
+}
+
+size_t HeadlessApplication::PostedCount() const {
+  std::lock_guard<std::mutex> hold(postedLock_);
+  return posted_.size();
 }
 
 ModalResult HeadlessApplication::MessageBox(const std::string& text, const std::string& caption,

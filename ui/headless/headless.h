@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <mutex>
 
 #include "ui/widgets.h"
 
@@ -27,7 +28,9 @@ class HeadlessApplication : public Application {
   int Run(Form& mainForm) override;
   void Terminate() override { terminated_ = true; }
   bool Terminated() const override { return terminated_; }
-  void ProcessMessages() override { ++processMessagesCalls; }
+  // Runs the posted work, as a message loop would.
+  void ProcessMessages() override;
+  void Post(std::function<void()> work) override;
   ModalResult MessageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon = MessageIcon::None) override;
   std::optional<std::string> OpenFile(const OpenFileOptions& options) override;
@@ -42,8 +45,11 @@ class HeadlessApplication : public Application {
   std::deque<std::optional<Font>> fontAnswers;
   std::vector<std::string> errors;
   int processMessagesCalls = 0;
+  size_t PostedCount() const;
 
  private:
+  mutable std::mutex postedLock_;
+  std::deque<std::function<void()>> posted_;
   std::string title_;
   bool terminated_ = false;
 };

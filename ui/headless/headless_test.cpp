@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace ui::headless {
 namespace {
 
@@ -156,6 +158,25 @@ TEST(HeadlessApplication, RecordsMessagesAndErrors) {
   ASSERT_EQ(app.errors.size(), 1u);
   EXPECT_EQ(app.errors[0], "disk on fire");
   EXPECT_FALSE(app.OpenFile({}).has_value());
+}
+
+TEST(HeadlessApplication, PostedWorkRunsFromTheLoopInOrderAfterTheHandler) {
+  HeadlessApplication app;
+  std::vector<int> order;
+  app.Post([&] {
+    order.push_back(1);
+    app.Post([&] { order.push_back(3); });  // waits for the next turn of the loop
+  });
+  app.Post([&] { throw std::runtime_error("posted failure"); });
+  app.Post([&] { order.push_back(2); });
+  EXPECT_TRUE(order.empty());
+  app.ProcessMessages();
+  EXPECT_EQ(order, (std::vector<int>{1, 2}));
+  ASSERT_EQ(app.errors.size(), 1u);  // a throw reaches the error report, the rest still runs
+  EXPECT_EQ(app.errors[0], "posted failure");
+  app.ProcessMessages();
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(app.PostedCount(), 0u);
 }
 
 }  // namespace

@@ -27,13 +27,60 @@ std::string DialogFilter(const std::string& filter) {
   return list;
 }
 
-Win32Application::Win32Application(void*) {
+namespace {
+
+constexpr UINT kRunPostedMessage = WM_APP + 0x3A1;
+constexpr wchar_t kPostWindowClass[] = L"DelvanePostWindow";
+
+LRESULT CALLBACK PostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunPostedMessage) {
+    auto* app = reinterpret_cast<Win32Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (app) app->RunPosted();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+Win32Application::Win32Application(void* instance) {
   INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                              ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&init);
+  // A message-only window, not a thread message: modal loops (message boxes,
+  // dialogs) dispatch window messages but drop thread messages.
+  HINSTANCE module = instance ? static_cast<HINSTANCE>(instance) : GetModuleHandleW(nullptr);
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = PostWindowProc;
+  cls.hInstance = module;
+  cls.lpszClassName = kPostWindowClass;
+  RegisterClassW(&cls);  // fails harmlessly when a second application registers it again
+  HWND window = CreateWindowExW(0, kPostWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                module, nullptr);
+  if (window) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  postWindow_ = window;
 }
 
-Win32Application::~Win32Application() = default;
+Win32Application::~Win32Application() {
+  if (postWindow_) DestroyWindow(static_cast<HWND>(postWindow_));
+}
+
+void Win32Application::Post(std::function<void()> work) {
+  {
+    std::lock_guard<std::mutex> hold(postedLock_);
+    posted_.push_back(std::move(work));
+  }
+  if (postWindow_) PostMessageW(static_cast<HWND>(postWindow_), kRunPostedMessage, 0, 0);
+}
+
+void Win32Application::RunPosted() {
+  std::deque<std::function<void()>> due;
+  {
+    std::lock_guard<std::mutex> hold(postedLock_);
+    due.swap(posted_);
+  }
+  for (auto& work : due) Guard(work);
+}
 
 std::unique_ptr<Form> Win32Application::CreateForm(const std::string& name) {
   return std::make_unique<Win32Form>(this, name);

@@ -5,6 +5,9 @@
 #ifndef UI_WIN32_WIN32_APPLICATION_H
 #define UI_WIN32_WIN32_APPLICATION_H
 
+#include <deque>
+#include <mutex>
+
 #include "ui/widgets.h"
 
 namespace ui::win32 {
@@ -22,6 +25,7 @@ class Win32Application : public Application {
   void Terminate() override;
   bool Terminated() const override { return terminated_; }
   void ProcessMessages() override;
+  void Post(std::function<void()> work) override;
   ModalResult MessageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon = MessageIcon::None) override;
   std::optional<std::string> OpenFile(const OpenFileOptions& options) override;
@@ -31,8 +35,13 @@ class Win32Application : public Application {
   // Runs one message through accelerators and dialog keys; false on WM_QUIT.
   bool PumpOne(bool wait);
   Form* MainForm() const { return mainForm_; }
+  // Runs the work queued by Post (the message window's handler).
+  void RunPosted();
 
  private:
+  void* postWindow_ = nullptr;  // message-only window that carries Post's wake-ups
+  std::mutex postedLock_;
+  std::deque<std::function<void()>> posted_;
   Form* mainForm_ = nullptr;
   std::string title_;
   bool terminated_ = false;
