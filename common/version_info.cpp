@@ -1,12 +1,14 @@
 #include "common/version_info.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
+
+#include "common/text_format.h"
 
 namespace versioninfo {
 
 namespace {
+
+using common::Format;
 
 // Where the fixed file information starts: after the UTF-16 header and key
 // "VS_VERSION_INFO" on the NT family, after the 8-bit ones elsewhere.
@@ -33,24 +35,6 @@ VersionText Deliver(std::string text, int maxLength) {
   result.Length = static_cast<int>(text.size());
   if (result.Length <= maxLength) result.Text = std::move(text);
   return result;
-}
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  int n = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
-  std::string text;
-  if (n > 0) {
-    text.resize(static_cast<size_t>(n) + 1);
-    std::vsnprintf(text.data(), text.size(), format, again);
-    text.resize(static_cast<size_t>(n));
-  }
-  va_end(again);
-  return text;
 }
 
 // The NT family returns a 16-bit file's block in the 8-bit layout too, so the

@@ -11,22 +11,8 @@
 // empty while Length still tells how long it was). Length 0 means there is
 // nothing to show.
 //
-// How the about boxes use it, in their FormShow (exePath is the path of the
-// running program; Version / Copyright / Copyright2Label are the labels of
-// TDelvaneNTAboutBox, which first sets its caption, and VersionLabel /
-// CopyrightLabel1 / CopyrightLabel2 take their places in vistrel's TAboutBox;
-// a label keeps its design text when nothing fits):
-//
-//   using namespace versioninfo;
-//   if (VersionText v = GetFileVersionString(exePath, 240); !v.Text.empty())
-//     Version->SetText("Version - " + v.Text);
-//   if (VersionText v = GetProductName(exePath, 240); !v.Text.empty())
-//     Copyright->SetText(v.Text);
-//   if (VersionText v = GetCopyright(exePath, 240); !v.Text.empty())
-//     Copyright2Label->SetText(v.Text);
-//
-// (Testing !Text.empty() rather than Length > 0 keeps the design text when a
-// value is too long for 240 characters, instead of showing "Version - " alone.)
+// The about boxes take their three texts through ReadAboutTexts
+// (common/about_texts.h), which keeps a label's design text when nothing fits.
 // The details dialog asks with L = 255 and shows each text whose Length > 0;
 // the version viewer with L = 240.
 //

@@ -1,20 +1,18 @@
 #include "dlvnt/inventory/listing.h"
 
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
+#include "common/text_format.h"
 #include "dlvnt/inventory/collect.h"
 #include "dlvnt/inventory/paths.h"
 
 namespace dlvnt {
 namespace {
 
-std::string Printf(const char* format, int a, int b) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, a, b);
-  return buffer;
-}
+using common::Format;
+
+constexpr long long kMillisecondsPerDay = 86400000;
 
 void Civil(long days, int& year, int& month, int& day) {
   // days since 1970-01-01 to the proleptic Gregorian calendar.
@@ -67,15 +65,17 @@ std::string FormatDate(double date) {
   double whole = std::trunc(date);
   // A negative value's fraction is still the time of that day.
   double fraction = std::fabs(date - whole);
-  long minutes = std::lround(fraction * 1440.0 * 60.0) / 60;  // round to seconds, show minutes
+  // File times arrive with millisecond resolution and the day count keeps
+  // them to well under half a millisecond up to year 9999: rounding to the
+  // millisecond undoes the binary fraction and nothing more. The minute shown
+  // is then the one that millisecond lies in (10:59:59.600 shows 10:59).
+  long long milliseconds = std::llround(fraction * static_cast<double>(kMillisecondsPerDay));
+  if (milliseconds >= kMillisecondsPerDay) milliseconds = kMillisecondsPerDay - 1;  // same day
+  int minutes = static_cast<int>(milliseconds / 60000);
   long days = static_cast<long>(whole);
-  if (minutes >= 1440) minutes = 1439;
   int year = 0, month = 0, day = 0;
   Civil(days - 25569, year, month, day);
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%02d-%02d-%02d  %02ld:%02ld", month, day, year % 100,
-                minutes / 60, minutes % 60);
-  return buffer;
+  return Format("%02d-%02d-%02d  %02d:%02d", month, day, year % 100, minutes / 60, minutes % 60);
 }
 
 GridRow ItemRow(const TInventoryItem& item) {
@@ -96,14 +96,28 @@ void PageFill::Add(uint32_t color, const std::string& text, const TInventoryItem
 }
 
 std::string ProcessesStatus(int processes, int items) {
-  return Printf("%d Processes, %d Items", processes, items);
+  return Format("%d Processes, %d Items", processes, items);
 }
 std::string ItemsDisplayedStatus(int rows, int duplicates) {
-  return Printf("%d Items Displayed - %d Duplicate(s)", rows, duplicates);
+  return Format("%d Items Displayed - %d Duplicate(s)", rows, duplicates);
 }
 std::string ItemsDisplayedStatusS(int rows, int duplicates) {
-  return Printf("%d Item(s) Displayed - %d Duplicate(s)", rows, duplicates);
+  return Format("%d Item(s) Displayed - %d Duplicate(s)", rows, duplicates);
 }
+
+namespace {
+
+// The Win32 and Win16 pages: processes and tree items in tree mode, rows and
+// duplicates in grid mode.
+std::string ProcessPageStatus(const FillOptions& options, int processCount, int treeNodeCount,
+                              const PageFill& fill) {
+  if (options.TreeMode) {
+    return Format("%d Processes, %d Item(s)", processCount, treeNodeCount - processCount);
+  }
+  return ItemsDisplayedStatus(static_cast<int>(fill.Rows.size()), fill.Duplicates);
+}
+
+}  // namespace
 
 PageFill FillModule32Rows(platform::FileCatalog& catalog,
                           const std::vector<std::string>& searchPath, const ItemList& items,
@@ -121,10 +135,7 @@ PageFill FillModule32Rows(platform::FileCatalog& catalog,
                     FileNamePart(item.ModulePath), item.ModuleName, fill);
     }
   }
-  fill.StatusText =
-      options.TreeMode
-          ? Printf("%d Processes, %d Item(s)", processCount, treeNodeCount - processCount)
-          : ItemsDisplayedStatus(static_cast<int>(fill.Rows.size()), fill.Duplicates);
+  fill.StatusText = ProcessPageStatus(options, processCount, treeNodeCount, fill);
   return fill;
 }
 
@@ -195,10 +206,7 @@ PageFill FillModule16Rows(platform::FileCatalog& catalog,
                     FileNamePart(item.ModulePath), item.ModuleName, fill);
     }
   }
-  fill.StatusText =
-      options.TreeMode
-          ? Printf("%d Processes, %d Item(s)", processCount, treeNodeCount - processCount)
-          : ItemsDisplayedStatus(static_cast<int>(fill.Rows.size()), fill.Duplicates);
+  fill.StatusText = ProcessPageStatus(options, processCount, treeNodeCount, fill);
   return fill;
 }
 

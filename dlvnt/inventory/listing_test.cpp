@@ -35,6 +35,44 @@ TEST(FormatDate, PatternAndLimits) {
   EXPECT_EQ(FormatDate(1e12), "Invalid date");
 }
 
+// The minute shown is the one the file time lies in, never the next one,
+// across minute, hour, day, month, leap-day and year ends.
+TEST(FormatDate, ShowsTheFileTimesOwnMinute) {
+  struct Case {
+    int Year, Month, Day, Hour, Minute, Second, Millisecond;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {2026, 12, 8, 10, 59, 59, 600, "12-08-26  10:59"},  // not 11:00
+      {2026, 12, 8, 10, 4, 59, 500, "12-08-26  10:04"},
+      {2026, 12, 8, 10, 4, 59, 999, "12-08-26  10:04"},
+      {2026, 12, 8, 10, 5, 0, 0, "12-08-26  10:05"},  // a whole minute stays itself
+      {2026, 12, 8, 10, 5, 0, 1, "12-08-26  10:05"},
+      {2026, 12, 8, 23, 59, 59, 999, "12-08-26  23:59"},  // not the next day
+      {2026, 12, 9, 0, 0, 0, 0, "12-09-26  00:00"},
+      {2026, 1, 31, 23, 59, 30, 0, "01-31-26  23:59"},
+      {2026, 2, 1, 0, 0, 0, 0, "02-01-26  00:00"},
+      {2000, 2, 28, 23, 59, 59, 999, "02-28-00  23:59"},
+      {2000, 2, 29, 0, 0, 0, 0, "02-29-00  00:00"},
+      {2000, 2, 29, 23, 59, 59, 500, "02-29-00  23:59"},
+      {1999, 12, 31, 23, 59, 59, 999, "12-31-99  23:59"},  // not the next year
+      {2000, 1, 1, 0, 0, 0, 0, "01-01-00  00:00"},
+      {9999, 12, 31, 23, 59, 59, 999, "12-31-99  23:59"},  // the coarsest fraction the value has
+      {9999, 12, 31, 0, 1, 0, 0, "12-31-99  00:01"},
+      {1601, 1, 1, 0, 0, 0, 0, "01-01-01  00:00"},  // the first file time
+  };
+  for (const Case& c : cases) {
+    double date =
+        platform::DayCount(c.Year, c.Month, c.Day, c.Hour, c.Minute, c.Second, c.Millisecond);
+    EXPECT_EQ(FormatDate(date), c.Expected)
+        << c.Year << "-" << c.Month << "-" << c.Day << " " << c.Hour << ":" << c.Minute << ":"
+        << c.Second << "." << c.Millisecond;
+  }
+  // Before 30 December 1899 the fraction is still the time of that day.
+  EXPECT_EQ(FormatDate(-1.25), "12-29-99  06:00");
+  EXPECT_EQ(FormatDate(-1.0 - 59.9 / 86400.0), "12-29-99  00:00");
+}
+
 TEST(Rows, ItemAndDuplicateRows) {
   TestMachine m;
   TInventoryItem item;
@@ -136,6 +174,55 @@ TEST_F(FillFixture, OCXNotFoundRowsAndPlaceholders) {
   EXPECT_EQ(again.Cells[2][4], "");
 }
 
+// A server file is present when it has at least one byte: an empty file is
+// listed as not found (or hidden), like a missing one.
+TEST_F(FillFixture, OCXZeroByteServerCountsAsAbsent) {
+  struct Case {
+    int32_t Size;
+    bool NotFound;
+    size_t Rows;
+    bool ItemRow;
+  };
+  const Case cases[] = {
+      {-1, false, 0, false}, {0, false, 0, false}, {1, false, 1, true},
+      {-1, true, 1, false},  {0, true, 1, false},  {1, true, 1, true},
+  };
+  InventoryServices services = m.Services();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "size " << c.Size << ", not found " << c.NotFound);
+    items.Clear();
+    Add("SERVER.OCX", "C:\\APP\\SERVER.OCX", kOcxImage).FileSize = c.Size;
+    FillOptions options;
+    options.NotFound = c.NotFound;
+    PageFill fill = FillOCXRows(services, search, items, usage, options, false, nullptr);
+    ASSERT_EQ(fill.Rows.size(), c.Rows);
+    if (c.Rows == 0) continue;
+    EXPECT_EQ(fill.Rows[0].Item, c.ItemRow ? &items[0] : nullptr);
+    EXPECT_EQ(fill.Cells[0][3], c.ItemRow ? FormatDate(items[0].FileDate) : "Not found");
+  }
+}
+
+// The same rule for a copy found along the search path.
+TEST_F(FillFixture, DuplicateMustHaveAByte) {
+  struct Case {
+    int64_t Size;  // of C:\TOOLS\X.DLL; -1: no such file
+    bool Present;
+  };
+  const Case cases[] = {{-1, false}, {0, false}, {1, true}, {2, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "size " << c.Size);
+    TestMachine machine;
+    if (c.Size >= 0) machine.catalog.AddFile("C:\\TOOLS\\X.DLL", c.Size);
+    EXPECT_EQ(FilePresent(machine.catalog, "C:\\TOOLS\\X.DLL"), c.Present);
+    items.Clear();
+    Add("X.DLL", "C:\\APP\\X.DLL", kOtherModule);
+    FillOptions options;
+    options.Duplicates = true;
+    PageFill fill = FillModule32Rows(machine.catalog, search, items, usage, options, 0, 0);
+    EXPECT_EQ(fill.Duplicates, c.Present ? 1 : 0);
+  }
+}
+
 TEST_F(FillFixture, DriversAreBlackAndWin16SaysNoWow) {
   Add("DISK.SYS", "C:\\WINNT\\SYSTEM32\\DRIVERS\\DISK.SYS", kDriver);
   PageFill drivers = FillDeviceDriverRows(m.catalog, search, items, {});
@@ -215,6 +302,44 @@ TEST(Sort, ManyItemsWithNotANumberDatesStayInBounds) {
   SortItems(items, SortKey::Name, 1);
   for (size_t i = 1; i < items.Count(); ++i)
     EXPECT_LE(items[i - 1].ModuleName, items[i].ModuleName);
+}
+
+// Each column of a print line starts at its place under the heading, a
+// short cell is padded to the next column and a long one cut there.
+TEST(PrintLine, ColumnsStartUnderTheirHeading) {
+  const std::string heading = kPrintHeading;
+  constexpr size_t kToEnd = std::string::npos;
+  struct Column {
+    size_t Start, Next;
+    const char* HeadingWord;
+  };
+  const Column columns[] = {
+      {0, 5, "Type"}, {5, 20, "Module"}, {20, 31, "Size"}, {31, 48, "Date"}, {48, kToEnd, "Path"},
+  };
+  for (size_t i = 0; i < 5; ++i) {
+    const Column& c = columns[i];
+    SCOPED_TRACE(c.HeadingWord);
+    size_t word = heading.find(c.HeadingWord);
+    EXPECT_GE(word, c.Start);
+    EXPECT_LT(word, c.Next);
+
+    GridRow row;
+    row[i] = "#";
+    std::string line = PrintLine(row);
+    EXPECT_EQ(line.find('#'), c.Start);
+    EXPECT_EQ(line.find_first_not_of(' '), c.Start);
+    EXPECT_EQ(line.size(), c.Next == kToEnd ? c.Start + 1 : size_t{48});
+
+    row[i] = std::string(60, 'x');
+    line = PrintLine(row);
+    EXPECT_EQ(line.find('x'), c.Start);
+    EXPECT_EQ(line.find_last_of('x') + 1, c.Next == kToEnd ? c.Start + 60 : c.Next);
+  }
+  // A full row: the time of day stands under "Time".
+  std::string line =
+      PrintLine({"P", "KERNELBASE.DLL", "1,234,567", "12-08-26  10:05", "C:\\WINNT\\X.DLL"});
+  EXPECT_EQ(line, "P    KERNELBASE.DLL 1,234,567  12-08-26  10:05  C:\\WINNT\\X.DLL");
+  EXPECT_EQ(line.find("10:05"), heading.find("Time"));
 }
 
 TEST(TextLayouts, CopyAndPrintLines) {

@@ -1,14 +1,8 @@
 #include "dlvnt/inventory/paths.h"
 
-#include <cctype>
 #include <limits>
 
 namespace dlvnt {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string FileNamePart(const std::string& path) {
   size_t at = path.find_last_of("\\/:");
@@ -91,7 +85,7 @@ std::vector<std::string> BuildSearchPathList(platform::FileCatalog& catalog,
     if (piece.size() == 3 && (piece[2] == '\\' || piece[2] == '/')) piece.pop_back();
     std::string upper = Upper(piece);
     bool known = false;
-    for (const std::string& entry : list) known = known || Upper(entry) == upper;
+    for (const std::string& entry : list) known = known || common::EqualNoCase(entry, upper);
     if (!known) list.push_back(upper);
   }
   return list;

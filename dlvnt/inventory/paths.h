@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "common/text_case.h"
 #include "dlvnt/inventory/inventory.h"
 
 namespace dlvnt {
 
-std::string Upper(std::string text);
+// Names and paths are stored upper case (ASCII letters only).
+using common::Upper;
+
 // The directory part ends at the last backslash, slash or colon.
 std::string FileNamePart(const std::string& path);
 // The directory without its final separator ("" for a bare name).

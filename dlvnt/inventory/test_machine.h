@@ -3,10 +3,10 @@
 #ifndef DLVNT_INVENTORY_TEST_MACHINE_H
 #define DLVNT_INVENTORY_TEST_MACHINE_H
 
-#include <cctype>
 #include <string>
 #include <vector>
 
+#include "common/text_case.h"
 #include "dlvnt/inventory/inventory.h"
 #include "platform/fake/fake_inventory.h"
 #include "platform/fake/fake_machine.h"
@@ -28,9 +28,7 @@ struct TestMachine {
   void AddFile(const std::string& path, const std::string& bytes, double date = 36000.5) {
     catalog.AddFile(path, static_cast<int64_t>(bytes.size()), date);
     files.files[path] = bytes;
-    std::string upper = path;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    files.files[upper] = bytes;
+    files.files[common::Upper(path)] = bytes;
   }
   // A PE image importing the modules named.
   void AddImage(const std::string& path, const std::vector<std::string>& imports = {},

@@ -1,4 +1,6 @@
 // The window's settings under the current user: toggles, fonts, page.
+#include "dlvnt/main_window/settings.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -41,6 +43,11 @@ std::optional<std::string> ReadName(platform::Registry& registry, const char* na
 
 }  // namespace
 
+std::optional<int> PageOfActiveTab(uint32_t value) {
+  if (value >= static_cast<uint32_t>(kPageCount)) return std::nullopt;
+  return static_cast<int>(value);
+}
+
 void TMainForm::LoadSettings() {
   platform::Registry& registry = Services.Inventory.Registry;
   if (!registry.KeyExists(RegistryRoot::CurrentUser, kSettingsKey)) return;
@@ -71,8 +78,9 @@ void TMainForm::LoadSettings() {
       v && *v >= 1 && *v <= kMaxFontSize) {
     PrinterFont.Size = static_cast<int>(*v);
   }
-  if (std::optional<uint32_t> v = ReadNumber(registry, "ActiveTab"); v && *v < kPageCount) {
-    MainFormPageControl->SetActivePageIndex(static_cast<int>(*v));
+  if (std::optional<uint32_t> v = ReadNumber(registry, "ActiveTab")) {
+    if (std::optional<int> page = PageOfActiveTab(*v))
+      MainFormPageControl->SetActivePageIndex(*page);
   }
 }
 

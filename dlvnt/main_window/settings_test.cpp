@@ -1,3 +1,5 @@
+#include "dlvnt/main_window/settings.h"
+
 #include <gtest/gtest.h>
 
 #include "dlvnt/inventory/test_machine.h"
@@ -84,6 +86,40 @@ TEST_F(SettingsFixture, ImpossibleFontsKeepTheDefaults) {
   EXPECT_EQ(f->DisplayFont.Size, 8);
   EXPECT_EQ(f->PrinterFont.Size, 12);
   EXPECT_EQ(f->PrinterFont.Name, "Arial");  // ends at the first NUL
+}
+
+// Every page index that "ActiveTab" can name, and the first value past them.
+TEST(ActiveTab, EveryPageAndTheFirstInvalidValue) {
+  struct Case {
+    uint32_t Stored;
+    std::optional<int> Page;
+  };
+  const Case cases[] = {
+      {0, kWin32Page},
+      {1, kOCXPage},
+      {2, kDriverPage},
+      {3, kWin16Page},
+      {4, std::nullopt},
+      {0x100, std::nullopt},  // lowest byte 0: still 256
+      {0xFFFFFFFF, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PageOfActiveTab(c.Stored), c.Page) << c.Stored;
+  }
+}
+
+TEST(ActiveTab, TheStoredPageOpens) {
+  const std::pair<uint32_t, int> cases[] = {
+      {0, kWin32Page}, {1, kOCXPage}, {2, kDriverPage}, {3, kWin16Page}, {4, kWin32Page}};
+  for (auto [stored, page] : cases) {
+    TestMachine m;
+    m.registry.Set(RegistryRoot::CurrentUser, kSettingsKey, "ActiveTab", stored);
+    ui::headless::HeadlessApplication app;
+    TMainForm form(app, MainFormServices{m.Services(), m.clipboard, {}});
+    form.Form->Show();
+    EXPECT_EQ(form.ActivePage(), page) << stored;
+    EXPECT_TRUE(form.Collected[page]) << stored;  // the page shown is the page filled
+  }
 }
 
 TEST_F(SettingsFixture, StoreFailureReachesTheErrorHandler) {
