@@ -146,7 +146,7 @@ PageFill FillOCXRows(InventoryServices& services, const std::vector<std::string>
   size_t count = items.Count();
   for (size_t i = 0; i < count; ++i) {
     const TInventoryItem& item = items[i];
-    if (item.FileSize > 0) {
+    if (PresentSize(item.FileSize)) {
       uint32_t color = usage.Find(item.ModuleName) >= 0 ? kBlack : kBlue;
       fill.Add(color, item.ModuleName, &item, ItemRow(item));
       if (options.Duplicates) {

@@ -35,7 +35,7 @@ double FileDate(platform::FileCatalog& catalog, const std::string& path) {
 }
 
 bool FilePresent(platform::FileCatalog& catalog, const std::string& path) {
-  return FileSize(catalog, path) > 0;
+  return PresentSize(FileSize(catalog, path));
 }
 
 bool FileExists(platform::FileCatalog& catalog, const std::string& path) {

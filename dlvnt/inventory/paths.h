@@ -23,7 +23,9 @@ bool HasDirectory(const std::string& path);
 int32_t FileSize(platform::FileCatalog& catalog, const std::string& path);
 // Last write as a day count; 0 when missing or not convertible.
 double FileDate(platform::FileCatalog& catalog, const std::string& path);
-// A file counts as present when it has at least one byte.
+// A file counts as present when it has at least one byte (an empty file is
+// as good as none); `size` as FileSize gives it.
+constexpr bool PresentSize(int32_t size) { return size > 0; }
 bool FilePresent(platform::FileCatalog& catalog, const std::string& path);
 bool FileExists(platform::FileCatalog& catalog, const std::string& path);
 
