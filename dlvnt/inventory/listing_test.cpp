@@ -68,6 +68,9 @@ TEST(FormatDate, ShowsTheFileTimesOwnMinute) {
         << c.Year << "-" << c.Month << "-" << c.Day << " " << c.Hour << ":" << c.Minute << ":"
         << c.Second << "." << c.Millisecond;
   }
+  // A hair before midnight, closer than a millisecond, is still that day.
+  EXPECT_EQ(FormatDate(platform::DayCount(2026, 12, 8, 0, 0, 0, 0) + (1.0 - 1e-10)),
+            "12-08-26  23:59");
   // Before 30 December 1899 the fraction is still the time of that day.
   EXPECT_EQ(FormatDate(-1.25), "12-29-99  06:00");
   EXPECT_EQ(FormatDate(-1.0 - 59.9 / 86400.0), "12-29-99  00:00");
