@@ -21,28 +21,29 @@ std::unique_ptr<Machine> MakeMachine();
 
 // The classes root of `inner`, but no settings of the window's user: the
 // command line takes its options from its arguments and stores nothing.
+// Without an inner registry (Linux has none) there are no classes either.
 class ClassesOnlyRegistry : public platform::Registry {
  public:
-  explicit ClassesOnlyRegistry(platform::Registry& inner) : inner_(inner) {}
+  explicit ClassesOnlyRegistry(platform::Registry* inner) : inner_(inner) {}
   bool KeyExists(platform::RegistryRoot root, const std::string& key) override {
-    return Classes(root) && inner_.KeyExists(root, key);
+    return Classes(root) && inner_->KeyExists(root, key);
   }
   bool CreateKey(platform::RegistryRoot, const std::string&) override { return true; }
   bool DeleteKey(platform::RegistryRoot, const std::string&) override { return false; }
   std::optional<std::vector<uint8_t>> ReadValue(platform::RegistryRoot root, const std::string& key,
                                                 const std::string& name, size_t maxBytes) override {
     if (!Classes(root)) return std::nullopt;
-    return inner_.ReadValue(root, key, name, maxBytes);
+    return inner_->ReadValue(root, key, name, maxBytes);
   }
   std::optional<std::string> ReadString(platform::RegistryRoot root, const std::string& key,
                                         const std::string& name) override {
     if (!Classes(root)) return std::nullopt;
-    return inner_.ReadString(root, key, name);
+    return inner_->ReadString(root, key, name);
   }
   std::optional<uint32_t> ReadDword(platform::RegistryRoot root, const std::string& key,
                                     const std::string& name) override {
     if (!Classes(root)) return std::nullopt;
-    return inner_.ReadDword(root, key, name);
+    return inner_->ReadDword(root, key, name);
   }
   bool WriteString(platform::RegistryRoot, const std::string&, const std::string&,
                    const std::string&) override {
@@ -54,14 +55,14 @@ class ClassesOnlyRegistry : public platform::Registry {
   }
   std::vector<std::string> SubKeys(platform::RegistryRoot root, const std::string& key) override {
     if (!Classes(root)) return {};
-    return inner_.SubKeys(root, key);
+    return inner_->SubKeys(root, key);
   }
 
  private:
-  static bool Classes(platform::RegistryRoot root) {
-    return root == platform::RegistryRoot::ClassesRoot;
+  bool Classes(platform::RegistryRoot root) const {
+    return inner_ && root == platform::RegistryRoot::ClassesRoot;
   }
-  platform::Registry& inner_;
+  platform::Registry* inner_;
 };
 
 }  // namespace dlvntcli

@@ -9,7 +9,7 @@ namespace {
 
 struct Win32Machine : Machine {
   platform::win32::Win32Registry registry;
-  ClassesOnlyRegistry classes{registry};
+  ClassesOnlyRegistry classes{&registry};
   platform::win32::Win32Environment environment;
   platform::win32::Win32FileSystem files;
   platform::win32::Win32Clipboard clipboard;

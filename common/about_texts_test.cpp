@@ -9,18 +9,15 @@
 namespace versioninfo {
 namespace {
 
-using testing::Block;
-using testing::BlockSystem;
-using testing::Fixed;
-using testing::Serialize;
 using testing::StringTable;
 
 const AboutTexts kDesign{"Version 4.0", "Delvane for Windows NT", "Copyright line"};
 
 AboutTexts Read(const StringTable* strings) {
-  BlockSystem system;
+  testing::BlockSystem system;
   if (strings) {
-    system.Add("prog.exe", Serialize(Block(Fixed{}, {{"040904B0", *strings}}, {{0x0409, 0x04B0}})));
+    testing::TestNode block = testing::Block({}, {{"040904B0", *strings}}, {{0x0409, 0x04B0}});
+    system.Add("prog.exe", testing::Serialize(block));
   }
   return ReadAboutTexts(system, "prog.exe", kDesign);
 }
