@@ -296,7 +296,8 @@ TEST(Sort, ManyItemsWithNotANumberDatesStayInBounds) {
   ItemList items;
   for (int i = 0; i < 2000; ++i) {
     TInventoryItem item;
-    item.ModuleName = "M" + std::to_string(i);
+    item.ModuleName = "M";  // appended: GCC 12 warns falsely on "M" + std::to_string(i)
+    item.ModuleName += std::to_string(i);
     item.FileDate = i % 7 == 0 ? std::nan("") : (i * 7919) % 1000;
     items.Append(item);
   }
