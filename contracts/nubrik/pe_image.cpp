@@ -34,6 +34,21 @@ std::optional<uint64_t> ByteView::U64(uint64_t offset) const {
   return static_cast<uint64_t>(*high) << 32 | *low;
 }
 
+ByteView ByteView::Sub(uint64_t offset, uint64_t count) const {
+  ByteView part = *this;
+  offset = std::min<uint64_t>(offset, size_);
+  part.data_ = data_ ? data_ + offset : nullptr;
+  part.size_ = static_cast<size_t>(std::min<uint64_t>(count, size_ - offset));
+  part.pagerBase_ = pagerBase_ + offset;
+  return part;
+}
+
+std::optional<std::vector<uint8_t>> ByteView::Copy(uint64_t offset, uint64_t count) const {
+  const uint8_t* p = At(offset, count);
+  if (!p) return std::nullopt;
+  return std::vector<uint8_t>(p, p + count);
+}
+
 std::optional<std::string> ByteView::CString(uint64_t offset, size_t maxLength) const {
   if (offset >= size_) return std::nullopt;
   size_t available = std::min<uint64_t>(size_ - offset, maxLength);

@@ -30,7 +30,8 @@ class Pager {
 };
 
 // A read-only window on file bytes; every accessor checks its range (and,
-// with a pager, has the bytes read first).
+// with a pager, has the bytes read first). The one byte view of the
+// programs: the PE reader, the version reader and the image layout use it.
 class ByteView {
  public:
   ByteView() = default;
@@ -38,6 +39,8 @@ class ByteView {
       : data_(static_cast<const uint8_t*>(data)), size_(size), pager_(pager) {}
 
   size_t Size() const { return size_; }
+  // The first byte (with a pager, read only through At and the readers).
+  const uint8_t* Data() const { return data_; }
   // True when [offset, offset + length) lies inside the view.
   bool Has(uint64_t offset, uint64_t length) const {
     return offset <= size_ && length <= size_ - offset;
@@ -46,9 +49,13 @@ class ByteView {
   // a pager, when they cannot be read).
   const uint8_t* At(uint64_t offset, uint64_t length) const {
     if (!Has(offset, length)) return nullptr;
-    if (pager_ && length != 0 && !pager_->Load(offset, length)) return nullptr;
+    if (pager_ && length != 0 && !pager_->Load(pagerBase_ + offset, length)) return nullptr;
     return data_ + offset;
   }
+  // The part [offset, offset + count), cut at the end of this view.
+  ByteView Sub(uint64_t offset, uint64_t count) const;
+  // A copy of [offset, offset + count), or nothing when it does not all fit.
+  std::optional<std::vector<uint8_t>> Copy(uint64_t offset, uint64_t count) const;
   std::optional<uint8_t> U8(uint64_t offset) const;
   std::optional<uint16_t> U16(uint64_t offset) const;
   std::optional<uint32_t> U32(uint64_t offset) const;
@@ -62,6 +69,7 @@ class ByteView {
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   const Pager* pager_ = nullptr;
+  uint64_t pagerBase_ = 0;  // where this view starts in the pager's bytes
 };
 
 enum class Signature : uint16_t {

@@ -32,6 +32,20 @@ TEST(ByteViewTest, RangesAreCheckedWithoutOverflow) {
   EXPECT_FALSE(view.U64(UINT64_MAX - 3));
 }
 
+TEST(ByteViewTest, PartsAndCopiesStayInside) {
+  const uint8_t bytes[] = {1, 2, 3, 4, 5};
+  pe::ByteView view(bytes, sizeof bytes);
+  EXPECT_FALSE(view.Copy(SIZE_MAX, 2));
+  EXPECT_FALSE(view.Copy(4, 2));
+  EXPECT_EQ(view.Copy(3, 2), (std::vector<uint8_t>{4, 5}));
+  EXPECT_EQ(view.Sub(3, 100).Size(), 2u);
+  EXPECT_EQ(view.Sub(3, 100).U8(0), 4);
+  EXPECT_EQ(view.Sub(9, 1).Size(), 0u);
+  EXPECT_EQ(view.Sub(1, 2).U32(0), std::nullopt);  // the part's own end counts
+  EXPECT_FALSE(view.Has(1, SIZE_MAX));
+  EXPECT_FALSE(view.U16(SIZE_MAX));
+}
+
 TEST(ByteViewTest, TextIsCutAtTheFileEndOrTheLimit) {
   const char bytes[] = {'a', 'b', 0, 'c', 'd'};
   pe::ByteView view(bytes, sizeof bytes);
