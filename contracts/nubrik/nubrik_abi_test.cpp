@@ -358,14 +358,15 @@ TEST(RegistryTest, ThreadsRegisterAndReadTheirOwnImages) {
   std::atomic<int> failures{0};
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&failures, t] {
+      const std::string module = std::string("M") + static_cast<char>('0' + t) + ".dll";
       for (int i = 0; i < 200; ++i) {
         fixtures::PeWriter w(t % 2 == 1);
-        w.AddImports({{"M" + std::to_string(t) + ".dll", {"F"}}});
+        w.AddImports({{module, {"F"}}});
         Registered file(w.Build());
         ScopedHeap heap;
         char* names = nullptr;
         auto list = Names(&names, NubrikImportModules(file.Image(), heap.Handle(), &names));
-        if (list != std::vector<std::string>{"M" + std::to_string(t) + ".dll"}) ++failures;
+        if (list != std::vector<std::string>{module}) ++failures;
       }
     });
   }

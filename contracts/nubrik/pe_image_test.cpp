@@ -381,9 +381,9 @@ TEST(ResourcesTest, NamesAreUtf8) {
        "A\xEF\xBF\xBD"
        "B"},
       {std::u16string(u"\0", 1), "\xEF\xBF\xBD"},
-      {std::u16string(1, u'\xD800') + u"x", "\xEF\xBF\xBDx"},  // lone high surrogate
-      {u"x" + std::u16string(1, u'\xDC00'), "x\xEF\xBF\xBD"},  // lone low surrogate
-      {std::u16string(1, u'\xD800'), "\xEF\xBF\xBD"},          // high one at the end
+      {std::u16string{u'\xD800', u'x'}, "\xEF\xBF\xBDx"},  // lone high surrogate
+      {std::u16string{u'x', u'\xDC00'}, "x\xEF\xBF\xBD"},  // lone low surrogate
+      {std::u16string{u'\xD800'}, "\xEF\xBF\xBD"},         // high one at the end
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);
