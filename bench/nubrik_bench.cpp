@@ -55,21 +55,21 @@ uint64_t ReadLikeTheBrowser(const void* image) {
   sum += NubrikOptionalHeader64(image, buffer) || NubrikOptionalHeader(image, buffer);
   sum += NubrikEntryPoint(image, nullptr);
   char* list = nullptr;
-  int32_t n = NubrikSectionNames(image, heap.Get(), &list);
+  int32_t n = NubrikSectionNames(image, heap.Handle(), &list);
   for (const char* name : Split(list, n)) sum += NubrikSectionByName(image, buffer, name);
-  n = NubrikImportModules(image, heap.Get(), &list);
+  n = NubrikImportModules(image, heap.Handle(), &list);
   std::vector<std::string> seen;
   for (const char* module : Split(list, n)) {
     int32_t occurrence = static_cast<int32_t>(std::count(seen.begin(), seen.end(), module));
     seen.emplace_back(module);
     char* functions = nullptr;
-    sum += NubrikImportFunctions(image, heap.Get(), module, &functions, occurrence);
+    sum += NubrikImportFunctions(image, heap.Handle(), module, &functions, occurrence);
   }
   sum += NubrikExportCount(image);
-  sum += NubrikExportTable(image, heap.Get()) != nullptr;
+  sum += NubrikExportTable(image, heap.Handle()) != nullptr;
   sum += NubrikSectionByName(image, buffer, ".text");
   sum += NubrikResourceCount(image);
-  sum += NubrikResourceTable(image, heap.Get()) != nullptr;
+  sum += NubrikResourceTable(image, heap.Handle()) != nullptr;
   sum += NubrikDebugEntry(image) != nullptr;
   return sum;
 }

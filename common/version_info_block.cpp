@@ -6,33 +6,6 @@
 
 namespace versioninfo {
 
-std::optional<uint8_t> ByteView::U8(size_t offset) const {
-  if (!Has(offset, 1)) return std::nullopt;
-  return data_[offset];
-}
-
-std::optional<uint16_t> ByteView::U16(size_t offset) const {
-  if (!Has(offset, 2)) return std::nullopt;
-  return static_cast<uint16_t>(data_[offset] | (data_[offset + 1] << 8));
-}
-
-std::optional<uint32_t> ByteView::U32(size_t offset) const {
-  if (!Has(offset, 4)) return std::nullopt;
-  return static_cast<uint32_t>(data_[offset]) | (static_cast<uint32_t>(data_[offset + 1]) << 8) |
-         (static_cast<uint32_t>(data_[offset + 2]) << 16) |
-         (static_cast<uint32_t>(data_[offset + 3]) << 24);
-}
-
-ByteView ByteView::Sub(size_t offset, size_t count) const {
-  if (offset >= size_) return ByteView(data_ + size_, 0);
-  return ByteView(data_ + offset, std::min(count, size_ - offset));
-}
-
-std::optional<std::vector<uint8_t>> ByteView::Copy(size_t offset, size_t count) const {
-  if (!Has(offset, count)) return std::nullopt;
-  return std::vector<uint8_t>(data_ + offset, data_ + offset + count);
-}
-
 namespace {
 
 struct AnsiPair {

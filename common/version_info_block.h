@@ -18,30 +18,13 @@
 #include <string_view>
 #include <vector>
 
+#include "contracts/nubrik/pe_image.h"
+
 namespace versioninfo {
 
-// A read-only window on bytes; every read checks offset and width against
-// the window, overflow-safe. Reads that do not fit give nothing.
-class ByteView {
- public:
-  ByteView() = default;
-  ByteView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-  size_t Size() const { return size_; }
-  const uint8_t* Data() const { return data_; }
-  bool Has(size_t offset, size_t count) const { return offset <= size_ && count <= size_ - offset; }
-  std::optional<uint8_t> U8(size_t offset) const;
-  std::optional<uint16_t> U16(size_t offset) const;
-  std::optional<uint32_t> U32(size_t offset) const;
-  // The part [offset, offset + count), cut at the end of this view.
-  ByteView Sub(size_t offset, size_t count) const;
-  // Copies count bytes at offset, or nothing when they do not all fit.
-  std::optional<std::vector<uint8_t>> Copy(size_t offset, size_t count) const;
-
- private:
-  const uint8_t* data_ = nullptr;
-  size_t size_ = 0;
-};
+// The bounds-checked byte view of the PE reader: reads that do not fit give
+// nothing.
+using ByteView = pe::ByteView;
 
 // What a query of a sub-block gives: the value's bytes and the length that
 // VerQueryValueA reports (bytes for binary values and 8-bit blocks, the

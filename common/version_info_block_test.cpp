@@ -130,17 +130,5 @@ TEST(VersionBlockTest, TextsConvertToCodePage1252) {
   EXPECT_EQ(AnsiToUtf8("(\xA9) \x80 Bokm\xE5l"), "(\u00A9) \u20AC Bokm\u00E5l");
 }
 
-TEST(VersionBlockTest, ByteViewRefusesReadsPastItsEnd) {
-  const uint8_t bytes[] = {1, 2, 3, 4, 5};
-  ByteView view(bytes, sizeof bytes);
-  EXPECT_EQ(view.U32(1), 0x05040302u);
-  EXPECT_FALSE(view.U32(2));
-  EXPECT_FALSE(view.U16(SIZE_MAX));
-  EXPECT_FALSE(view.Copy(SIZE_MAX, 2));
-  EXPECT_EQ(view.Sub(3, 100).Size(), 2u);
-  EXPECT_EQ(view.Sub(9, 1).Size(), 0u);
-  EXPECT_FALSE(view.Has(1, SIZE_MAX));
-}
-
 }  // namespace
 }  // namespace versioninfo

@@ -5,9 +5,13 @@
 
 #include <filesystem>
 
-#include "common/version_info_file.h"
 #include "common/version_info_system.h"
 #include "contracts/nubrik/pe_image.h"
+#ifdef _WIN32
+#include "platform/win32/win32_services.h"
+#else
+#include "platform/posix/posix_files.h"
+#endif
 
 namespace versioninfo {
 namespace {
@@ -45,11 +49,16 @@ TEST(VersionNubrikTest, SameResourceAsTheLibraryOverWinesFiles) {
   }
   if (files.empty()) GTEST_SKIP() << "Wine's PE files not found at " << VERSION_WINE_PE_DIR;
   int found = 0;
+#ifdef _WIN32
+  platform::win32::Win32FileSystem system;
+#else
+  platform::posix::PosixFileSystem system;
+#endif
   for (const std::string& file : files) {
-    auto mapped = MapFileBytes(file);
+    auto mapped = system.MapReadOnly(file, nullptr);
     ASSERT_TRUE(mapped) << file;
-    ByteView bytes = mapped->Bytes();
-    pe::Image image(bytes.Data(), bytes.Size());
+    ByteView bytes(mapped->Data(), mapped->Size());
+    pe::Image image(bytes);
     auto ours = ReadVersionResource(bytes);
     auto library = LibraryBlock(image);
     ASSERT_EQ(ours.has_value(), library.has_value()) << file;

@@ -2,7 +2,10 @@
 // system does when it opens a file as data for GetFileVersionInfoA: the
 // resource directory through the optional header's data directory, type 16
 // and id 1 by a binary search of the id entries, a language by the system's
-// order of preference, and the data through the section table.
+// order of preference, and the data through the section table. The headers
+// and the section table come from the PE reader; the addresses are mapped
+// the way the system maps those of a file opened as data, which is not the
+// loader's way (see Locate).
 #include <algorithm>
 
 #include "common/version_info_system.h"
@@ -11,10 +14,6 @@ namespace versioninfo {
 
 namespace {
 
-constexpr uint16_t kDosSignature = 0x5A4D;     // "MZ"
-constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr uint16_t kPe32PlusMagic = 0x20B;
-constexpr uint32_t kResourceDirectoryIndex = 2;
 constexpr uint16_t kVersionType = 16;  // RT_VERSION
 constexpr uint16_t kVersionId = 1;     // VS_VERSION_INFO
 constexpr uint32_t kEntryIsDirectory = 0x80000000u;
@@ -26,59 +25,37 @@ constexpr size_t kMaxBlockBytes = 0x10000;
 
 class PeFile {
  public:
-  explicit PeFile(ByteView file) : file_(file) {}
+  explicit PeFile(ByteView file) : image_(file), file_(file) {}
 
   bool Open() {
-    auto dosSignature = U16At(0);
-    auto ntOffset = U32At(0x3C);
-    if (!dosSignature || *dosSignature != kDosSignature || !ntOffset) return false;
-    uint64_t nt = *ntOffset;
-    auto signature = U32At(nt);
-    auto sectionCount = U16At(nt + 6);
-    auto optionalSize = U16At(nt + 20);
-    auto magic = U16At(nt + 24);
-    if (!signature || *signature != kPeSignature || !sectionCount || !optionalSize || !magic) {
-      return false;
-    }
-    sectionCount_ = *sectionCount;
-    uint64_t optional = nt + 24;
-    sectionTable_ = optional + *optionalSize;
-    bool plus = *magic == kPe32PlusMagic;
-    auto directoryCount = U32At(optional + (plus ? 108 : 92));
-    auto headersSize = U32At(optional + 60);
-    if (!directoryCount || !headersSize || *directoryCount <= kResourceDirectoryIndex) return false;
-    uint64_t directory = optional + (plus ? 112 : 96) + kResourceDirectoryIndex * 8;
-    auto resourceRva = U32At(directory);
-    auto resourceSize = U32At(directory + 4);
+    if (!image_.IsPe() || !image_.GetOptionalHeader()) return false;
+    auto directory = image_.Directory(pe::kResourceDirectory);
     // The system wants room for at least the root directory's header.
-    if (!resourceRva || *resourceRva == 0 || !resourceSize || *resourceSize < 16) return false;
+    if (!directory || directory->Size < 16) return false;
     // Inside the headers an address is its own file offset.
-    if (*resourceRva < *headersSize) {
-      root_ = *resourceRva;
+    if (directory->VirtualAddress < image_.GetOptionalHeader()->SizeOfHeaders) {
+      root_ = directory->VirtualAddress;
       return true;
     }
-    auto root = RvaToOffset(*resourceRva);
+    auto root = RvaToOffset(directory->VirtualAddress);
     if (!root) return false;
     root_ = *root;
     return true;
   }
 
   // Where an address lies in the file: the first section whose file data
-  // covers it, and how many of the section's file bytes follow it.
+  // covers it, and how many of the section's file bytes follow it. A file
+  // opened as data is not laid out by the loader: the raw pointer is taken
+  // as stored, without the loader's rounding.
   struct Place {
     uint64_t Offset;
     uint64_t RawLeft;
   };
   std::optional<Place> Locate(uint32_t rva) const {
-    for (uint32_t i = 0; i < sectionCount_; ++i) {
-      uint64_t header = sectionTable_ + uint64_t{i} * 40;
-      auto address = U32At(header + 12);
-      auto rawSize = U32At(header + 16);
-      auto rawOffset = U32At(header + 20);
-      if (!address || !rawSize || !rawOffset) return std::nullopt;
-      if (*address <= rva && uint64_t{rva} < uint64_t{*address} + *rawSize) {
-        return Place{uint64_t{*rawOffset} + (rva - *address),
-                     uint64_t{*rawSize} - (rva - *address)};
+    for (const pe::SectionHeader& s : image_.Sections()) {
+      if (s.VirtualAddress <= rva && uint64_t{rva} < uint64_t{s.VirtualAddress} + s.SizeOfRawData) {
+        return Place{uint64_t{s.PointerToRawData} + (rva - s.VirtualAddress),
+                     uint64_t{s.SizeOfRawData} - (rva - s.VirtualAddress)};
       }
     }
     return std::nullopt;
@@ -163,18 +140,11 @@ class PeFile {
   }
 
  private:
-  std::optional<uint16_t> U16At(uint64_t offset) const {
-    if (offset > file_.Size()) return std::nullopt;
-    return file_.U16(static_cast<size_t>(offset));
-  }
-  std::optional<uint32_t> U32At(uint64_t offset) const {
-    if (offset > file_.Size()) return std::nullopt;
-    return file_.U32(static_cast<size_t>(offset));
-  }
+  std::optional<uint16_t> U16At(uint64_t offset) const { return file_.U16(offset); }
+  std::optional<uint32_t> U32At(uint64_t offset) const { return file_.U32(offset); }
 
+  pe::Image image_;
   ByteView file_;
-  uint32_t sectionCount_ = 0;
-  uint64_t sectionTable_ = 0;
   uint64_t root_ = 0;
 };
 

@@ -1,8 +1,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "common/version_info_file.h"
 #include "common/version_info_system.h"
+#ifdef _WIN32
+#include "platform/win32/win32_services.h"
+#else
+#include "platform/posix/posix_files.h"
+#endif
 
 namespace versioninfo {
 
@@ -33,9 +37,15 @@ class Portable : public VersionSystem {
  public:
   bool IsWindowsNTPlatform() const override { return true; }
   std::unique_ptr<VersionBlock> ReadVersionBlock(const std::string& fileName) const override {
-    auto file = MapFileBytes(fileName);
-    if (!file) return nullptr;
-    auto resource = ReadVersionResource(file->Bytes());
+    // The system's own mapping of the file: never waits on a pipe or device.
+#ifdef _WIN32
+    platform::win32::Win32FileSystem files;
+#else
+    platform::posix::PosixFileSystem files;
+#endif
+    auto file = files.MapReadOnly(fileName, nullptr);
+    if (!file || file->Size() == 0) return nullptr;
+    auto resource = ReadVersionResource(ByteView(file->Data(), file->Size()));
     if (!resource) return nullptr;
     return MakePortableBlock(std::move(*resource));
   }

@@ -54,7 +54,7 @@ const char* HeapString(NUBRIK_HEAP heap, std::string_view text) {
   return copy;
 }
 
-// A resource name's 8-bit text, NUL-terminated, in the heap, or null.
+// A resource name's UTF-8 text, NUL-terminated, in the heap, or null.
 const char* HeapResourceName(NUBRIK_HEAP heap, const pe::ResourceNameView& name) {
   const size_t length = name.Length();
   char* copy = static_cast<char*>(HeapAllocate(heap, length + 1));
@@ -62,19 +62,6 @@ const char* HeapResourceName(NUBRIK_HEAP heap, const pe::ResourceNameView& name)
   name.Write(copy);
   copy[length] = '\0';
   return copy;
-}
-
-bool EqualNoCase(std::string_view a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (y == 0) return false;
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return b[i] == '\0';
 }
 
 }  // namespace
@@ -198,14 +185,9 @@ int32_t NUBRIK_API NubrikImportFunctions(const void* image, NUBRIK_HEAP heap, co
     if (names) *names = nullptr;
     auto pe = Open(image);
     if (!pe || !module || occurrence < 0) return 0;
-    // The descriptor asked for: the walk stops there.
-    int32_t seen = 0;
-    std::optional<pe::ImportDescriptorView> found;
-    pe->VisitImportDescriptors([&](const pe::ImportDescriptorView& d) {
-      if (!nubrik::EqualNoCase(d.ModuleName, module) || seen++ != occurrence) return true;
-      found = d;
-      return false;
-    });
+    // The image's index of descriptors by name: no walk per call.
+    const pe::ImportDescriptorView* found =
+        pe->FindImportDescriptor(module, static_cast<size_t>(occurrence));
     if (!found) return 0;
     auto functions = pe->ImportFunctionViews(found->OriginalFirstThunk, found->FirstThunk);
     // Imports by ordinal read "Ordinal N": those texts live here (never

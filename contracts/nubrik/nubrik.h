@@ -23,9 +23,17 @@
  *    back to back; *names is set to it, or to null when the count is 0.
  *  - Import texts: an import by name gives its name; an import by ordinal
  *    gives "Ordinal N" with N in decimal (e.g. "Ordinal 17").
+ *  - Texts are UTF-8 where the file stores UTF-16 (resource names); names
+ *    the file stores as bytes (modules, imports, exports, sections) are
+ *    given as those bytes.
  *  - NubrikImportFunctions compares `module` with each descriptor's module
  *    name without regard to ASCII case and takes the occurrence-th (from 0)
- *    matching descriptor, in directory order.
+ *    matching descriptor, in directory order. A descriptor whose name cannot
+ *    be read (or is empty) matches no `module`, not even "". The
+ *    descriptors are indexed by name once per registered image, so a call
+ *    costs one lookup however many descriptors share a name.
+ *  - Running out of memory inside a call is a failure like any other: count
+ *    0 or null, never an abort or an exception.
  *  - Sections are named by their 8-byte field up to the first NUL (long
  *    names stay "/4" and the like); NubrikSectionByName takes the first
  *    section of that exact name.
@@ -34,8 +42,9 @@
  *    are no exports, even when a name points at one. NubrikExportCount
  *    always equals the length of the table.
  *  - Resources: one record per leaf (type / name / language), in directory
- *    order. A name is its string (UTF-16 turned into 8 bits: characters up to
- *    U+00FF as they are, others as '?') or its numeric id in decimal.
+ *    order. A name is its string in UTF-8 or its numeric id in decimal; in a
+ *    string, U+0000 and a surrogate without its pair become U+FFFD (so the
+ *    text is never cut short by a NUL of the file).
  *  - NubrikEntryPoint returns AddressOfEntryPoint, an RVA (0 when there is no
  *    optional header); the variable it is given is never touched.
  *  - NubrikOptionalHeader fails on a PE32+ file and NubrikOptionalHeader64 on

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -64,7 +65,7 @@ TEST_P(SampleDllTest, HeadersAndSignature) {
 TEST_P(SampleDllTest, SectionsByNameMatchTheNameList) {
   ScopedHeap heap;
   char* names = nullptr;
-  int32_t count = NubrikSectionNames(Image(), heap.Get(), &names);
+  int32_t count = NubrikSectionNames(Image(), heap.Handle(), &names);
   auto list = Names(&names, count);
   ASSERT_GE(list.size(), 4u);
   EXPECT_EQ(list[0], ".text");
@@ -79,26 +80,26 @@ TEST_P(SampleDllTest, SectionsByNameMatchTheNameList) {
 TEST_P(SampleDllTest, ImportsPerDescriptorWithoutCase) {
   ScopedHeap heap;
   char* modules = nullptr;
-  auto list = Names(&modules, NubrikImportModules(Image(), heap.Get(), &modules));
+  auto list = Names(&modules, NubrikImportModules(Image(), heap.Handle(), &modules));
   ASSERT_FALSE(list.empty());
   EXPECT_NE(std::find(list.begin(), list.end(), "GDI32.dll"), list.end());
   char* functions = nullptr;
   auto gdi =
-      Names(&functions, NubrikImportFunctions(Image(), heap.Get(), "GDI32.DLL", &functions, 0));
+      Names(&functions, NubrikImportFunctions(Image(), heap.Handle(), "GDI32.DLL", &functions, 0));
   EXPECT_EQ(gdi, std::vector<std::string>{"GetStockObject"});
-  auto advapi =
-      Names(&functions, NubrikImportFunctions(Image(), heap.Get(), "advapi32.dll", &functions, 0));
+  auto advapi = Names(&functions,
+                      NubrikImportFunctions(Image(), heap.Handle(), "advapi32.dll", &functions, 0));
   EXPECT_EQ(advapi, (std::vector<std::string>{"RegCloseKey", "RegOpenKeyExA"}));
   // There is one descriptor per module here: occurrence 1 is none.
-  EXPECT_EQ(NubrikImportFunctions(Image(), heap.Get(), "GDI32.DLL", &functions, 1), 0);
+  EXPECT_EQ(NubrikImportFunctions(Image(), heap.Handle(), "GDI32.DLL", &functions, 1), 0);
   EXPECT_EQ(functions, nullptr);
-  EXPECT_EQ(NubrikImportFunctions(Image(), heap.Get(), "GDI32", &functions, 0), 0);
+  EXPECT_EQ(NubrikImportFunctions(Image(), heap.Handle(), "GDI32", &functions, 0), 0);
 }
 
 TEST_P(SampleDllTest, ExportsByNameOrdinalAndForwarder) {
   ScopedHeap heap;
   const int32_t count = NubrikExportCount(Image());
-  const NubrikExportRecord* records = NubrikExportTable(Image(), heap.Get());
+  const NubrikExportRecord* records = NubrikExportTable(Image(), heap.Handle());
   ASSERT_EQ(count, 6);
   ASSERT_NE(records, nullptr);
   std::vector<std::string> lines;
@@ -119,7 +120,7 @@ TEST_P(SampleDllTest, ExportsByNameOrdinalAndForwarder) {
 TEST_P(SampleDllTest, ResourcesOfEveryType) {
   ScopedHeap heap;
   const int32_t count = NubrikResourceCount(Image());
-  const NubrikResourceRecord* records = NubrikResourceTable(Image(), heap.Get());
+  const NubrikResourceRecord* records = NubrikResourceTable(Image(), heap.Handle());
   ASSERT_EQ(count, 17);
   ASSERT_NE(records, nullptr);
   std::vector<std::string> lines;
@@ -163,11 +164,11 @@ TEST(SampleExeTest, ImportsByOrdinalAreNamedOrdinalN) {
     auto file = Registered::FromFile(path);
     ScopedHeap heap;
     char* functions = nullptr;
-    auto list = Names(&functions,
-                      NubrikImportFunctions(file.Image(), heap.Get(), "SAMPLE.DLL", &functions, 0));
+    auto list = Names(&functions, NubrikImportFunctions(file.Image(), heap.Handle(), "SAMPLE.DLL",
+                                                        &functions, 0));
     EXPECT_EQ(list, (std::vector<std::string>{"SampleAdd", "Ordinal 5"})) << path;
     EXPECT_EQ(NubrikExportCount(file.Image()), 0);
-    EXPECT_EQ(NubrikExportTable(file.Image(), heap.Get()), nullptr);
+    EXPECT_EQ(NubrikExportTable(file.Image(), heap.Handle()), nullptr);
   }
 }
 
@@ -177,16 +178,101 @@ TEST(WrittenFileTest, OccurrencePicksTheNthDescriptorOfAModule) {
   Registered file(w.Build());
   ScopedHeap heap;
   char* names = nullptr;
-  EXPECT_EQ(Names(&names, NubrikImportModules(file.Image(), heap.Get(), &names)),
+  EXPECT_EQ(Names(&names, NubrikImportModules(file.Image(), heap.Handle(), &names)),
             (std::vector<std::string>{"KERNEL32.dll", "USER32.dll", "kernel32.dll"}));
   EXPECT_EQ(
-      Names(&names, NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 0)),
+      Names(&names, NubrikImportFunctions(file.Image(), heap.Handle(), "KERNEL32.DLL", &names, 0)),
       std::vector<std::string>{"A"});
   EXPECT_EQ(
-      Names(&names, NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 1)),
+      Names(&names, NubrikImportFunctions(file.Image(), heap.Handle(), "KERNEL32.DLL", &names, 1)),
       (std::vector<std::string>{"C", "Ordinal 9"}));
-  EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, 2), 0);
-  EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Get(), "KERNEL32.DLL", &names, -1), 0);
+  EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Handle(), "KERNEL32.DLL", &names, 2), 0);
+  EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Handle(), "KERNEL32.DLL", &names, -1), 0);
+}
+
+// Module names match in full, without regard to ASCII case; a descriptor
+// whose name is empty matches nothing.
+TEST(WrittenFileTest, ModuleNameMatching) {
+  fixtures::PeWriter w;
+  w.AddImports({{"", {"Empty"}}, {"KERNEL32.dll", {"A"}}, {"user32.dll", {"B"}}});
+  Registered file(w.Build());
+  ScopedHeap heap;
+  struct Case {
+    const char* Module;
+    std::vector<std::string> Functions;
+  } cases[] = {
+      {"KERNEL32.dll", {"A"}},
+      {"kernel32.DLL", {"A"}},
+      {"USER32.DLL", {"B"}},
+      {"user32.dll", {"B"}},
+      {"KERNEL32.dl", {}},
+      {"KERNEL32", {}},
+      {"KERNEL32.dll2", {}},
+      {"KERNEL32.dll ", {}},
+      {"", {}},
+      {"KERNEL32.dllx", {}},
+      {"k", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Module);
+    char* names = reinterpret_cast<char*>(1);
+    EXPECT_EQ(
+        Names(&names, NubrikImportFunctions(file.Image(), heap.Handle(), c.Module, &names, 0)),
+        c.Functions);
+    if (c.Functions.empty()) {
+      EXPECT_EQ(names, nullptr);
+    }
+  }
+}
+
+// Files built to amplify: 1,025 descriptors sharing one 4,095-character
+// module name and one array of entries. Each call costs one lookup, not a
+// comparison of the long name with every descriptor's, and no call gives
+// more text than the file's allowance.
+TEST(WrittenFileTest, DescriptorsSharingALongNameCostOneLookupEach) {
+  fixtures::PeWriter w;
+  w.AddSharedImports(1025, 4095, 4, 4095);
+  w.AddZeros(1200 * 1024);  // room in the text allowance for every name
+  Registered file(w.Build());
+  ScopedHeap heap(512000);
+  char* names = nullptr;
+  auto modules = Names(&names, NubrikImportModules(file.Image(), heap.Handle(), &names));
+  ASSERT_EQ(modules.size(), 1025u);
+  EXPECT_EQ(modules[1024], std::string(4095, 'M'));
+  const std::string module(4095, 'm');
+  const auto start = std::chrono::steady_clock::now();
+  size_t found = 0;
+  for (int32_t i = 0; i < 1025; ++i) {
+    ScopedHeap calls;
+    char* functions = nullptr;
+    auto list = Names(&functions, NubrikImportFunctions(file.Image(), calls.Handle(),
+                                                        module.c_str(), &functions, i));
+    found += list.size() == 4 && list[3].size() == 4095;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(found, 1025u);
+  // A walk per call compares 4 GB of names here: minutes, not this.
+  EXPECT_LT(seconds, 5.0);
+  EXPECT_EQ(NubrikImportFunctions(file.Image(), heap.Handle(), module.c_str(), &names, 1025), 0);
+}
+
+TEST(WrittenFileTest, SharedEntryArraysGiveAtMostTheTextAllowance) {
+  fixtures::PeWriter w;
+  w.AddSharedImports(1025, 8, 1000, 4095);
+  auto bytes = w.Build();
+  const size_t allowance = 4 * bytes.size() + 65536;
+  Registered file(std::move(bytes));
+  ScopedHeap heap(512000);
+  for (int32_t i : {0, 1, 1024}) {
+    char* names = nullptr;
+    auto list = Names(&names, NubrikImportFunctions(file.Image(), heap.Handle(),
+                                                    std::string(8, 'M').c_str(), &names, i));
+    size_t text = 0;
+    for (const auto& name : list) text += name.size() + 1;
+    EXPECT_EQ(list.size(), 1000u);  // every entry, the names cut to the allowance
+    EXPECT_LE(text, allowance + list.size());
+  }
 }
 
 TEST(WrittenFileTest, SignaturesOfNonPeFilesAndWhatFailsOnThem) {
@@ -209,12 +295,12 @@ TEST(WrittenFileTest, SignaturesOfNonPeFilesAndWhatFailsOnThem) {
     EXPECT_FALSE(NubrikOptionalHeader64(file.Image(), buffer));
     EXPECT_EQ(NubrikEntryPoint(file.Image(), nullptr), 0u);
     char* names = reinterpret_cast<char*>(1);
-    EXPECT_EQ(NubrikSectionNames(file.Image(), heap.Get(), &names), 0);
+    EXPECT_EQ(NubrikSectionNames(file.Image(), heap.Handle(), &names), 0);
     EXPECT_EQ(names, nullptr);
-    EXPECT_EQ(NubrikImportModules(file.Image(), heap.Get(), &names), 0);
+    EXPECT_EQ(NubrikImportModules(file.Image(), heap.Handle(), &names), 0);
     EXPECT_EQ(NubrikExportCount(file.Image()), 0);
     EXPECT_EQ(NubrikResourceCount(file.Image()), 0);
-    EXPECT_EQ(NubrikResourceTable(file.Image(), heap.Get()), nullptr);
+    EXPECT_EQ(NubrikResourceTable(file.Image(), heap.Handle()), nullptr);
     EXPECT_EQ(NubrikDebugEntry(file.Image()), nullptr);
   }
 }
@@ -225,7 +311,7 @@ TEST(WrittenFileTest, ResourceNamesAndTypes) {
   Registered file(w.Build());
   ScopedHeap heap;
   ASSERT_EQ(NubrikResourceCount(file.Image()), 2);
-  const NubrikResourceRecord* r = NubrikResourceTable(file.Image(), heap.Get());
+  const NubrikResourceRecord* r = NubrikResourceTable(file.Image(), heap.Handle());
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r[0].Type, 0u);  // named type
   EXPECT_STREQ(r[0].Name, "ITEM");
@@ -233,6 +319,18 @@ TEST(WrittenFileTest, ResourceNamesAndTypes) {
   EXPECT_EQ(r[1].Type, 240u);
   EXPECT_STREQ(r[1].Name, "7");
   EXPECT_EQ(r[1].Language, 0u);
+
+  // Texts in UTF-8; a NUL inside a name does not cut it short.
+  fixtures::PeWriter u;
+  u.AddResources({{3u, u"\u65e5\u672c", 0x411, {1}}, {3u, std::u16string(u"A\0B", 3), 0, {2}}});
+  Registered unicode(u.Build());
+  ASSERT_EQ(NubrikResourceCount(unicode.Image()), 2);
+  const NubrikResourceRecord* ur = NubrikResourceTable(unicode.Image(), heap.Handle());
+  ASSERT_NE(ur, nullptr);
+  EXPECT_STREQ(ur[0].Name, "\xE6\x97\xA5\xE6\x9C\xAC");
+  EXPECT_STREQ(ur[1].Name,
+               "A\xEF\xBF\xBD"
+               "B");
 }
 
 TEST(RegistryTest, UnregisteredImagesAreNotReadOnTheHost) {
@@ -260,14 +358,15 @@ TEST(RegistryTest, ThreadsRegisterAndReadTheirOwnImages) {
   std::atomic<int> failures{0};
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&failures, t] {
+      const std::string module = std::string("M") + static_cast<char>('0' + t) + ".dll";
       for (int i = 0; i < 200; ++i) {
         fixtures::PeWriter w(t % 2 == 1);
-        w.AddImports({{"M" + std::to_string(t) + ".dll", {"F"}}});
+        w.AddImports({{module, {"F"}}});
         Registered file(w.Build());
         ScopedHeap heap;
         char* names = nullptr;
-        auto list = Names(&names, NubrikImportModules(file.Image(), heap.Get(), &names));
-        if (list != std::vector<std::string>{"M" + std::to_string(t) + ".dll"}) ++failures;
+        auto list = Names(&names, NubrikImportModules(file.Image(), heap.Handle(), &names));
+        if (list != std::vector<std::string>{module}) ++failures;
       }
     });
   }
@@ -295,7 +394,8 @@ TEST(HeapTest, LargeResultsSpanSeveralBlocks) {
   Registered file(w.Build());
   ScopedHeap heap(4096);
   char* names = nullptr;
-  auto list = Names(&names, NubrikImportFunctions(file.Image(), heap.Get(), "big.dll", &names, 0));
+  auto list =
+      Names(&names, NubrikImportFunctions(file.Image(), heap.Handle(), "big.dll", &names, 0));
   ASSERT_EQ(list.size(), 3000u);
   EXPECT_EQ(list[2999], "Function_number_2999");
 }

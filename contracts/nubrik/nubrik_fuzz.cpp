@@ -1,12 +1,74 @@
 // libFuzzer target: every call of the interface and every list of the reader
-// on arbitrary bytes.
+// on arbitrary bytes. Besides libFuzzer's own byte mutations, one mutation
+// knows the import table: it stacks descriptors that share one module name
+// and one array of entries (and points the entries at one name), the shape
+// that multiplies a small file into much work and text.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <random>
 #include <vector>
 
 #include "contracts/nubrik/nubrik.h"
 #include "contracts/nubrik/pe_image.h"
 #include "contracts/nubrik/pe_report.h"
+
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
+
+namespace {
+
+uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Copies one import descriptor over the ones after it (up to `count` of
+// them, as far as the file goes), so they all share its module name and its
+// entry array; sometimes also makes the entries of that array all name the
+// first entry's function. False when the file has no import table.
+bool StackImportDescriptors(uint8_t* data, size_t size, std::minstd_rand& random) {
+  pe::Image image(data, size);
+  auto directory = image.Directory(pe::kImportDirectory);
+  if (!directory) return false;
+  auto tableAt = image.RvaToOffset(directory->VirtualAddress);
+  const size_t descriptors = image.ImportDescriptorViews().size();
+  if (!tableAt || descriptors == 0 || *tableAt >= size) return false;
+  const uint64_t source = *tableAt + 20 * (random() % descriptors);
+  uint8_t descriptor[20];
+  std::memcpy(descriptor, data + source, 20);
+  const uint64_t count = 1 + random() % 4096;
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint64_t at = *tableAt + 20 * i;
+    if (at > size || size - at < 20) break;
+    std::memcpy(data + at, descriptor, 20);
+  }
+  if (random() % 2 == 0) {
+    // Every entry of the shared array names the same function.
+    const bool is64 = image.GetOptionalHeader() && image.GetOptionalHeader()->Is64();
+    const size_t entry = is64 ? 8 : 4;
+    const uint32_t arrayRva = Le32(descriptor) ? Le32(descriptor) : Le32(descriptor + 16);
+    auto arrayAt = image.RvaToOffset(arrayRva);
+    if (arrayAt && *arrayAt < size && size - *arrayAt >= entry) {
+      uint8_t first[8];
+      std::memcpy(first, data + *arrayAt, entry);
+      for (uint64_t at = *arrayAt + entry; at <= size - entry; at += entry) {
+        static const uint8_t kZero[8] = {};
+        if (std::memcmp(data + at, kZero, entry) == 0) break;  // keep the array's end
+        std::memcpy(data + at, first, entry);
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
+                                          unsigned int seed) {
+  std::minstd_rand random(seed);
+  if (random() % 4 == 0 && StackImportDescriptors(data, size, random)) return size;
+  return LLVMFuzzerMutate(data, size, maxSize);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

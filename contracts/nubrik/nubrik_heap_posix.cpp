@@ -99,13 +99,15 @@ class Arena {
       if (blockSize_ < limit_) blockSize_ = blockSize_ * 2 < limit_ ? blockSize_ * 2 : limit_;
       Block block = BlockPool::Get().Take(capacity);
       if (!block.memory) {
-        block.memory.reset(
-            new (std::nothrow) std::max_align_t[capacity / sizeof(std::max_align_t) + 1]);
+        block.memory.reset(new (std::nothrow)
+                               std::max_align_t[capacity / sizeof(std::max_align_t) + 1]);
         if (!block.memory) return nullptr;
         block.capacity = capacity;
       }
-      capacity_ = block.capacity;
+      // Kept first: should the list fail to grow, the block in use stays the
+      // current one with its own capacity.
       blocks_.push_back(std::move(block));
+      capacity_ = blocks_.back().capacity;
       used_ = 0;
     }
     void* p = reinterpret_cast<uint8_t*>(blocks_.back().memory.get()) + used_;

@@ -12,7 +12,7 @@
 namespace pe {
 class Image;
 class Pager;
-}
+}  // namespace pe
 
 namespace nubrik {
 

@@ -1,5 +1,3 @@
-#include "contracts/nubrik/paged_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 
 #include "contracts/nubrik/nubrik.h"
 #include "contracts/nubrik/nubrik_internal.h"
+#include "contracts/nubrik/paged_file.h"
 #include "contracts/nubrik/pe_image.h"
 
 namespace nubrik {
@@ -112,7 +111,8 @@ class PagedFile::Reader : public pe::Pager {
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return false;
       if (n == 0) {
-        if (from < end_.load(std::memory_order_relaxed)) end_.store(from, std::memory_order_release);
+        if (from < end_.load(std::memory_order_relaxed))
+          end_.store(from, std::memory_order_release);
         return true;
       }
       from += static_cast<uint64_t>(n);

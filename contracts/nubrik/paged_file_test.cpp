@@ -57,20 +57,20 @@ std::string Dump(const void* image) {
   if (NubrikOptionalHeader64(image, buffer)) Hex(out, buffer, 240);
   out += std::to_string(NubrikEntryPoint(image, nullptr)) + "\n";
   char* list = nullptr;
-  int32_t count = NubrikSectionNames(image, heap.Get(), &list);
+  int32_t count = NubrikSectionNames(image, heap.Handle(), &list);
   const auto sections = FirstNames(list, count);
   for (size_t i = 0; i < sections.size(); ++i) {
     out += sections[i] + ":";
     if (NubrikSectionByName(image, buffer, sections[i].c_str())) Hex(out, buffer, 40);
   }
-  count = NubrikImportModules(image, heap.Get(), &list);
+  count = NubrikImportModules(image, heap.Handle(), &list);
   const auto modules = FirstNames(list, count);
   for (size_t i = 0; i < modules.size(); ++i) {
     const auto occurrence = std::count(modules.begin(), modules.begin() + i, modules[i]);
     out += "import " + modules[i] + ":";
     char* functions = nullptr;
     const int32_t n =
-        NubrikImportFunctions(image, heap.Get(), modules[i].c_str(), &functions, occurrence);
+        NubrikImportFunctions(image, heap.Handle(), modules[i].c_str(), &functions, occurrence);
     // The list as it came, NULs and all.
     const char* end = functions;
     for (int32_t k = 0; k < n; ++k) end += std::strlen(end) + 1;
@@ -78,14 +78,14 @@ std::string Dump(const void* image) {
     out += "\n";
   }
   const int32_t exports = NubrikExportCount(image);
-  if (const NubrikExportRecord* e = NubrikExportTable(image, heap.Get())) {
+  if (const NubrikExportRecord* e = NubrikExportTable(image, heap.Handle())) {
     for (int32_t i = 0; i < exports; ++i) {
       out += "export " + std::to_string(e[i].Ordinal) + " " + std::to_string(e[i].EntryRva) + " " +
              (e[i].Name ? e[i].Name : "-") + "\n";
     }
   }
   const int32_t resources = NubrikResourceCount(image);
-  if (const NubrikResourceRecord* r = NubrikResourceTable(image, heap.Get())) {
+  if (const NubrikResourceRecord* r = NubrikResourceTable(image, heap.Handle())) {
     for (int32_t i = 0; i < resources; ++i) {
       out += "resource " + std::to_string(r[i].Type) + " " + r[i].Name + " " +
              std::to_string(r[i].Language) + " " + std::to_string(r[i].OffsetToData) + " " +
@@ -141,7 +141,8 @@ class TempFile {
   explicit TempFile(const std::vector<uint8_t>& bytes)
       : path_(fs::temp_directory_path() / ("nubrik_paged_" + std::to_string(getpid()))) {
     std::ofstream(path_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
   ~TempFile() {
     std::error_code ignored;
@@ -173,8 +174,8 @@ TEST(PagedFileTest, BytesThatCannotBeReadAreAbsentNotGarbage) {
   EXPECT_EQ(NubrikSignature(paged.Image()), NUBRIK_SIG_PE);
   nubrik::ScopedHeap heap;
   char* names = nullptr;
-  EXPECT_EQ(NubrikImportModules(paged.Image(), heap.Get(), &names), 0);
-  EXPECT_EQ(NubrikExportTable(paged.Image(), heap.Get()), nullptr);
+  EXPECT_EQ(NubrikImportModules(paged.Image(), heap.Handle(), &names), 0);
+  EXPECT_EQ(NubrikExportTable(paged.Image(), heap.Handle()), nullptr);
   paged.Close();
   EXPECT_EQ(paged.Image(), nullptr);
 }
@@ -206,15 +207,14 @@ TEST(HeapTest, HeapsThatReuseBlocksKeepTheirOwnResults) {
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
     const size_t size = 1 + random() % 100000;
-    auto* p = static_cast<char*>(
-        nubrik::HeapAllocate(kept.Get(), size));
+    auto* p = static_cast<char*>(nubrik::HeapAllocate(kept.Handle(), size));
     ASSERT_NE(p, nullptr);
     std::fill(p, p + size, static_cast<char>(round));
     blocks.emplace_back(p, size);
     nubrik::ScopedHeap passing(512000);
     for (int i = 0; i < 20; ++i) {
       const size_t n = 1 + random() % 200000;
-      auto* q = static_cast<char*>(nubrik::HeapAllocate(passing.Get(), n));
+      auto* q = static_cast<char*>(nubrik::HeapAllocate(passing.Handle(), n));
       ASSERT_NE(q, nullptr);
       std::fill(q, q + n, static_cast<char>(0x55));
     }
@@ -241,8 +241,9 @@ TEST(RvaHintTest, AgreesWithTheFullSearch) {
     std::vector<uint64_t> rvas;
     for (size_t i = 0; i < image.Sections().size() && i < 64; ++i) {
       const auto& s = image.Sections()[i];
-      for (uint64_t base : {uint64_t{s.VirtualAddress}, uint64_t{s.VirtualAddress} + s.SizeOfRawData,
-                            uint64_t{s.VirtualAddress} + s.VirtualSize}) {
+      for (uint64_t base :
+           {uint64_t{s.VirtualAddress}, uint64_t{s.VirtualAddress} + s.SizeOfRawData,
+            uint64_t{s.VirtualAddress} + s.VirtualSize}) {
         for (int delta = -2; delta <= 2; ++delta) rvas.push_back(base + delta);
         rvas.push_back(base + random() % 0x3000);
       }

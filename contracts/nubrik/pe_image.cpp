@@ -34,6 +34,21 @@ std::optional<uint64_t> ByteView::U64(uint64_t offset) const {
   return static_cast<uint64_t>(*high) << 32 | *low;
 }
 
+ByteView ByteView::Sub(uint64_t offset, uint64_t count) const {
+  ByteView part = *this;
+  offset = std::min<uint64_t>(offset, size_);
+  part.data_ = data_ ? data_ + offset : nullptr;
+  part.size_ = static_cast<size_t>(std::min<uint64_t>(count, size_ - offset));
+  part.pagerBase_ = pagerBase_ + offset;
+  return part;
+}
+
+std::optional<std::vector<uint8_t>> ByteView::Copy(uint64_t offset, uint64_t count) const {
+  const uint8_t* p = At(offset, count);
+  if (!p) return std::nullopt;
+  return std::vector<uint8_t>(p, p + count);
+}
+
 std::optional<std::string> ByteView::CString(uint64_t offset, size_t maxLength) const {
   if (offset >= size_) return std::nullopt;
   size_t available = std::min<uint64_t>(size_ - offset, maxLength);
@@ -79,6 +94,10 @@ class Budget {
  private:
   uint64_t left_;
 };
+
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 uint64_t TextAllowance(size_t fileSize) {
   return 4 * static_cast<uint64_t>(fileSize) + 65536;
@@ -327,8 +346,13 @@ std::optional<uint64_t> Image::RvaToOffset(uint64_t rva, RvaHint* hint) const {
   return offset;
 }
 
+Image::FileRange Image::SectionFileRange(const SectionHeader& s) const {
+  const uint64_t start = RawStart(s);
+  if (start >= view_.Size()) return {start, 0};
+  return {start, std::min<uint64_t>(s.SizeOfRawData, view_.Size() - start)};
+}
+
 uint64_t Image::RawStart(const SectionHeader& s) const {
-  // The loader rounds a raw pointer down to 512 bytes in normally aligned files.
   uint64_t raw = s.PointerToRawData;
   if (optionalHeader_ && optionalHeader_->FileAlignment >= 0x200) raw &= ~uint64_t{0x1FF};
   return raw;
@@ -368,41 +392,73 @@ std::optional<DataDirectory> Image::Directory(size_t index) const {
 
 // --- imports ------------------------------------------------------------------
 
-std::vector<ImportDescriptorView> Image::ImportDescriptorViews() const {
-  std::vector<ImportDescriptorView> result;
-  VisitImportDescriptors([&](const ImportDescriptorView& d) {
-    result.push_back(d);
-    return true;
-  });
-  return result;
+const std::vector<ImportDescriptorView>& Image::ImportDescriptorViews() const {
+  std::call_once(importsWalked_, [this] { WalkImportDescriptors(); });
+  return imports_;
 }
 
-void Image::VisitImportDescriptors(
-    const std::function<bool(const ImportDescriptorView&)>& visit) const {
-  auto dir = Directory(kImportDirectory);
-  if (!dir) return;
-  auto tableAt = RvaToOffset(dir->VirtualAddress);
-  if (!tableAt) return;
-  Budget text(TextAllowance(view_.Size()));
-  RvaHint hint;
-  // The table ends at an all-zero descriptor or where the file ends; each
-  // descriptor is 20 bytes of the file, so the count is bounded by its size.
-  for (uint64_t at = *tableAt;; at += 20) {
-    const uint8_t* d = view_.At(at, 20);
-    if (!d) break;
-    static const uint8_t kZero[20] = {};
-    if (std::memcmp(d, kZero, 20) == 0) break;
-    ImportDescriptorView desc;
-    desc.OriginalFirstThunk = Le32(d);
-    desc.TimeDateStamp = Le32(d + 4);
-    desc.ForwarderChain = Le32(d + 8);
-    desc.NameRva = Le32(d + 12);
-    desc.FirstThunk = Le32(d + 16);
-    auto name =
-        CStringViewAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()), &hint);
-    if (name && text.Take(name->size() + 1)) desc.ModuleName = *name;
-    if (!visit(desc)) break;
+const ImportDescriptorView* Image::FindImportDescriptor(std::string_view module,
+                                                        size_t occurrence) const {
+  ImportDescriptorViews();
+  if (module.empty()) return nullptr;
+  auto it = importsByName_.find(module);
+  if (it == importsByName_.end() || occurrence >= it->second.size()) return nullptr;
+  return &imports_[it->second[occurrence]];
+}
+
+size_t Image::NoCaseHash::operator()(std::string_view text) const {
+  // FNV-1a over the upper-cased bytes.
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(AsciiUpper(c));
+    hash *= 0x100000001b3ull;
   }
+  return static_cast<size_t>(hash);
+}
+
+bool Image::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+void Image::WalkImportDescriptors() const {
+  // Built aside and kept only whole: running out of memory half-way leaves
+  // the next call to walk again.
+  std::vector<ImportDescriptorView> list;
+  decltype(importsByName_) byName;
+  auto dir = Directory(kImportDirectory);
+  auto tableAt = dir ? RvaToOffset(dir->VirtualAddress) : std::nullopt;
+  if (tableAt) {
+    Budget text(TextAllowance(view_.Size()));
+    RvaHint hint;
+    // The table ends at an all-zero descriptor or where the file ends; each
+    // descriptor is 20 bytes of the file, so the count is bounded by its
+    // size.
+    for (uint64_t at = *tableAt;; at += 20) {
+      const uint8_t* d = view_.At(at, 20);
+      if (!d) break;
+      static const uint8_t kZero[20] = {};
+      if (std::memcmp(d, kZero, 20) == 0) break;
+      ImportDescriptorView desc;
+      desc.OriginalFirstThunk = Le32(d);
+      desc.TimeDateStamp = Le32(d + 4);
+      desc.ForwarderChain = Le32(d + 8);
+      desc.NameRva = Le32(d + 12);
+      desc.FirstThunk = Le32(d + 16);
+      auto name =
+          CStringViewAtRva(desc.NameRva, std::min<uint64_t>(kMaxNameLength, text.Left()), &hint);
+      if (name && text.Take(name->size() + 1)) desc.ModuleName = *name;
+      if (!desc.ModuleName.empty()) {
+        byName[desc.ModuleName].push_back(static_cast<uint32_t>(list.size()));
+      }
+      list.push_back(desc);
+    }
+  }
+  imports_ = std::move(list);
+  importsByName_ = std::move(byName);
 }
 
 std::vector<ImportFunctionView> Image::ImportFunctionViews(uint32_t originalFirstThunk,
@@ -474,7 +530,12 @@ std::vector<ImportDescriptor> Image::Imports() const {
 // --- exports ------------------------------------------------------------------
 
 const std::vector<ExportView>& Image::ExportViews() const {
-  std::call_once(exportsWalked_, [this] { WalkExports(&exports_); });
+  // Walked aside and kept only whole (see WalkImportDescriptors).
+  std::call_once(exportsWalked_, [this] {
+    std::vector<ExportView> list;
+    WalkExports(&list);
+    exports_ = std::move(list);
+  });
   return exports_;
 }
 
@@ -563,8 +624,39 @@ void Image::WalkExports(std::vector<ExportView>* out) const {
 
 // --- resources ----------------------------------------------------------------
 
+namespace {
+
+// The code points of a counted UTF-16LE text, one by one: a surrogate
+// without its pair and U+0000 come out as U+FFFD.
+template <typename Visit>
+void ForEachCodePoint(const uint8_t* utf16, size_t chars, Visit visit) {
+  for (size_t i = 0; i < chars; ++i) {
+    uint32_t c = Le16(utf16 + 2 * i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < chars) {
+      const uint32_t low = Le16(utf16 + 2 * (i + 1));
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        visit(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    if (c == 0 || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+    visit(c);
+  }
+}
+
+size_t Utf8Length(uint32_t c) {
+  return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
+
+}  // namespace
+
 size_t ResourceNameView::Length() const {
-  if (!Id) return Chars;
+  if (!Id) {
+    size_t length = 0;
+    ForEachCodePoint(Utf16, Chars, [&](uint32_t c) { length += Utf8Length(c); });
+    return length;
+  }
   size_t length = 1;
   for (uint32_t rest = *Id / 10; rest != 0; rest /= 10) ++length;
   return length;
@@ -576,12 +668,20 @@ void ResourceNameView::Write(char* out) const {
     for (size_t i = Length(); i > 0; value /= 10) out[--i] = static_cast<char>('0' + value % 10);
     return;
   }
-  for (size_t i = 0; i < Chars; ++i) {
-    // NUL would end the text early: it becomes '?' like any character
-    // outside Latin-1.
-    uint16_t c = Le16(Utf16 + 2 * i);
-    out[i] = c != 0 && c <= 0xFF ? static_cast<char>(c) : '?';
-  }
+  ForEachCodePoint(Utf16, Chars, [&](uint32_t c) {
+    const size_t n = Utf8Length(c);
+    if (n == 1) {
+      *out++ = static_cast<char>(c);
+      return;
+    }
+    static const uint8_t kLead[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (size_t k = n; k-- > 1;) {
+      out[k] = static_cast<char>(0x80 | (c & 0x3F));
+      c >>= 6;
+    }
+    out[0] = static_cast<char>(kLead[n] | c);
+    out += n;
+  });
 }
 
 std::string ResourceNameView::Text() const {
@@ -678,7 +778,11 @@ void Image::WalkResources(std::vector<ResourceView>* out) const {
 }
 
 const std::vector<ResourceView>& Image::ResourceViews() const {
-  std::call_once(resourcesWalked_, [this] { WalkResources(&resources_); });
+  std::call_once(resourcesWalked_, [this] {
+    std::vector<ResourceView> list;
+    WalkResources(&list);
+    resources_ = std::move(list);
+  });
   return resources_;
 }
 

@@ -10,11 +10,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pe {
@@ -30,7 +30,8 @@ class Pager {
 };
 
 // A read-only window on file bytes; every accessor checks its range (and,
-// with a pager, has the bytes read first).
+// with a pager, has the bytes read first). The one byte view of the
+// programs: the PE reader, the version reader and the image layout use it.
 class ByteView {
  public:
   ByteView() = default;
@@ -38,6 +39,8 @@ class ByteView {
       : data_(static_cast<const uint8_t*>(data)), size_(size), pager_(pager) {}
 
   size_t Size() const { return size_; }
+  // The first byte (with a pager, read only through At and the readers).
+  const uint8_t* Data() const { return data_; }
   // True when [offset, offset + length) lies inside the view.
   bool Has(uint64_t offset, uint64_t length) const {
     return offset <= size_ && length <= size_ - offset;
@@ -46,9 +49,13 @@ class ByteView {
   // a pager, when they cannot be read).
   const uint8_t* At(uint64_t offset, uint64_t length) const {
     if (!Has(offset, length)) return nullptr;
-    if (pager_ && length != 0 && !pager_->Load(offset, length)) return nullptr;
+    if (pager_ && length != 0 && !pager_->Load(pagerBase_ + offset, length)) return nullptr;
     return data_ + offset;
   }
+  // The part [offset, offset + count), cut at the end of this view.
+  ByteView Sub(uint64_t offset, uint64_t count) const;
+  // A copy of [offset, offset + count), or nothing when it does not all fit.
+  std::optional<std::vector<uint8_t>> Copy(uint64_t offset, uint64_t count) const;
   std::optional<uint8_t> U8(uint64_t offset) const;
   std::optional<uint16_t> U16(uint64_t offset) const;
   std::optional<uint32_t> U32(uint64_t offset) const;
@@ -62,6 +69,7 @@ class ByteView {
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   const Pager* pager_ = nullptr;
+  uint64_t pagerBase_ = 0;  // where this view starts in the pager's bytes
 };
 
 enum class Signature : uint16_t {
@@ -208,9 +216,12 @@ struct ResourceNameView {
   const uint8_t* Utf16 = nullptr;
   size_t Chars = 0;
 
-  // The 8-bit form: the id in decimal, or the text with Latin-1 characters
-  // kept and any other character as '?'. Written to out (which holds at
-  // least Length() bytes); Text() makes a string of it.
+  // The text form: the id in decimal, or the name in UTF-8. A surrogate
+  // without its pair and U+0000 become U+FFFD: the name keeps every
+  // character after a NUL (a C caller would otherwise see it cut there, and
+  // two different names could read the same) and stays valid UTF-8.
+  // Written to out (which holds at least Length() bytes); Text() makes a
+  // string of it.
   size_t Length() const;
   void Write(char* out) const;
   std::string Text() const;
@@ -235,9 +246,9 @@ struct Export {
 // One leaf of the resource tree (type / name / language).
 struct Resource {
   std::optional<uint32_t> TypeId;  // absent when the type is named
-  std::string TypeName;            // the type's string name, 8-bit
+  std::string TypeName;            // the type's string name, UTF-8
   std::optional<uint32_t> NameId;  // absent when the resource is named
-  std::string Name;                // string name, 8-bit, or the id in decimal
+  std::string Name;                // string name, UTF-8, or the id in decimal
   uint32_t Language = 0;
   uint32_t OffsetToData = 0;  // an RVA
   uint32_t Size = 0;
@@ -300,11 +311,15 @@ class Image {
                                                 uint64_t limit = UINT64_MAX) const;
   std::vector<Export> Exports() const;
   std::vector<Resource> Resources() const;
-  // The same lists as views of the file.
-  std::vector<ImportDescriptorView> ImportDescriptorViews() const;
-  // The descriptors one by one until `visit` returns false (a caller looking
-  // for one descriptor need not read the rest).
-  void VisitImportDescriptors(const std::function<bool(const ImportDescriptorView&)>& visit) const;
+  // The same lists as views of the file. The descriptors are read once, on
+  // first use, and kept with an index by module name.
+  const std::vector<ImportDescriptorView>& ImportDescriptorViews() const;
+  // The occurrence-th (from 0, in directory order) descriptor whose module
+  // name equals `module` without regard to ASCII case, or null. A descriptor
+  // without a readable name matches nothing, not even "". One hash lookup:
+  // descriptors sharing a long name cost nothing per call.
+  const ImportDescriptorView* FindImportDescriptor(std::string_view module,
+                                                   size_t occurrence) const;
   std::vector<ImportFunctionView> ImportFunctionViews(uint32_t originalFirstThunk,
                                                       uint32_t firstThunk,
                                                       uint64_t limit = UINT64_MAX) const;
@@ -319,6 +334,23 @@ class Image {
   // The directory `index`, or nullopt when absent or empty.
   std::optional<DataDirectory> Directory(size_t index) const;
 
+  // Where a section's raw data starts, as the loader reads it: rounded down
+  // to 512 bytes (the disk sector the loader reads from) whatever larger
+  // FileAlignment the file states, so 0x1000 rounds to 0x200 too; a file
+  // with FileAlignment below 512 is mapped flat and its pointer is kept.
+  uint64_t RawStart(const SectionHeader& s) const;
+  // The file bytes that back a section, as the loader maps them: from
+  // RawStart, SizeOfRawData of them, cut where the file ends. Every RVA
+  // that RvaToOffset finds in the section lies in this range.
+  struct FileRange {
+    uint64_t Offset = 0;
+    uint64_t Size = 0;
+  };
+  FileRange SectionFileRange(const SectionHeader& s) const;
+  // How far a section reaches in the image: VirtualAddress plus the larger
+  // of its virtual and raw sizes (what RvaToOffset takes as the section).
+  static uint64_t SectionEnd(const SectionHeader& s);
+
   // Longest name read for a module, function, export or forwarder.
   static constexpr size_t kMaxNameLength = 4096;
 
@@ -327,9 +359,7 @@ class Image {
   void WalkExports(std::vector<ExportView>* out) const;
   void WalkResources(std::vector<ResourceView>* out) const;
   void BuildSectionIndex();
-  static uint64_t SectionEnd(const SectionHeader& s);
-  // Where a section's raw data starts, as the loader reads it.
-  uint64_t RawStart(const SectionHeader& s) const;
+  void WalkImportDescriptors() const;
   // How far RvaToOffset looks back through overlapping sections.
   static constexpr size_t kMaxOverlapSteps = 64;
 
@@ -342,6 +372,18 @@ class Image {
   std::vector<uint32_t> byAddress_;  // section indexes sorted by VirtualAddress
   std::vector<uint64_t> reachEnd_;   // highest section end up to each of those
   bool disjoint_ = true;             // no two sections share an RVA
+  // Module names to descriptor indexes (directory order), compared without
+  // regard to ASCII case; the keys are views of the file.
+  struct NoCaseHash {
+    size_t operator()(std::string_view text) const;
+  };
+  struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  mutable std::once_flag importsWalked_;
+  mutable std::vector<ImportDescriptorView> imports_;
+  mutable std::unordered_map<std::string_view, std::vector<uint32_t>, NoCaseHash, NoCaseEqual>
+      importsByName_;
   mutable std::once_flag exportsWalked_;
   mutable std::vector<ExportView> exports_;
   mutable std::once_flag resourcesWalked_;

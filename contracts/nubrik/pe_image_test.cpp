@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "tests/fixtures/pe_writer.h"
 
@@ -29,6 +30,20 @@ TEST(ByteViewTest, RangesAreCheckedWithoutOverflow) {
   EXPECT_EQ(view.U64(0), 0x0807060504030201ull);
   EXPECT_FALSE(view.U32(5));
   EXPECT_FALSE(view.U64(UINT64_MAX - 3));
+}
+
+TEST(ByteViewTest, PartsAndCopiesStayInside) {
+  const uint8_t bytes[] = {1, 2, 3, 4, 5};
+  pe::ByteView view(bytes, sizeof bytes);
+  EXPECT_FALSE(view.Copy(SIZE_MAX, 2));
+  EXPECT_FALSE(view.Copy(4, 2));
+  EXPECT_EQ(view.Copy(3, 2), (std::vector<uint8_t>{4, 5}));
+  EXPECT_EQ(view.Sub(3, 100).Size(), 2u);
+  EXPECT_EQ(view.Sub(3, 100).U8(0), 4);
+  EXPECT_EQ(view.Sub(9, 1).Size(), 0u);
+  EXPECT_EQ(view.Sub(1, 2).U32(0), std::nullopt);  // the part's own end counts
+  EXPECT_FALSE(view.Has(1, SIZE_MAX));
+  EXPECT_FALSE(view.U16(SIZE_MAX));
 }
 
 TEST(ByteViewTest, TextIsCutAtTheFileEndOrTheLimit) {
@@ -121,6 +136,72 @@ TEST(SectionsTest, RvaToOffsetMapsSectionsAndHeaders) {
   EXPECT_FALSE(image.RvaToOffset(0x900));     // between headers and section
   EXPECT_FALSE(image.RvaToOffset(0x5000));    // beyond every section
   EXPECT_FALSE(image.AtRva(0x11FF, 2));       // last byte of the file and beyond
+}
+
+// The section's last file byte, its first zero-filled byte and its virtual
+// end: the raw part maps, nothing after it does.
+TEST(SectionsTest, RvaToOffsetAtTheEdgesOfASection) {
+  PeWriter w;
+  w.AddZeros(0x100);  // raw size 0x200 (512-aligned), the file ends there
+  w.SectionVirtualSize = 0x800;
+  auto bytes = w.Build();
+  ASSERT_EQ(bytes.size(), 0x400u);
+  auto image = Read(bytes);
+  struct Case {
+    uint32_t Rva;
+    std::optional<uint64_t> Offset;
+  } cases[] = {
+      {0x1000, 0x200},         // first byte
+      {0x11FF, 0x3FF},         // last raw byte, the file's last byte
+      {0x1200, std::nullopt},  // first zero-filled byte
+      {0x17FF, std::nullopt},  // last byte of the section
+      {0x1800, std::nullopt},  // its virtual end
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Rva);
+    EXPECT_EQ(image.RvaToOffset(c.Rva), c.Offset);
+    pe::Image::RvaHint hint;
+    EXPECT_EQ(image.RvaToOffset(0x1000, &hint), 0x200u);  // primes the hint
+    EXPECT_EQ(image.RvaToOffset(c.Rva, &hint), c.Offset);
+    EXPECT_EQ(image.AtRva(c.Rva, 1) != nullptr, c.Offset.has_value());
+  }
+  EXPECT_FALSE(image.AtRva(0x11FF, 2));  // one byte left in the file
+  const auto range = image.SectionFileRange(image.Sections()[0]);
+  EXPECT_EQ(range.Offset, 0x200u);
+  EXPECT_EQ(range.Size, 0x200u);
+}
+
+// The loader reads a section from its pointer rounded down to 512 bytes
+// whatever larger FileAlignment the file states; below 512 the file is
+// mapped flat and the pointer is taken as it is.
+TEST(SectionsTest, UnalignedRawPointerFollowsTheLoadersRounding) {
+  struct Case {
+    uint32_t FileAlignment;
+    uint32_t Pointer;
+    uint64_t Expected;
+  } cases[] = {
+      {0x100, 0x210, 0x210},  {0x200, 0x210, 0x200},
+      {0x1000, 0x210, 0x200},  // not 0: the rounding is 512, not the alignment
+      {0x1000, 0x3FF, 0x200}, {0x200, 0x1FF, 0x000},  // into the headers
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.FileAlignment);
+    SCOPED_TRACE(c.Pointer);
+    PeWriter w;
+    w.Add({0xA1, 0xA2});
+    w.AddZeros(0x0C);
+    w.Add({0xB1, 0xB2});  // at the file's 0x210
+    w.AddZeros(0x200);
+    w.FileAlignment = c.FileAlignment;
+    w.SectionPointerToRawData = c.Pointer;
+    auto bytes = w.Build();
+    auto image = Read(bytes);
+    EXPECT_EQ(image.RvaToOffset(0x1000), c.Expected);
+    EXPECT_EQ(image.RawStart(image.Sections()[0]), c.Expected);
+    const uint8_t* first = image.AtRva(0x1000, 1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(*first, bytes[c.Expected]);
+  }
 }
 
 TEST(ImportsTest, TwoDescriptorsOfOneModuleAndOrdinals) {
@@ -231,6 +312,34 @@ TEST(ExportsTest, AbsurdCountsAreCappedByTheFile) {
   EXPECT_EQ(exports[0].Name, "A");
 }
 
+// A name whose ordinal index equals NumberOfFunctions, the function table
+// being the last bytes of the file: it names nothing, and nothing past the
+// file is read (the bytes are an exact-size copy, for the sanitizers).
+TEST(ExportsTest, NameIndexAtTheFunctionCountWithTheTableAtTheFileEnd) {
+  for (uint16_t index : {uint16_t{2}, uint16_t{3}, uint16_t{0xFFFF}}) {
+    SCOPED_TRACE(index);
+    PeWriter w;
+    const uint32_t dir = w.AddExports("x.dll", 1, {0x1100, 0x1200}, {{"A", 0}, {"B", index}});
+    auto bytes = w.Build();
+    // Move the function table to the file's last 8 bytes.
+    const uint32_t tableRva = 0x1000 + static_cast<uint32_t>(bytes.size() - 0x200 - 8);
+    const size_t dirAt = 0x200 + (dir - 0x1000);
+    for (int k = 0; k < 4; ++k) bytes[dirAt + 28 + k] = static_cast<uint8_t>(tableRva >> 8 * k);
+    const size_t end = bytes.size();
+    bytes[end - 8] = 0x00;
+    bytes[end - 7] = 0x11;
+    bytes[end - 4] = 0x00;
+    bytes[end - 3] = 0x12;
+    const std::vector<uint8_t> exact(bytes);
+    auto exports = Read(exact).Exports();
+    ASSERT_EQ(exports.size(), 2u);
+    EXPECT_EQ(exports[0].Name, "A");
+    EXPECT_EQ(exports[0].Rva, 0x1100u);
+    EXPECT_FALSE(exports[1].Name);  // index 1, by ordinal only: "B" named nothing
+    EXPECT_EQ(exports[1].Ordinal, 2u);
+  }
+}
+
 TEST(ResourcesTest, LeavesInDirectoryOrderWithNamesAndLanguages) {
   PeWriter w;
   w.AddResources({{3u, 1u, 0x409, {1, 2}},
@@ -245,7 +354,7 @@ TEST(ResourcesTest, LeavesInDirectoryOrderWithNamesAndLanguages) {
   EXPECT_EQ(resources[0].TypeName, "MYTYPE");
   EXPECT_EQ(resources[0].Name, "7");
   EXPECT_EQ(resources[1].TypeId, 3u);
-  EXPECT_EQ(resources[1].Name, "NAMED\xE9?");
+  EXPECT_EQ(resources[1].Name, "NAMED\xC3\xA9\xD0\x96");  // UTF-8
   EXPECT_FALSE(resources[1].NameId);
   EXPECT_EQ(resources[1].Size, 3u);
   EXPECT_EQ(resources[2].Name, "1");
@@ -255,6 +364,41 @@ TEST(ResourcesTest, LeavesInDirectoryOrderWithNamesAndLanguages) {
   const uint8_t* data = image.AtRva(resources[1].OffsetToData, 3);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data[0], 4);
+}
+
+// Names in UTF-8: characters beyond Latin-1, pairs of surrogates; a NUL and
+// a surrogate without its pair as U+FFFD, so nothing after them is lost.
+TEST(ResourcesTest, NamesAreUtf8) {
+  struct Case {
+    std::u16string Stored;
+    std::string Text;
+  } cases[] = {
+      {u"ABC", "ABC"},
+      {u"\u00e9t\u00e9", "\xC3\xA9t\xC3\xA9"},
+      {u"\u65e5\u672c", "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {u"\U0001F600", "\xF0\x9F\x98\x80"},
+      {std::u16string(u"A\0B", 3),
+       "A\xEF\xBF\xBD"
+       "B"},
+      {std::u16string(u"\0", 1), "\xEF\xBF\xBD"},
+      {std::u16string{u'\xD800', u'x'}, "\xEF\xBF\xBDx"},  // lone high surrogate
+      {std::u16string{u'x', u'\xDC00'}, "x\xEF\xBF\xBD"},  // lone low surrogate
+      {std::u16string{u'\xD800'}, "\xEF\xBF\xBD"},         // high one at the end
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    PeWriter w;
+    w.AddResources({{c.Stored, c.Stored, 0x409, {1}}});
+    auto bytes = w.Build();
+    auto image = Read(bytes);
+    const auto& views = image.ResourceViews();
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views[0].Name.Length(), c.Text.size());
+    auto resources = image.Resources();
+    ASSERT_EQ(resources.size(), 1u);
+    EXPECT_EQ(resources[0].Name, c.Text);
+    EXPECT_EQ(resources[0].TypeName, c.Text);
+  }
 }
 
 TEST(ResourcesTest, LoopsEndAndDepthIsLimited) {

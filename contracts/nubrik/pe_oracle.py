@@ -7,6 +7,7 @@ processes, printed in the order given.
 """
 import multiprocessing
 import os
+import struct
 import sys
 
 import pefile
@@ -30,14 +31,20 @@ OPTIONAL_FIELDS = [
 ]
 
 
-def narrow(text):
-    # Resource names to 8 bits as the library does: Latin-1 kept, others '?'.
-    return "".join(c if 0 < ord(c) <= 0xFF else "?" for c in text)
+def resource_name(pe, name):
+    # Resource names in UTF-8 as the library gives them, read from the
+    # counted UTF-16 text itself (pefile stops at a NUL and does not pair
+    # surrogates): U+0000 and unpaired surrogates as U+FFFD.
+    rva = name.get_rva()
+    length = struct.unpack("<H", pe.get_data(rva, 2))[0]
+    raw = pe.get_data(rva + 2, 2 * length)
+    return raw[: len(raw) // 2 * 2].decode("utf-16le", "replace").replace("\0", "\ufffd")
 
 
 def text(value):
+    # Names stored as bytes are printed as those bytes (see main).
     if isinstance(value, bytes):
-        return value.decode("latin-1")
+        return value.decode("utf-8", "surrogateescape")
     return str(value)
 
 
@@ -79,11 +86,11 @@ def report(path):
     if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
         for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
             type_id = 0 if t.name is not None else t.id
-            type_name = "-" if t.name is None else narrow(str(t.name))
+            type_name = "-" if t.name is None else resource_name(pe, t.name)
             if not hasattr(t, "directory"):
                 continue
             for n in t.directory.entries:
-                name = str(n.id) if n.name is None else narrow(str(n.name))
+                name = str(n.id) if n.name is None else resource_name(pe, n.name)
                 if not hasattr(n, "directory"):
                     continue
                 for leaf in n.directory.entries:
@@ -114,6 +121,8 @@ def files_of(args):
 
 
 def main():
+    # UTF-8 out; bytes that are no UTF-8 (export names) go out unchanged.
+    sys.stdout.reconfigure(encoding="utf-8", errors="surrogateescape")
     paths = list(files_of(sys.argv[1:]))
     with multiprocessing.Pool(2) as pool:
         for block in pool.imap(report, paths, chunksize=8):

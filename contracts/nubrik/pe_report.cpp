@@ -114,7 +114,7 @@ std::string PeReport(const void* data, size_t size) {
 
   // Imports: each descriptor's module and the functions of its occurrence.
   char* modules = nullptr;
-  const int32_t moduleCount = NubrikImportModules(data, heap.Get(), &modules);
+  const int32_t moduleCount = NubrikImportModules(data, heap.Handle(), &modules);
   const auto moduleNames = Names(&modules, moduleCount);
   std::vector<std::string> seen;
   for (const auto& module : moduleNames) {
@@ -125,12 +125,12 @@ std::string PeReport(const void* data, size_t size) {
     seen.push_back(module);
     Line(out, "import %s", module.c_str());
     char* functions = nullptr;
-    int32_t n = NubrikImportFunctions(data, heap.Get(), module.c_str(), &functions, occurrence);
+    int32_t n = NubrikImportFunctions(data, heap.Handle(), module.c_str(), &functions, occurrence);
     for (const auto& f : Names(&functions, n)) Line(out, " %s", f.c_str());
   }
 
   const int32_t exportCount = NubrikExportCount(data);
-  const NubrikExportRecord* exports = NubrikExportTable(data, heap.Get());
+  const NubrikExportRecord* exports = NubrikExportTable(data, heap.Handle());
   auto forwarders = image.Exports();
   for (int32_t i = 0; exports && i < exportCount; ++i) {
     const auto& fwd = forwarders[static_cast<size_t>(i)].Forwarder;
@@ -139,7 +139,7 @@ std::string PeReport(const void* data, size_t size) {
   }
 
   const int32_t resourceCount = NubrikResourceCount(data);
-  const NubrikResourceRecord* resources = NubrikResourceTable(data, heap.Get());
+  const NubrikResourceRecord* resources = NubrikResourceTable(data, heap.Handle());
   auto typeNames = image.Resources();
   for (int32_t i = 0; resources && i < resourceCount; ++i) {
     const auto& r = typeNames[static_cast<size_t>(i)];
@@ -169,28 +169,28 @@ uint64_t ExerciseAllCalls(const void* image) {
   // Each call reads the whole table, so a file of thousands of sections or
   // descriptors is exercised on its first ones only: the test stays linear.
   constexpr size_t kMaxLookups = 16;
-  const auto sections = Names(&names, NubrikSectionNames(image, heap.Get(), &names));
+  const auto sections = Names(&names, NubrikSectionNames(image, heap.Handle(), &names));
   for (size_t i = 0; i < sections.size() && i < kMaxLookups; ++i) {
     sum += NubrikSectionByName(image, buffer, sections[i].c_str()) + buffer[8];
   }
-  const auto modules = Names(&names, NubrikImportModules(image, heap.Get(), &names));
+  const auto modules = Names(&names, NubrikImportModules(image, heap.Handle(), &names));
   for (size_t i = 0; i < modules.size() && i < kMaxLookups; ++i) {
     int32_t occurrence = 0;
     for (size_t j = 0; j < i; ++j) occurrence += SameNoCase(modules[j], modules[i]) ? 1 : 0;
     char* functions = nullptr;
     int32_t n =
-        NubrikImportFunctions(image, heap.Get(), modules[i].c_str(), &functions, occurrence);
+        NubrikImportFunctions(image, heap.Handle(), modules[i].c_str(), &functions, occurrence);
     for (const auto& f : Names(&functions, n)) sum += f.size();
   }
   const int32_t exportCount = NubrikExportCount(image);
-  if (const NubrikExportRecord* e = NubrikExportTable(image, heap.Get())) {
+  if (const NubrikExportRecord* e = NubrikExportTable(image, heap.Handle())) {
     for (int32_t i = 0; i < exportCount; ++i) {
       sum +=
           e[i].EntryRva + static_cast<uint32_t>(e[i].Ordinal) + (e[i].Name ? strlen(e[i].Name) : 0);
     }
   }
   const int32_t resourceCount = NubrikResourceCount(image);
-  if (const NubrikResourceRecord* r = NubrikResourceTable(image, heap.Get())) {
+  if (const NubrikResourceRecord* r = NubrikResourceTable(image, heap.Handle())) {
     for (int32_t i = 0; i < resourceCount; ++i) {
       sum += r[i].Type + r[i].Language + r[i].OffsetToData + r[i].Size + strlen(r[i].Name);
     }

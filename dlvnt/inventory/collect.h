@@ -5,10 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "dlvnt/inventory/collection_heap.h"
+#include "contracts/nubrik/scoped_heap.h"
 #include "dlvnt/inventory/inventory.h"
 
 namespace dlvnt {
+
+// The private heap of one collecting pass: the helper library's name lists
+// go there and are released all at once (64000 bytes to start, the default).
+using CollectionHeap = nubrik::ScopedHeap;
 
 // Builds an item (size, date, and the import names of a PE image) and
 // appends it. An unreadable file still gives its item.

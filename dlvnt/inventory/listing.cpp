@@ -141,7 +141,7 @@ PageFill FillModule32Rows(platform::FileCatalog& catalog,
 
 PageFill FillOCXRows(InventoryServices& services, const std::vector<std::string>& searchPath,
                      ItemList& items, const UsageList& usage, const FillOptions& options,
-                     bool collecting, CollectionHeap* heap) {
+                     bool collecting, nubrik::ScopedHeap* heap) {
   PageFill fill;
   size_t count = items.Count();
   for (size_t i = 0; i < count; ++i) {

@@ -9,6 +9,10 @@
 
 #include "dlvnt/inventory/inventory.h"
 
+namespace nubrik {
+class ScopedHeap;
+}  // namespace nubrik
+
 namespace dlvnt {
 
 using GridRow = std::array<std::string, 5>;
@@ -49,7 +53,7 @@ PageFill FillModule32Rows(platform::FileCatalog& catalog,
 // to the list (and are listed again by later fills).
 PageFill FillOCXRows(InventoryServices& services, const std::vector<std::string>& searchPath,
                      ItemList& items, const UsageList& usage, const FillOptions& options,
-                     bool collecting, class CollectionHeap* heap);
+                     bool collecting, nubrik::ScopedHeap* heap);
 PageFill FillDeviceDriverRows(platform::FileCatalog& catalog,
                               const std::vector<std::string>& searchPath, const ItemList& items,
                               const FillOptions& options);

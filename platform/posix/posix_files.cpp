@@ -35,7 +35,9 @@ bool Fail(MapError* error, int code) {
 }  // namespace
 
 std::unique_ptr<MappedFile> PosixFileSystem::MapReadOnly(const std::string& path, MapError* error) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+  // below, as is every file that is not a regular one.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     Fail(error, errno);
     return nullptr;

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -31,6 +32,20 @@ TEST(PosixFileSystem, MapsFilesAndReportsFailures) {
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(empty->Size(), 0u);
   std::remove(path.c_str());
+}
+
+// A pipe or a device is no file to map: refused at once, never waited on
+// (a FIFO without a writer would block a plain open).
+TEST(PosixFileSystem, PipesAndDevicesAreRefusedWithoutWaiting) {
+  std::string fifo = ::testing::TempDir() + "posix_files_test.fifo";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  PosixFileSystem files;
+  MapError error;
+  EXPECT_EQ(files.MapReadOnly(fifo, &error), nullptr);
+  EXPECT_FALSE(error.Message.empty());
+  EXPECT_EQ(files.MapReadOnly("/dev/null", &error), nullptr);
+  std::remove(fifo.c_str());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include "platform/win32/win32_services.h"
 
+#include "common/win32/utf16.h"
+
 #include <vector>
 
 namespace platform::win32 {
@@ -72,10 +74,19 @@ bool OpenClipboardWithRetry() {
 }  // namespace
 
 std::unique_ptr<MappedFile> Win32FileSystem::MapReadOnly(const std::string& path, MapError* error) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_READONLY, nullptr);
+  // Others may keep writing or deleting the file: the copy-on-write view
+  // stays what it was when mapped.
+  HANDLE file = CreateFileW(common::Wide(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_READONLY, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     if (error) error->Message = SystemMessage(GetLastError());
+    return nullptr;
+  }
+  // A pipe or a device is no file to map (and reading one could wait).
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    if (error) error->Message = SystemMessage(ERROR_INVALID_FUNCTION);
+    CloseHandle(file);
     return nullptr;
   }
   LARGE_INTEGER size{};
@@ -88,7 +99,7 @@ std::unique_ptr<MappedFile> Win32FileSystem::MapReadOnly(const std::string& path
     CloseHandle(file);
     return std::make_unique<Win32View>(nullptr, nullptr, 0);
   }
-  HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_WRITECOPY, 0, 0, nullptr);
+  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_WRITECOPY, 0, 0, nullptr);
   DWORD code = GetLastError();
   CloseHandle(file);
   if (!mapping) {

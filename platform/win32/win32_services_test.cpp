@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace platform::win32 {
@@ -55,6 +56,48 @@ TEST(Win32FileSystem, MapsReadOnlyAndReportsMissingFiles) {
   EXPECT_EQ(files.MapReadOnly(path + ".none", &error), nullptr);
   EXPECT_FALSE(error.Message.empty());
   std::remove(path.c_str());
+}
+
+// Paths are UTF-8 all the way to the W functions: a name outside the code
+// page maps its own file, never a best-fit look-alike; a pipe is refused at
+// once instead of read (or waited on).
+TEST(Win32FileSystem, MapsUnicodeNamesAndRefusesPipes) {
+  wchar_t dir[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, dir), 0u);
+  const std::wstring wideDir(dir);
+  auto write = [](const std::wstring& path, const char* text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    CloseHandle(file);
+  };
+  const std::wstring unicode = wideDir + L"\u03A9mega-\u65E5\u672C.bin";
+  const std::wstring lookalike = wideDir + L"Omega.bin";
+  write(unicode, "MZunicode");
+  write(lookalike, "MZlookalike");
+  char narrowDir[MAX_PATH * 3];
+  ASSERT_GT(WideCharToMultiByte(CP_UTF8, 0, dir, -1, narrowDir, sizeof narrowDir, nullptr, nullptr),
+            0);
+  Win32FileSystem files;
+  {
+    auto view = files.MapReadOnly(
+        std::string(narrowDir) + "\xCE\xA9mega-\xE6\x97\xA5\xE6\x9C\xAC.bin", nullptr);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->Data()), view->Size()), "MZunicode");
+  }
+  DeleteFileW(unicode.c_str());
+  MapError error;
+  EXPECT_EQ(files.MapReadOnly(std::string(narrowDir) + "\xCE\xA9mega.bin", &error), nullptr);
+  DeleteFileW(lookalike.c_str());
+
+  const wchar_t kPipe[] = L"\\\\.\\pipe\\platform_win32_test_map";
+  HANDLE pipe =
+      CreateNamedPipeW(kPipe, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files.MapReadOnly("\\\\.\\pipe\\platform_win32_test_map", &error), nullptr);
+  EXPECT_FALSE(error.Message.empty());
+  CloseHandle(pipe);
 }
 
 TEST(Win32Environment, Directories) {

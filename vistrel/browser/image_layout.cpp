@@ -1,23 +1,47 @@
 #include "vistrel/browser/image_layout.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+
+#include "contracts/nubrik/pe_image.h"
 
 namespace vistrel {
 namespace {
 
-// Bounds-checked little-endian reads of the file.
-struct View {
-  std::span<const uint8_t> Bytes;
-  bool Has(uint64_t offset, uint64_t count) const {
-    return offset <= Bytes.size() && count <= Bytes.size() - offset;
+// The parts of the image written so far, as disjoint [begin, end) ranges.
+class Written {
+ public:
+  // Calls fill(begin, end) for each part of [begin, end) not written yet,
+  // in order, then counts the whole range as written.
+  template <typename Fill>
+  void Claim(uint64_t begin, uint64_t end, Fill fill) {
+    if (begin >= end) return;
+    auto it = ranges_.upper_bound(begin);
+    uint64_t at = begin;
+    if (it != ranges_.begin() && std::prev(it)->second > at) at = std::prev(it)->second;
+    for (; at < end; ++it) {
+      const uint64_t next = it != ranges_.end() ? std::min(it->first, end) : end;
+      if (at < next) fill(at, next);
+      if (it == ranges_.end() || it->first >= end) break;
+      at = std::max(at, it->second);
+    }
+    // Merge [begin, end) with every range it touches.
+    uint64_t mergedBegin = begin, mergedEnd = end;
+    auto first = ranges_.upper_bound(begin);
+    if (first != ranges_.begin() && std::prev(first)->second >= begin) --first;
+    auto last = first;
+    for (; last != ranges_.end() && last->first <= end; ++last) {
+      mergedBegin = std::min(mergedBegin, last->first);
+      mergedEnd = std::max(mergedEnd, last->second);
+    }
+    ranges_.erase(first, last);
+    ranges_.emplace(mergedBegin, mergedEnd);
   }
-  std::optional<uint64_t> Read(uint64_t offset, int width) const {
-    if (!Has(offset, width)) return std::nullopt;
-    uint64_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = value << 8 | Bytes[offset + i];
-    return value;
-  }
+
+ private:
+  std::map<uint64_t, uint64_t> ranges_;  // begin -> end
 };
 
 }  // namespace
@@ -27,55 +51,51 @@ void ImageLayout::Free::operator()(uint8_t* p) const {
 }
 
 std::optional<ImageLayout> ImageLayout::Build(std::span<const uint8_t> file) {
-  View view{file};
-  auto mz = view.Read(0, 2);
-  auto lfanew = view.Read(0x3C, 4);
-  if (!mz || *mz != 0x5A4D || !lfanew) return std::nullopt;
-  uint64_t pe = *lfanew;
-  auto sig = view.Read(pe, 4);
-  if (!sig || *sig != 0x4550) return std::nullopt;
-  uint64_t fileHeader = pe + 4;
-  auto machine = view.Read(fileHeader, 2);
-  auto sectionCount = view.Read(fileHeader + 2, 2);
-  auto optionalSize = view.Read(fileHeader + 16, 2);
-  uint64_t optional = fileHeader + 20;
-  auto magic = view.Read(optional, 2);
-  if (!machine || !sectionCount || !optionalSize || !magic) return std::nullopt;
-  bool is64 = *magic == 0x20B;
-  auto imageBase = is64 ? view.Read(optional + 24, 8) : view.Read(optional + 28, 4);
-  auto imageSize = view.Read(optional + 56, 4);
-  auto headerSize = view.Read(optional + 60, 4);
-  if (!imageBase || !imageSize || !headerSize) return std::nullopt;
-  if (*imageSize == 0 || *imageSize > kMaxImageSize) return std::nullopt;
+  return Build(pe::Image(file.data(), file.size()));
+}
+
+std::optional<ImageLayout> ImageLayout::Build(const pe::Image& image) {
+  if (!image.IsPe() || !image.GetFileHeader() || !image.GetOptionalHeader()) return std::nullopt;
+  const pe::OptionalHeader& optional = *image.GetOptionalHeader();
+  if (optional.SizeOfImage == 0 || optional.SizeOfImage > kMaxImageSize) return std::nullopt;
 
   ImageLayout layout;
-  layout.size_ = static_cast<size_t>(*imageSize);
+  layout.size_ = optional.SizeOfImage;
   // calloc: untouched pages of a sparse image cost nothing.
   layout.data_.reset(static_cast<uint8_t*>(std::calloc(layout.size_, 1)));
   if (!layout.data_) return std::nullopt;
-  layout.imageBase_ = *imageBase;
-  layout.is64_ = is64;
-  layout.machine_ = static_cast<uint16_t>(*machine);
+  layout.imageBase_ = optional.ImageBase;
+  layout.is64_ = optional.Is64();
+  layout.machine_ = image.GetFileHeader()->Machine;
 
-  auto copy = [&](uint64_t from, uint64_t to, uint64_t count) {
-    if (from >= file.size() || to >= layout.size_) return;
-    count = std::min<uint64_t>(count, file.size() - from);
-    count = std::min<uint64_t>(count, layout.size_ - to);
-    std::memcpy(layout.data_.get() + to, file.data() + from, static_cast<size_t>(count));
+  const pe::ByteView& file = image.View();
+  const uint64_t imageEnd = layout.size_;
+  // Copies the file bytes at [offset, offset + (end - rva)) to [rva, end),
+  // as far as the file goes.
+  auto copy = [&](uint64_t rva, uint64_t end, uint64_t offset) {
+    if (offset >= file.Size()) return;
+    const uint64_t count = std::min<uint64_t>(end - rva, file.Size() - offset);
+    if (const uint8_t* from = file.At(offset, count)) {
+      std::memcpy(layout.data_.get() + rva, from, static_cast<size_t>(count));
+    }
   };
-  copy(0, 0, *headerSize);
-  uint64_t table = optional + *optionalSize;
-  for (uint64_t i = 0; i < *sectionCount; ++i) {
-    uint64_t at = table + i * 40;
-    auto virtualSize = view.Read(at + 8, 4);
-    auto rva = view.Read(at + 12, 4);
-    auto rawSize = view.Read(at + 16, 4);
-    auto rawPointer = view.Read(at + 20, 4);
-    if (!virtualSize || !rva || !rawSize || !rawPointer) break;
-    uint64_t count = *rawSize;
-    if (*virtualSize != 0) count = std::min(count, *virtualSize);
-    copy(*rawPointer, *rva, count);
+  // As the reader maps an RVA: the first section in table order that holds
+  // it wins, its raw part from the file and the rest zero; the headers take
+  // what no section holds. Every byte is written at most once.
+  Written written;
+  for (const pe::SectionHeader& s : image.Sections()) {
+    const uint64_t begin = s.VirtualAddress;
+    const uint64_t end = std::min(pe::Image::SectionEnd(s), imageEnd);
+    const auto raw = image.SectionFileRange(s);
+    const uint64_t rawEnd = std::min(begin + raw.Size, end);
+    written.Claim(begin, end, [&](uint64_t from, uint64_t to) {
+      if (from < rawEnd) copy(from, std::min(to, rawEnd), raw.Offset + (from - begin));
+    });
   }
+  // A file without sections is mapped whole as it is stored.
+  const uint64_t headersEnd =
+      image.Sections().empty() ? imageEnd : std::min<uint64_t>(optional.SizeOfHeaders, imageEnd);
+  written.Claim(0, headersEnd, [&](uint64_t from, uint64_t to) { copy(from, to, from); });
   return layout;
 }
 

@@ -8,6 +8,12 @@
 #include "vistrel/viewers/disassembly_dlg.h"
 
 namespace vistrel {
+namespace {
+
+// The browser's heap for the helper library's results starts at this size.
+constexpr size_t kHeapInitialSize = 512000;
+
+}  // namespace
 
 std::string ExportEntry::Line() const {
   std::string number = "(" + std::to_string(Ordinal) + ")";
@@ -351,7 +357,7 @@ void TVistrelMainForm::LoadFile() {
   size_t slash = FileName.find_last_of("\\:/");
   Form->SetCaption(std::string("Vistrel - ") +
                    (slash == std::string::npos ? FileName : FileName.substr(slash + 1)));
-  if (!Heap) Heap = std::make_unique<BrowserHeap>();
+  if (!Heap) Heap = std::make_unique<nubrik::ScopedHeap>(kHeapInitialSize);
   // An empty file cannot be mapped on Windows either: it shows nothing.
   ImageView = services_.Files.MapReadOnly(FileName, nullptr);
   if (ImageView && ImageView->Size() > 0) {
@@ -373,7 +379,7 @@ void TVistrelMainForm::DisplayImage() {
     App.MessageBox(kUnableToHandle, kProgramTitle, ui::MessageButtons::OkCancel);
     return;
   }
-  if (!Heap) Heap = std::make_unique<BrowserHeap>();
+  if (!Heap) Heap = std::make_unique<nubrik::ScopedHeap>(kHeapInitialSize);
   ImportModuleListBox->SetSorted(SortedFlag);
   ImportedFunctionsListBox->SetSorted(SortedFlag);
   ExportSectionListBox->SetSorted(SortedFlag);

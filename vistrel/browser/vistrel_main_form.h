@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "contracts/nubrik/scoped_heap.h"
 #include "platform/clipboard.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "ui/widgets.h"
-#include "vistrel/browser/browser_heap.h"
 #include "vistrel/browser/image_layout.h"
 #include "vistrel/browser/settings.h"
 
@@ -123,7 +123,7 @@ class TVistrelMainForm {
   std::string CalculatorPath;
   std::vector<ExportEntry> ExportList;
   std::unique_ptr<platform::MappedFile> ImageView;
-  std::unique_ptr<BrowserHeap> Heap;
+  std::unique_ptr<nubrik::ScopedHeap> Heap;
   uint64_t ImageBase = 0;
   bool Is64Bit = false;
   uint16_t Machine = 0;

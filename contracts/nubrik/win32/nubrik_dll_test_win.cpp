@@ -5,75 +5,47 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "contracts/nubrik/nubrik.h"
+#include "contracts/nubrik/nubrik_test_util.h"
+#include "contracts/nubrik/scoped_heap.h"
 #include "dlv_fixtures.h"
+#include "platform/win32/win32_services.h"
 
 namespace {
 
-std::vector<std::string> Names(char* const* list, int32_t count) {
-  std::vector<std::string> names;
-  const char* p = *list;
-  for (int32_t i = 0; p && i < count; ++i) {
-    names.emplace_back(p);
-    p += names.back().size() + 1;
-  }
-  return names;
-}
+using nubrik::ScopedHeap;
+using nubrik::test::Names;
 
-// A read-only, copy-on-write view of a whole file.
+// A read-only, copy-on-write view of a whole file, as the programs map one.
 class MappedFile {
  public:
-  explicit MappedFile(const std::string& path) {
-    file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                        nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) return;
-    size_ = GetFileSize(file_, nullptr);
-    mapping_ = CreateFileMappingA(file_, nullptr, PAGE_WRITECOPY, 0, 0, nullptr);
-    if (mapping_) view_ = MapViewOfFile(mapping_, FILE_MAP_COPY, 0, 0, 0);
-  }
-  ~MappedFile() {
-    if (view_) UnmapViewOfFile(view_);
-    if (mapping_) CloseHandle(mapping_);
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  }
-  const void* View() const { return view_; }
-  DWORD Size() const { return size_; }
+  explicit MappedFile(const std::string& path)
+      : view_(platform::win32::Win32FileSystem().MapReadOnly(path, nullptr)) {}
+  const void* View() const { return view_ ? view_->Data() : nullptr; }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
-  HANDLE mapping_ = nullptr;
-  void* view_ = nullptr;
-  DWORD size_ = 0;
-};
-
-class Heap {
- public:
-  Heap() : heap_(HeapCreate(0, 64000, 0)) {}
-  ~Heap() { HeapDestroy(heap_); }
-  HANDLE Get() const { return heap_; }
-
- private:
-  HANDLE heap_;
+  std::unique_ptr<platform::MappedFile> view_;
 };
 
 TEST(NubrikDllTest, UnregisteredMappedViewIsMeasured) {
   if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample fixtures not built";
   MappedFile file(DLV_SAMPLE_DLL_X64);
   ASSERT_NE(file.View(), nullptr);
-  Heap heap;
+  ScopedHeap heap;
   EXPECT_EQ(NubrikSignature(file.View()), NUBRIK_SIG_PE);
   uint8_t header[240];
   EXPECT_TRUE(NubrikOptionalHeader64(file.View(), header));
   EXPECT_FALSE(NubrikOptionalHeader(file.View(), header));
   char* modules = nullptr;
-  auto list = Names(&modules, NubrikImportModules(file.View(), heap.Get(), &modules));
+  auto list = Names(&modules, NubrikImportModules(file.View(), heap.Handle(), &modules));
   EXPECT_EQ(list.size(), 5u);
   EXPECT_EQ(NubrikExportCount(file.View()), 6);
   EXPECT_EQ(NubrikResourceCount(file.View()), 17);
-  const NubrikResourceRecord* r = NubrikResourceTable(file.View(), heap.Get());
+  const NubrikResourceRecord* r = NubrikResourceTable(file.View(), heap.Handle());
   ASSERT_NE(r, nullptr);
   EXPECT_STREQ(r[9].Name, "NAMEDDATA");
   EXPECT_NE(NubrikDebugEntry(file.View()), nullptr);
@@ -115,10 +87,10 @@ TEST(NubrikDllTest, ThisProgramImportsTheDllByOrdinal) {
   ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
   MappedFile self(path);
   ASSERT_NE(self.View(), nullptr);
-  Heap heap;
+  ScopedHeap heap;
   char* functions = nullptr;
   auto list = Names(&functions,
-                    NubrikImportFunctions(self.View(), heap.Get(), "NUBRIK.DLL", &functions, 0));
+                    NubrikImportFunctions(self.View(), heap.Handle(), "NUBRIK.DLL", &functions, 0));
   ASSERT_FALSE(list.empty());
   for (const auto& f : list) {
     if (f.rfind("NubrikRegisterImage", 0) == 0 || f.rfind("NubrikUnregisterImage", 0) == 0) {
