@@ -13,7 +13,7 @@ namespace {
 
 class Win32Widgets : public ::testing::Test {
  protected:
-  Win32Application app{GetModuleHandleA(nullptr)};
+  Win32Application app{GetModuleHandleW(nullptr)};
   std::unique_ptr<Form> form = app.CreateForm("TestForm");
 };
 
@@ -59,7 +59,7 @@ TEST_F(Win32Widgets, EditsButtonsAndPages) {
   int clicks = 0;
   Button* button = one->AddButton("B", {8, 40, 75, 25}, "Go");
   button->OnClick = [&] { ++clicks; };
-  SendMessageA(dynamic_cast<NativeControl*>(button)->Handle(), BM_CLICK, 0, 0);
+  SendMessageW(dynamic_cast<NativeControl*>(button)->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
 }
 
@@ -101,14 +101,14 @@ TEST_F(Win32Widgets, DisabledMenuItemsIgnoreTheirCommands) {
   int clicks = 0;
   exit->OnClick = [&] { ++clicks; };
   HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
-  SendMessageA(hwnd, WM_COMMAND, 104, 0);
+  SendMessageW(hwnd, WM_COMMAND, 104, 0);
   EXPECT_EQ(clicks, 1);
   exit->SetEnabled(false);
-  SendMessageA(hwnd, WM_COMMAND, 104, 0);
+  SendMessageW(hwnd, WM_COMMAND, 104, 0);
   EXPECT_EQ(clicks, 1);
   exit->SetEnabled(true);
   file->SetEnabled(false);  // a disabled drop-down disables what is in it
-  SendMessageA(hwnd, WM_COMMAND, 104, 0);
+  SendMessageW(hwnd, WM_COMMAND, 104, 0);
   EXPECT_EQ(clicks, 1);
 }
 
@@ -118,10 +118,10 @@ TEST_F(Win32Widgets, CloseQueryRefusesWmClose) {
   form->OnCloseQuery = [&](bool& allow) { allow = !refuse; };
   form->OnClose = [&] { ++closes; };
   HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(closes, 0);
   refuse = false;
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(closes, 1);
 }
 

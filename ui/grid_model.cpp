@@ -1,0 +1,86 @@
+#include "ui/grid_model.h"
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+constexpr int kDefaultColWidth = 64;
+}
+
+GridModel::GridModel()
+    : widths_(static_cast<size_t>(cols_), kDefaultColWidth),
+      cells_(static_cast<size_t>(rows_), std::vector<std::string>(static_cast<size_t>(cols_))) {}
+
+void GridModel::SetCols(int count) {
+  cols_ = std::max(count, 1);
+  widths_.resize(static_cast<size_t>(cols_), kDefaultColWidth);
+  for (auto& row : cells_) row.resize(static_cast<size_t>(cols_));
+  Clamp();
+}
+
+void GridModel::SetRows(int count) {
+  rows_ = std::max(count, 0);
+  // A virtual grid holds no texts, however many rows it has.
+  if (!source_) cells_.resize(static_cast<size_t>(rows_), std::vector<std::string>(cols_));
+  Clamp();
+}
+
+void GridModel::SetFixedRows(int count) {
+  fixedRows_ = std::max(count, 0);
+  Clamp();
+}
+
+void GridModel::SetFixedCols(int count) {
+  fixedCols_ = std::max(count, 0);
+  Clamp();
+}
+
+void GridModel::Clamp() {
+  if (row_ >= rows_) row_ = rows_ - 1;
+  if (row_ < fixedRows_) row_ = fixedRows_;
+  if (col_ >= cols_) col_ = cols_ - 1;
+  if (col_ < fixedCols_) col_ = fixedCols_;
+}
+
+std::string GridModel::Cell(int col, int row) const {
+  if (!InGrid(col, row)) return {};
+  if (source_) return source_(col, row);
+  return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+}
+
+bool GridModel::SetCell(int col, int row, const std::string& text) {
+  if (source_ || !InGrid(col, row)) return false;
+  cells_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
+  return true;
+}
+
+void GridModel::SetSource(StringGrid::CellSource source) {
+  source_ = std::move(source);
+  cells_.clear();
+  if (!source_) {
+    cells_.assign(static_cast<size_t>(rows_),
+                  std::vector<std::string>(static_cast<size_t>(cols_)));
+  }
+}
+
+int GridModel::ColWidth(int col) const {
+  return col >= 0 && col < cols_ ? widths_[static_cast<size_t>(col)] : 0;
+}
+
+bool GridModel::SetColWidth(int col, int width) {
+  if (col < 0 || col >= cols_) return false;
+  widths_[static_cast<size_t>(col)] = std::max(width, 0);
+  return true;
+}
+
+bool GridModel::Select(const StringGrid& grid, int col, int row) {
+  if (col == col_ && row == row_) return true;
+  if (row < fixedRows_ || col < fixedCols_ || !InGrid(col, row)) return false;
+  if (grid.OnSelectCell && !grid.OnSelectCell(col, row)) return false;
+  col_ = col;
+  row_ = row;
+  return true;
+}
+
+}  // namespace ui
