@@ -8,21 +8,20 @@ namespace {
 constexpr int kDefaultColWidth = 64;
 }
 
-GridModel::GridModel()
-    : widths_(static_cast<size_t>(cols_), kDefaultColWidth),
-      cells_(static_cast<size_t>(rows_), std::vector<std::string>(static_cast<size_t>(cols_))) {}
+GridModel::GridModel() : widths_(static_cast<size_t>(cols_), kDefaultColWidth) {}
 
 void GridModel::SetCols(int count) {
   cols_ = std::max(count, 1);
   widths_.resize(static_cast<size_t>(cols_), kDefaultColWidth);
-  for (auto& row : cells_) row.resize(static_cast<size_t>(cols_));
+  for (auto& row : cells_) {
+    if (row.size() > static_cast<size_t>(cols_)) row.resize(static_cast<size_t>(cols_));
+  }
   Clamp();
 }
 
 void GridModel::SetRows(int count) {
   rows_ = std::max(count, 0);
-  // A virtual grid holds no texts, however many rows it has.
-  if (!source_) cells_.resize(static_cast<size_t>(rows_), std::vector<std::string>(cols_));
+  if (cells_.size() > static_cast<size_t>(rows_)) cells_.resize(static_cast<size_t>(rows_));
   Clamp();
 }
 
@@ -46,22 +45,22 @@ void GridModel::Clamp() {
 std::string GridModel::Cell(int col, int row) const {
   if (!InGrid(col, row)) return {};
   if (source_) return source_(col, row);
-  return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  auto r = static_cast<size_t>(row), c = static_cast<size_t>(col);
+  return r < cells_.size() && c < cells_[r].size() ? cells_[r][c] : std::string();
 }
 
 bool GridModel::SetCell(int col, int row, const std::string& text) {
   if (source_ || !InGrid(col, row)) return false;
-  cells_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
+  auto r = static_cast<size_t>(row), c = static_cast<size_t>(col);
+  if (r >= cells_.size()) cells_.resize(r + 1);
+  if (c >= cells_[r].size()) cells_[r].resize(static_cast<size_t>(cols_));
+  cells_[r][c] = text;
   return true;
 }
 
 void GridModel::SetSource(StringGrid::CellSource source) {
   source_ = std::move(source);
   cells_.clear();
-  if (!source_) {
-    cells_.assign(static_cast<size_t>(rows_),
-                  std::vector<std::string>(static_cast<size_t>(cols_)));
-  }
 }
 
 int GridModel::ColWidth(int col) const {

@@ -59,7 +59,9 @@ class GridModel {
   int row_ = 1, col_ = 1, rowHeight_ = 24;
   bool vertical_ = true, horizontal_ = true;
   std::vector<int> widths_;
-  std::vector<std::vector<std::string>> cells_;  // rows of texts; unused when virtual
+  // The texts set so far, by row: rows and columns past the last text set
+  // are empty without being stored, so a large empty grid costs nothing.
+  std::vector<std::vector<std::string>> cells_;
   StringGrid::CellSource source_;
 };
 

@@ -66,22 +66,19 @@ class HLabel : public Basic<Label> {
 class HEdit : public Basic<Edit> {
  public:
   using Basic::Basic;
+  // The length limit holds the user's typing only, as on the platform.
   void SetText(const std::string& text) override {
-    std::string value = maxLength_ > 0 && text.size() > static_cast<size_t>(maxLength_)
-                            ? text.substr(0, maxLength_)
-                            : text;
-    if (value == text_) return;
-    text_ = value;
+    if (text == text_) return;
+    text_ = text;
     if (OnChange) OnChange();
   }
   bool ReadOnly() const override { return readOnly_; }
   void SetReadOnly(bool readOnly) override { readOnly_ = readOnly; }
   void SetBorder(bool) override {}
-  void SetMaxLength(int maxLength) override { maxLength_ = maxLength; }
+  void SetMaxLength(int) override {}
 
  private:
   bool readOnly_ = false;
-  int maxLength_ = 0;
 };
 
 class HButton : public Basic<Button> {
@@ -139,9 +136,22 @@ class HListBox : public Basic<ListBox> {
   int ItemIndex() const override { return selected_; }
   void SetItemIndex(int index) override { selected_ = index >= 0 && index < Count() ? index : -1; }
   bool Sorted() const override { return sorted_; }
+  // The selected line stays selected where the order puts it.
   void SetSorted(bool sorted) override {
     sorted_ = sorted;
-    if (sorted_) std::stable_sort(items_.begin(), items_.end(), LessNoCase);
+    if (!sorted_) return;
+    std::vector<int> order(items_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return LessNoCase(items_[a], items_[b]); });
+    std::vector<std::string> sortedItems;
+    int selected = -1;
+    for (size_t i = 0; i < order.size(); ++i) {
+      sortedItems.push_back(std::move(items_[order[i]]));
+      if (order[i] == selected_) selected = static_cast<int>(i);
+    }
+    items_ = std::move(sortedItems);
+    selected_ = selected;
   }
   void SetItemHeight(int) override {}
 
@@ -197,7 +207,7 @@ class HStringGrid : public Basic<StringGrid> {
 
  private:
   GridModel model_;
-  int topRow_ = 1;
+  int topRow_ = 0;
 };
 
 class HTreeView : public Basic<TreeView> {
@@ -214,8 +224,11 @@ class HTreeView : public Basic<TreeView> {
   }
   int NodeCount() const override { return static_cast<int>(nodes_.size()); }
   TreeNode Selected() const override { return selected_; }
+  // As the platform's tree: only a move of the selection is reported.
   void SetSelected(TreeNode node) override {
-    selected_ = Valid(node) ? node : kNoNode;
+    TreeNode selected = Valid(node) ? node : kNoNode;
+    if (selected == selected_) return;
+    selected_ = selected;
     if (OnChange) OnChange();
   }
   std::string NodeText(TreeNode node) const override { return Valid(node) ? At(node).Text : ""; }
@@ -441,8 +454,12 @@ Panel* HContainer<Base>::AddPanel(const std::string& name, const Rect& b) {
 
 class HMenuItem : public MenuItem {
  public:
+  // Command id 0: one is chosen, as on the platform (separators have none).
   HMenuItem(std::string name, std::string caption, int id)
-      : name_(std::move(name)), caption_(std::move(caption)), id_(id) {}
+      : name_(std::move(name)), caption_(std::move(caption)), id_(id) {
+    static std::atomic<int> next{40000};
+    if (id_ == 0 && caption_ != "-") id_ = next++;
+  }
   const std::string& Name() const override { return name_; }
   MenuItem* Add(const std::string& name, const std::string& caption, int commandId) override {
     items_.push_back(std::make_unique<HMenuItem>(name, caption, commandId));

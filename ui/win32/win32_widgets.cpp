@@ -318,7 +318,7 @@ class WStringGrid : public WControl<StringGrid> {
       : WControl(f, ControlKind::StringGrid, name, b) {
     Create(parent, WC_LISTVIEWW,
            LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-               LVS_NOSORTHEADER | WS_TABSTOP,
+               WS_TABSTOP,
            WS_EX_CLIENTEDGE);
     Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     Columns();
@@ -454,6 +454,7 @@ class WStringGrid : public WControl<StringGrid> {
                        ? change->iItem
                        : static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                                LVNI_SELECTED));
+        selectedItem_ = item;  // the control moved it
         Pick(model_.Col(), item + HeaderRows());
         return false;
       }
@@ -542,18 +543,25 @@ class WStringGrid : public WControl<StringGrid> {
     }
   }
 
-  // Shows the model's current row as the list view's selection.
+  // Shows the model's current row as the list view's selection. Only the
+  // one line that holds it is cleared: a state change for all lines walks
+  // every line of a virtual list.
   void Selection() {
     syncing_ = true;
-    LVITEMW none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     int item = model_.Row() - HeaderRows();
-    if (model_.Row() >= model_.FixedRows() && item >= 0 && item < ItemCount()) {
+    bool shown = model_.Row() >= model_.FixedRows() && item >= 0 && item < ItemCount();
+    if (selectedItem_ >= 0 && selectedItem_ != item && selectedItem_ < ItemCount()) {
+      LVITEMW none{};
+      none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      Send(LVM_SETITEMSTATE, selectedItem_, reinterpret_cast<LPARAM>(&none));
+    }
+    selectedItem_ = -1;
+    if (shown) {
       LVITEMW state{};
       state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
       Send(LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
       Send(LVM_ENSUREVISIBLE, item, FALSE);
+      selectedItem_ = item;
     }
     syncing_ = false;
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -642,6 +650,7 @@ class WStringGrid : public WControl<StringGrid> {
   HFONT bold_ = nullptr;
   bool calibrated_ = false;
   bool syncing_ = false;
+  int selectedItem_ = -1;  // the line the list view shows selected
 };
 
 class WTreeView : public WControl<TreeView> {
