@@ -36,9 +36,7 @@ class GridModel {
     horizontal_ = horizontal;
   }
 
-  bool InGrid(int col, int row) const {
-    return col >= 0 && row >= 0 && col < cols_ && row < rows_;
-  }
+  bool InGrid(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < rows_; }
   std::string Cell(int col, int row) const;
   bool SetCell(int col, int row, const std::string& text);
   void SetSource(StringGrid::CellSource source);

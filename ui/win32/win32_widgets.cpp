@@ -90,10 +90,10 @@ void RegisterClasses(HINSTANCE instance) {
 HWND CreateChild(Win32Form* form, HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle,
                  const Rect& b, const std::string& text = "") {
   RegisterClasses(form->Instance());
-  HWND hwnd = CreateWindowExW(exStyle, cls, common::Wide(text).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, Scale(b.Left),
-                              Scale(b.Top), Scale(b.Width), Scale(b.Height), parent, nullptr,
-                              form->Instance(), nullptr);
+  HWND hwnd =
+      CreateWindowExW(exStyle, cls, common::Wide(text).c_str(),
+                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, Scale(b.Left), Scale(b.Top),
+                      Scale(b.Width), Scale(b.Height), parent, nullptr, form->Instance(), nullptr);
   if (hwnd && form->FontHandle()) {
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle()), FALSE);
   }
@@ -446,14 +446,14 @@ class WStringGrid : public WControl<StringGrid> {
       }
       case LVN_ITEMCHANGED: {
         auto* change = reinterpret_cast<NMLISTVIEW*>(h);
-        if (syncing_ || !(change->uChanged & LVIF_STATE) ||
-            !(change->uNewState & LVIS_SELECTED) || (change->uOldState & LVIS_SELECTED)) {
+        if (syncing_ || !(change->uChanged & LVIF_STATE) || !(change->uNewState & LVIS_SELECTED) ||
+            (change->uOldState & LVIS_SELECTED)) {
           return false;
         }
-        int item = change->iItem >= 0
-                       ? change->iItem
-                       : static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                               LVNI_SELECTED));
+        int item =
+            change->iItem >= 0
+                ? change->iItem
+                : static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
         selectedItem_ = item;  // the control moved it
         Pick(model_.Col(), item + HeaderRows());
         return false;
@@ -617,8 +617,8 @@ class WStringGrid : public WControl<StringGrid> {
       int textIndex = state.Fixed      ? COLOR_BTNTEXT
                       : state.Selected ? COLOR_HIGHLIGHTTEXT
                                        : COLOR_WINDOWTEXT;
-      HBRUSH back = CreateSolidBrush(style.BackColor == kDefaultColor ? GetSysColor(backIndex)
-                                                                      : ToColorRef(style.BackColor));
+      HBRUSH back = CreateSolidBrush(
+          style.BackColor == kDefaultColor ? GetSysColor(backIndex) : ToColorRef(style.BackColor));
       FillRect(dc, &cell, back);
       DeleteObject(back);
       SetTextColor(dc, style.TextColor == kDefaultColor ? GetSysColor(textIndex)
@@ -675,19 +675,12 @@ class WTreeView : public WControl<TreeView> {
     insert.item.lParam = data;
     insert.item.iImage = image;
     insert.item.iSelectedImage = selectedImage;
-    return static_cast<TreeNode>(
-        Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return static_cast<TreeNode>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   }
-  void Clear() override {
-    Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  }
-  int NodeCount() const override {
-    return static_cast<int>(Send(TVM_GETCOUNT));
-  }
+  void Clear() override { Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
+  int NodeCount() const override { return static_cast<int>(Send(TVM_GETCOUNT)); }
   TreeNode Selected() const override { return Next(TVGN_CARET, kNoNode); }
-  void SetSelected(TreeNode node) override {
-    Send(TVM_SELECTITEM, TVGN_CARET, node);
-  }
+  void SetSelected(TreeNode node) override { Send(TVM_SELECTITEM, TVGN_CARET, node); }
   std::string NodeText(TreeNode node) const override {
     if (!node) return {};
     // The control cannot say how long a text is: grow the buffer until the
@@ -732,8 +725,7 @@ class WTreeView : public WControl<TreeView> {
     Send(TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, node);
   }
   bool Expanded(TreeNode node) const override {
-    return node &&
-           (Send(TVM_GETITEMSTATE, node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    return node && (Send(TVM_GETITEMSTATE, node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
   }
   void SetImageList(const std::vector<int>& ids) override {
     ids_ = ids;
@@ -766,8 +758,8 @@ class WTreeView : public WControl<TreeView> {
         TVHITTESTINFO hit{};
         GetCursorPos(&hit.pt);
         ScreenToClient(hwnd_, &hit.pt);
-        auto item = reinterpret_cast<HTREEITEM>(
-            Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        auto item =
+            reinterpret_cast<HTREEITEM>(Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
         if (item && (hit.flags & TVHT_ONITEM)) {
           Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
         }
@@ -1054,9 +1046,7 @@ class WPageControl : public WControl<PageControl> {
   TabSheet* Page(int i) const override {
     return i >= 0 && i < PageCount() ? pages_[i].get() : nullptr;
   }
-  int ActivePageIndex() const override {
-    return static_cast<int>(Send(TCM_GETCURSEL));
-  }
+  int ActivePageIndex() const override { return static_cast<int>(Send(TCM_GETCURSEL)); }
   void SetActivePageIndex(int i) override {
     if (i < 0 || i >= PageCount()) return;
     Send(TCM_SETCURSEL, i);
