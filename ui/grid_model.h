@@ -25,6 +25,8 @@ class GridModel {
   bool VerticalLines() const { return vertical_; }
   bool HorizontalLines() const { return horizontal_; }
   bool Virtual() const { return static_cast<bool>(source_); }
+  ScrollBars Bars() const { return bars_; }
+  void SetBars(ScrollBars bars) { bars_ = bars; }
 
   void SetCols(int count);
   void SetRows(int count);
@@ -56,6 +58,7 @@ class GridModel {
   int cols_ = 5, rows_ = 5, fixedRows_ = 1, fixedCols_ = 1;
   int row_ = 1, col_ = 1, rowHeight_ = 24;
   bool vertical_ = true, horizontal_ = true;
+  ScrollBars bars_ = ScrollBars::Both;
   std::vector<int> widths_;
   // The texts set so far, by row: rows and columns past the last text set
   // are empty without being stored, so a large empty grid costs nothing.

@@ -169,6 +169,9 @@ struct CellState {
   bool Focused = false;
 };
 
+// The scroll bars a control may show.
+enum class ScrollBars { None, Horizontal, Vertical, Both };
+
 // Cells are texts in columns and rows; the first FixedRows rows and
 // FixedCols columns are headings. The grid either holds its texts (SetCell)
 // or asks a source for each one when it needs it (SetCellSource: a virtual
@@ -207,6 +210,10 @@ class StringGrid : public Control {
   // Lines between columns and between rows (both on by default); a line
   // lies outside the cell's width and height.
   virtual void SetGridLines(bool vertical, bool horizontal) = 0;
+  // Scroll bars the grid may show (Both by default); without one, what does
+  // not fit is cut at that edge.
+  virtual void SetScrollBars(ScrollBars bars) = 0;
+  virtual ScrollBars GetScrollBars() const = 0;
   virtual int Row() const = 0;  // current row
   virtual void SetRow(int row) = 0;
   virtual int Col() const = 0;

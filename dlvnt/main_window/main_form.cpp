@@ -103,6 +103,7 @@ void TMainForm::BuildPages() {
     page.Grid->SetFixedRows(0);
     page.Grid->SetDefaultRowHeight(16);
     page.Grid->SetGridLines(true, false);
+    page.Grid->SetScrollBars(ui::ScrollBars::Vertical);
     page.Grid->SetVirtualRows(200,
                               [this, p](int col, int row) { return StringGridCell(p, col, row); });
     for (int c = 0; c < 5; ++c) page.Grid->SetColWidth(c, layout.ColWidths[c]);

@@ -93,6 +93,9 @@ TEST_F(Conformance, GridDefaults) {
   EXPECT_EQ(grid->DefaultRowHeight(), 24);
   EXPECT_FALSE(grid->Virtual());
   EXPECT_EQ(grid->Cell(0, 0), "");
+  EXPECT_EQ(grid->GetScrollBars(), ScrollBars::Both);
+  grid->SetScrollBars(ScrollBars::Vertical);
+  EXPECT_EQ(grid->GetScrollBars(), ScrollBars::Vertical);
 }
 
 TEST_F(Conformance, GridCellsKeepEveryTextWhole) {

@@ -185,6 +185,8 @@ class HStringGrid : public Basic<StringGrid> {
   void SetGridLines(bool vertical, bool horizontal) override {
     model_.SetGridLines(vertical, horizontal);
   }
+  void SetScrollBars(ScrollBars bars) override { model_.SetBars(bars); }
+  ScrollBars GetScrollBars() const override { return model_.Bars(); }
   int Row() const override { return model_.Row(); }
   void SetRow(int row) override { model_.Select(*this, model_.Col(), row); }
   int Col() const override { return model_.Col(); }

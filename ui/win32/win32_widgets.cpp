@@ -321,12 +321,14 @@ class WStringGrid : public WControl<StringGrid> {
                WS_TABSTOP,
            WS_EX_CLIENTEDGE);
     Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SetWindowSubclass(hwnd_, Frame, 0, reinterpret_cast<DWORD_PTR>(this));
     Columns();
     Header();
     Items();
     RowHeight();
   }
   ~WStringGrid() override {
+    if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, Frame, 0);
     if (rowImages_) ImageList_Destroy(rowImages_);
     if (bold_) DeleteObject(bold_);
   }
@@ -386,6 +388,12 @@ class WStringGrid : public WControl<StringGrid> {
     for (int c = 0; c < model_.Cols(); ++c) Send(LVM_SETCOLUMNWIDTH, c, ColumnPixels(c));
     RowHeight();
   }
+  void SetScrollBars(ScrollBars bars) override {
+    model_.SetBars(bars);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  }
+  ScrollBars GetScrollBars() const override { return model_.Bars(); }
   int Row() const override { return model_.Row(); }
   void SetRow(int row) override {
     if (model_.Select(*this, model_.Col(), row)) Selection();
@@ -482,6 +490,22 @@ class WStringGrid : public WControl<StringGrid> {
   }
 
  private:
+  // The list view shows a scroll bar whenever its lines or columns do not
+  // fit; one the grid must not show is taken out of the style before the
+  // frame is measured, so it takes no room and is never drawn.
+  static LRESULT CALLBACK Frame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR self) {
+    if (msg == WM_NCCALCSIZE) {
+      ScrollBars bars = reinterpret_cast<WStringGrid*>(self)->model_.Bars();
+      LONG_PTR hidden =
+          (bars == ScrollBars::Both || bars == ScrollBars::Horizontal ? 0 : WS_HSCROLL) |
+          (bars == ScrollBars::Both || bars == ScrollBars::Vertical ? 0 : WS_VSCROLL);
+      LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+      if (style & hidden) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~hidden);
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
+
   int HeaderRows() const { return model_.FixedRows() > 0 ? 1 : 0; }
   int ItemCount() const { return std::max(model_.Rows() - HeaderRows(), 0); }
   int LineV() const { return model_.VerticalLines() ? 1 : 0; }
