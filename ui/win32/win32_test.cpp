@@ -3,6 +3,7 @@
 #include <windows.h>  // first: the other system headers need it
 // clang-format on
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "ui/win32/win32_application.h"
@@ -92,6 +93,81 @@ TEST_F(Win32Widgets, GridCellsAndHeader) {
   EXPECT_EQ(grid->Cell(2, 3), "x");
   grid->SetRow(2);
   EXPECT_EQ(grid->Row(), 2);
+}
+
+// Paints the control into a bitmap and gives its pixels (0x00RRGGBB).
+struct Snapshot {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+Snapshot Paint(HWND hwnd) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  Snapshot shot;
+  shot.width = r.right;
+  shot.height = r.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = shot.width;
+  info.bmiHeader.biHeight = -shot.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const auto* p = static_cast<const uint32_t*>(bits);
+  shot.pixels.assign(p, p + static_cast<size_t>(shot.width) * shot.height);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return shot;
+}
+
+// Each text starts at its cell's left edge and runs to its right edge:
+// no margin, no ellipsis. Rows are as high as asked.
+TEST_F(Win32Widgets, GridDrawsEachTextAtItsCellsCorner) {
+  StringGrid* grid = form->AddStringGrid("G", {0, 0, 300, 200});
+  grid->SetColCount(2);
+  grid->SetFixedRows(0);
+  grid->SetFixedCols(0);
+  grid->SetGridLines(true, false);
+  grid->SetFont(Font{"Courier New", 8});
+  grid->SetDefaultRowHeight(16);
+  grid->SetColWidth(0, 96);
+  grid->SetColWidth(1, 120);
+  grid->SetRowCount(3);
+  grid->SetCell(0, 0, std::string(40, 'W'));  // far wider than its column
+  grid->SetCell(1, 0, "W");
+  grid->OnDrawCell = [](int, int, CellState) { return CellStyle{0xFF0000, kWhite, false}; };
+  HWND list = dynamic_cast<NativeControl*>(grid)->Handle();
+  RECT item{};
+  item.left = LVIR_BOUNDS;
+  ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_EQ(item.bottom - item.top, Scale(16));
+
+  Snapshot shot = Paint(list);
+  ASSERT_GT(shot.width, Scale(96) + Scale(120));
+  auto inkIn = [&](int from, int to) {  // red ink in columns [from, to) of row 0
+    for (int x = from; x < to; ++x) {
+      for (int y = item.top; y < item.bottom; ++y) {
+        if (shot.At(x, y) == 0xFF0000) return true;
+      }
+    }
+    return false;
+  };
+  int col1 = item.left + Scale(96) + 1;          // past the first cell and its line
+  EXPECT_TRUE(inkIn(item.left, item.left + 2));  // the first W starts at the edge
+  EXPECT_TRUE(inkIn(col1, col1 + 2));
+  EXPECT_TRUE(inkIn(col1 - 4, col1 - 1));                    // the long text runs to the cell's end
+  EXPECT_EQ(shot.At(col1 - 1, item.top), 0xC0C0C0u);         // then the grid line
+  EXPECT_FALSE(inkIn(col1 + Scale(20), col1 + Scale(120)));  // one W, no more
 }
 
 TEST_F(Win32Widgets, DisabledMenuItemsIgnoreTheirCommands) {
