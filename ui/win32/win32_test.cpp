@@ -170,6 +170,48 @@ TEST_F(Win32Widgets, GridDrawsEachTextAtItsCellsCorner) {
   EXPECT_FALSE(inkIn(col1 + Scale(20), col1 + Scale(120)));  // one W, no more
 }
 
+// What the native controls hold, read back with the W functions: text
+// outside the system code page arrives whole.
+TEST_F(Win32Widgets, UnicodeReachesTheNativeControls) {
+  const std::string text = "\xCE\xA9mega-\xE6\x97\xA5\xE6\x9C\xAC.dll";  // Ωmega-日本.dll
+  const std::wstring wide = L"\u03A9mega-\u65E5\u672C.dll";
+  auto handle = [](const Control* c) { return reinterpret_cast<HWND>(c->NativeHandle()); };
+  wchar_t buffer[256] = {};
+
+  form->SetCaption(text);
+  GetWindowTextW(handle(form.get()), buffer, 256);
+  EXPECT_EQ(buffer, wide);
+
+  StatusBar* status = form->AddStatusBar("S");
+  status->AddPanel(200);
+  status->SetPanelText(0, text);
+  SendMessageW(handle(status), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer));
+  EXPECT_EQ(buffer, wide);
+
+  PageControl* pages = form->AddPageControl("P", {0, 0, 300, 200});
+  pages->AddPage("One", text);
+  TCITEMW tab{};
+  tab.mask = TCIF_TEXT;
+  tab.pszText = buffer;
+  tab.cchTextMax = 256;
+  SendMessageW(handle(pages), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+  EXPECT_EQ(buffer, wide);
+
+  StringGrid* grid = form->AddStringGrid("G", {0, 0, 300, 200});
+  grid->SetCell(1, 1, text);
+  LVITEMW item{};
+  item.iSubItem = 1;
+  item.pszText = buffer;
+  item.cchTextMax = 256;
+  SendMessageW(handle(grid), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(buffer, wide);
+
+  MainMenu* menu = form->CreateMainMenu();
+  menu->Add("M", text);
+  GetMenuStringW(GetMenu(handle(form.get())), 0, buffer, 256, MF_BYPOSITION);
+  EXPECT_EQ(buffer, wide);
+}
+
 TEST_F(Win32Widgets, DisabledMenuItemsIgnoreTheirCommands) {
   MainMenu* menu = form->CreateMainMenu();
   MenuItem* file = menu->Add("File", "&File");

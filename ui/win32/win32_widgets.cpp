@@ -463,7 +463,12 @@ class WStringGrid : public WControl<StringGrid> {
                 ? change->iItem
                 : static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
         selectedItem_ = item;  // the control moved it
-        Pick(model_.Col(), item + HeaderRows());
+        // A click picks the cell under the cursor, the keyboard keeps the
+        // column: one question per pick.
+        int row = item + HeaderRows();
+        auto [col, hitRow] = CellUnderCursor();
+        if (hitRow != row || col < model_.FixedCols()) col = model_.Col();
+        Pick(col, row);
         return false;
       }
       case LVN_COLUMNCLICK:
