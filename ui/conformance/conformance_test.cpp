@@ -204,6 +204,31 @@ TEST_F(Conformance, GridHeadingClick) {
   EXPECT_EQ(grid->Row(), 1);
 }
 
+// Fixed rows past the first are headings too: clicks on them are heading
+// clicks, and they never become current.
+TEST_F(Conformance, GridWithTwoFixedRows) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 400, 200});
+  grid->SetFixedRows(2);
+  grid->SetCell(3, 1, "second heading");
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->Cell(3, 1), "second heading");
+  std::vector<std::pair<int, int>> clicks;
+  int selects = 0;
+  grid->OnFixedCellClick = [&](int col, int row) { clicks.emplace_back(col, row); };
+  grid->OnSelectCell = [&](int, int) { return ++selects, true; };
+  grid->SetRow(1);
+  EXPECT_EQ(grid->Row(), 2);
+  backend->UserClickCell(*grid, 3, 1);
+  PumpFor(50);
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(selects, 0);
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{3, 1}}));
+  grid->SetFixedRows(0);
+  EXPECT_EQ(grid->Row(), 2);  // still a cell that may be current
+  grid->SetRow(0);
+  EXPECT_EQ(grid->Row(), 0);
+}
+
 TEST_F(Conformance, VirtualGridAsksOnlyForWhatItNeeds) {
   StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 400, 200});
   grid->SetFixedRows(0);

@@ -34,6 +34,17 @@ class Win32Backend : public Backend {
       SendMessageW(header, WM_LBUTTONUP, 0, at);
       return;
     }
+    if (row < grid.FixedRows() || col < grid.FixedCols()) {
+      // The mouse itself on the cell, as the list view takes it.
+      RECT r{};
+      r.top = col;
+      r.left = LVIR_BOUNDS;
+      SendMessageW(list, LVM_GETSUBITEMRECT, row - headerRows, reinterpret_cast<LPARAM>(&r));
+      LPARAM at = MAKELPARAM(r.left + 2, (r.top + r.bottom) / 2);
+      SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageW(list, WM_LBUTTONUP, 0, at);
+      return;
+    }
     LVITEMW state{};
     state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, row - headerRows, reinterpret_cast<LPARAM>(&state));

@@ -475,8 +475,10 @@ class WStringGrid : public WControl<StringGrid> {
         if (OnFixedCellClick) OnFixedCellClick(reinterpret_cast<NMLISTVIEW*>(h)->iSubItem, 0);
         return false;
       case NM_CLICK: {
-        auto [col, row] = CellUnderCursor();
-        if (row >= 0 && col >= 0) {
+        // The list view says where the click landed.
+        auto* click = reinterpret_cast<NMITEMACTIVATE*>(h);
+        int col = click->iSubItem, row = click->iItem < 0 ? -1 : click->iItem + HeaderRows();
+        if (row >= 0 && col >= 0 && col < model_.Cols()) {
           if (row < model_.FixedRows() || col < model_.FixedCols()) {
             if (OnFixedCellClick) OnFixedCellClick(col, row);
           } else {
