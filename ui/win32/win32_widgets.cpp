@@ -528,16 +528,14 @@ class WStringGrid : public WControl<StringGrid> {
   }
 
   void Columns() {
-    int have = static_cast<int>(
-        SendMessageW(reinterpret_cast<HWND>(Send(LVM_GETHEADER)), HDM_GETITEMCOUNT, 0, 0));
-    for (; have < model_.Cols(); ++have) {
+    for (; columns_ < model_.Cols(); ++columns_) {
       LVCOLUMNW column{};
       column.mask = LVCF_WIDTH | LVCF_TEXT;
-      column.cx = ColumnPixels(have);
+      column.cx = ColumnPixels(columns_);
       column.pszText = const_cast<wchar_t*>(L"");
-      Send(LVM_INSERTCOLUMNW, have, reinterpret_cast<LPARAM>(&column));
+      Send(LVM_INSERTCOLUMNW, columns_, reinterpret_cast<LPARAM>(&column));
     }
-    for (; have > model_.Cols(); --have) Send(LVM_DELETECOLUMN, have - 1);
+    for (; columns_ > model_.Cols(); --columns_) Send(LVM_DELETECOLUMN, columns_ - 1);
   }
   void HeaderText(int col) {
     std::wstring text = HeaderRows() ? common::Wide(model_.Cell(col, 0)) : std::wstring();
@@ -682,6 +680,7 @@ class WStringGrid : public WControl<StringGrid> {
   bool calibrated_ = false;
   bool syncing_ = false;
   int selectedItem_ = -1;  // the line the list view shows selected
+  int columns_ = 0;        // the list view's columns
 };
 
 class WTreeView : public WControl<TreeView> {
@@ -983,7 +982,7 @@ class WWindowHost : public WControl<WindowHost> {
     // A dialog made as a pop-up becomes a child, so it moves and hides with
     // the host.
     LONG_PTR style = GetWindowLongPtrW(child_, GWL_STYLE);
-    SetWindowLongPtrW(child_, GWL_STYLE, (style & ~LONG_PTR{WS_POPUP}) | WS_CHILD);
+    SetWindowLongPtrW(child_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
     if (GetParent(child_) != hwnd_) SetParent(child_, hwnd_);
     SetWindowPos(child_, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
