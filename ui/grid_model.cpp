@@ -25,13 +25,19 @@ void GridModel::SetRows(int count) {
   Clamp();
 }
 
+// New headings start the grid afresh: the current cell goes to the first
+// cell that is not a heading, without asking OnSelectCell.
 void GridModel::SetFixedRows(int count) {
   fixedRows_ = std::max(count, 0);
+  row_ = fixedRows_;
+  col_ = fixedCols_;
   Clamp();
 }
 
 void GridModel::SetFixedCols(int count) {
   fixedCols_ = std::max(count, 0);
+  row_ = fixedRows_;
+  col_ = fixedCols_;
   Clamp();
 }
 

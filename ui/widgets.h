@@ -182,7 +182,8 @@ enum class ScrollBars { None, Horizontal, Vertical, Both };
 // fixed row and one fixed column, columns 64 wide, rows 24 high, and the
 // current cell is (1, 1). Setting Row or Col fires OnSelectCell as a user's
 // pick does, and a refusal keeps the current cell; fixed rows and columns
-// cannot be current.
+// cannot be current. Setting FixedRows or FixedCols puts the current cell
+// and the top row back on the first cell after the headings.
 class StringGrid : public Control {
  public:
   using CellSource = std::function<std::string(int col, int row)>;

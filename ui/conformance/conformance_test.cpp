@@ -223,10 +223,18 @@ TEST_F(Conformance, GridWithTwoFixedRows) {
   EXPECT_EQ(grid->Row(), 2);
   EXPECT_EQ(selects, 0);
   EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{3, 1}}));
-  grid->SetFixedRows(0);
-  EXPECT_EQ(grid->Row(), 2);  // still a cell that may be current
-  grid->SetRow(0);
+  grid->SetRow(4);
+  EXPECT_EQ(grid->Row(), 4);
+  grid->SetCol(3);
+  grid->SetFixedRows(0);  // back to the first cell after the headings
   EXPECT_EQ(grid->Row(), 0);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->TopRow(), 0);
+  grid->SetRow(3);
+  grid->SetFixedCols(0);
+  EXPECT_EQ(grid->Row(), 0);
+  EXPECT_EQ(grid->Col(), 0);
+  EXPECT_EQ(selects, 3);  // the two SetRow and the SetCol, not the resets
 }
 
 TEST_F(Conformance, VirtualGridAsksOnlyForWhatItNeeds) {

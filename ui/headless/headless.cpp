@@ -169,9 +169,15 @@ class HStringGrid : public Basic<StringGrid> {
   int RowCount() const override { return model_.Rows(); }
   void SetRowCount(int count) override { model_.SetRows(count); }
   int FixedRows() const override { return model_.FixedRows(); }
-  void SetFixedRows(int count) override { model_.SetFixedRows(count); }
+  void SetFixedRows(int count) override {
+    model_.SetFixedRows(count);
+    topRow_ = 0;
+  }
   int FixedCols() const override { return model_.FixedCols(); }
-  void SetFixedCols(int count) override { model_.SetFixedCols(count); }
+  void SetFixedCols(int count) override {
+    model_.SetFixedCols(count);
+    topRow_ = 0;
+  }
   std::string Cell(int col, int row) const override { return model_.Cell(col, row); }
   void SetCell(int col, int row, const std::string& text) override {
     model_.SetCell(col, row, text);

@@ -357,6 +357,7 @@ class WStringGrid : public WControl<StringGrid> {
   int FixedCols() const override { return model_.FixedCols(); }
   void SetFixedCols(int count) override {
     model_.SetFixedCols(count);
+    Selection();
     Invalidate();
   }
   std::string Cell(int col, int row) const override { return model_.Cell(col, row); }
