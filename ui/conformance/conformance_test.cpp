@@ -337,11 +337,14 @@ TEST_F(Conformance, ControlsKeepTheirTexts) {
   edit->SetText(kUnicode);
   EXPECT_EQ(edit->Text(), kUnicode);
   EXPECT_EQ(changes, 1);
+  edit->SetText(kUnicode);  // the same text: no change
+  EXPECT_EQ(changes, 1);
   edit->SetMaxLength(4);  // limits typing, not the program's own text
   edit->SetText(kLong);
   EXPECT_EQ(edit->Text(), kLong);
   Label* label = form->AddLabel("Label", {0, 30, 100, 20}, kUnicode);
   EXPECT_EQ(label->Text(), kUnicode);
+  EXPECT_EQ(form->Caption(), "ConformanceForm");  // a new form's caption is its name
   form->SetCaption(kUnicode);
   EXPECT_EQ(form->Caption(), kUnicode);
   CheckBox* box = form->AddCheckBox("Box", {0, 60, 100, 20}, "On");

@@ -564,6 +564,7 @@ class HForm : public HContainer<Form> {
  public:
   HForm(HeadlessApplication& app, const std::string& name)
       : HContainer(ControlKind::Form, name, Rect{}), app_(app) {
+    text_ = name;  // a new form's caption is its name, as its window's is
     app_.AddForm(this);
   }
   ~HForm() override { app_.RemoveForm(this); }

@@ -190,6 +190,11 @@ class WEdit : public WControl<Edit> {
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   }
+  // The control reports a change for any text it is given; the same text
+  // again is no change.
+  void SetText(const std::string& text) override {
+    if (text != Text()) WControl::SetText(text);
+  }
   void SetMaxLength(int n) override { Send(EM_SETLIMITTEXT, n > 0 ? n : 0); }
   void OnCommand(int code) override {
     if (code == EN_CHANGE && OnChange) OnChange();
