@@ -62,6 +62,7 @@ enum class ControlKind {
   GroupBox,
   Panel,
   Image,
+  WindowHost,
   Form
 };
 
@@ -87,6 +88,9 @@ class Control {
   // another process can find it. 0 = none.
   virtual void SetControlId(int id) = 0;
   virtual int ControlId() const = 0;
+  // The native window handle's value (headless: a number unique to the
+  // control), for the platform and for helpers in other processes.
+  virtual uintptr_t NativeHandle() const = 0;
 
   std::function<void()> OnClick;
   std::function<void()> OnDblClick;
@@ -165,8 +169,25 @@ struct CellState {
   bool Focused = false;
 };
 
+// The scroll bars a control may show.
+enum class ScrollBars { None, Horizontal, Vertical, Both };
+
+// Cells are texts in columns and rows; the first FixedRows rows and
+// FixedCols columns are headings. The grid either holds its texts (SetCell)
+// or asks a source for each one when it needs it (SetCellSource: a virtual
+// grid, for lists too large to copy). Either way a cell's text comes back
+// whole, whatever its length, and is drawn at the cell's top-left corner.
+//
+// Both widget sets behave alike: a new grid has 5 columns and 5 rows, one
+// fixed row and one fixed column, columns 64 wide, rows 24 high, and the
+// current cell is (1, 1). Setting Row or Col fires OnSelectCell as a user's
+// pick does, and a refusal keeps the current cell; fixed rows and columns
+// cannot be current. Setting FixedRows or FixedCols puts the current cell
+// and the top row back on the first cell after the headings.
 class StringGrid : public Control {
  public:
+  using CellSource = std::function<std::string(int col, int row)>;
+
   virtual int ColCount() const = 0;
   virtual void SetColCount(int count) = 0;
   virtual int RowCount() const = 0;
@@ -176,24 +197,45 @@ class StringGrid : public Control {
   virtual int FixedCols() const = 0;
   virtual void SetFixedCols(int count) = 0;
   virtual std::string Cell(int col, int row) const = 0;
+  // Ignored by a virtual grid and outside the grid.
   virtual void SetCell(int col, int row, const std::string& text) = 0;
+  // Rows on demand: every cell's text (fixed ones too) comes from source,
+  // for rows 0 to RowCount() - 1; the grid keeps no texts. nullptr: the grid
+  // holds its texts again, all empty.
+  virtual void SetCellSource(CellSource source) = 0;
+  virtual bool Virtual() const = 0;
   virtual int ColWidth(int col) const = 0;
   virtual void SetColWidth(int col, int width) = 0;
   virtual int DefaultRowHeight() const = 0;
   virtual void SetDefaultRowHeight(int height) = 0;
-  virtual int Row() const = 0;  // selected row
+  // Lines between columns and between rows (both on by default); a line
+  // lies outside the cell's width and height.
+  virtual void SetGridLines(bool vertical, bool horizontal) = 0;
+  // Scroll bars the grid may show (Both by default); without one, what does
+  // not fit is cut at that edge.
+  virtual void SetScrollBars(ScrollBars bars) = 0;
+  virtual ScrollBars GetScrollBars() const = 0;
+  virtual int Row() const = 0;  // current row
   virtual void SetRow(int row) = 0;
   virtual int Col() const = 0;
   virtual void SetCol(int col) = 0;
   virtual int TopRow() const = 0;
   virtual void SetTopRow(int row) = 0;
-  // Asks the grid to draw again (after the colours' inputs changed).
+  // Asks the grid to draw again (after the colours' or the source's inputs
+  // changed).
   virtual void Invalidate() = 0;
+
+  // A virtual grid of count rows.
+  void SetVirtualRows(int count, CellSource source) {
+    SetCellSource(std::move(source));
+    SetRowCount(count);
+  }
 
   // Owner draw: the form supplies the colours of each cell; the widget draws
   // the cell's text with them. Unset: default colours.
   std::function<CellStyle(int col, int row, CellState state)> OnDrawCell;
-  // The user picked a cell; return false to refuse it.
+  // The current cell is about to move (a user's pick or SetRow/SetCol);
+  // return false to refuse it.
   std::function<bool(int col, int row)> OnSelectCell;
   // A click on a fixed (header) cell.
   std::function<void(int col, int row)> OnFixedCellClick;
@@ -276,11 +318,50 @@ class StatusBar : public Control {
   CellStyle StyleOfPanel(int index) const { return OnDrawPanel ? OnDrawPanel(index) : CellStyle{}; }
 };
 
-// Draws one of the program's icon resources.
+// A bitmap or icon that the platform made (from a resource of a browsed
+// file, say). The handle stays its maker's: a control that shows it never
+// frees it, and the maker keeps it alive while it is shown.
+struct Picture {
+  enum class Type { None, Bitmap, Icon };
+  Type Kind = Type::None;
+  uintptr_t Handle = 0;  // HBITMAP or HICON on Win32; any number headless
+  friend bool operator==(const Picture& a, const Picture& b) {
+    return a.Kind == b.Kind && a.Handle == b.Handle;
+  }
+};
+
+// Draws one of the program's icon resources or a picture, at its top-left.
 class Image : public Control {
  public:
   virtual void SetIconResource(int id) = 0;
   virtual int IconResource() const = 0;
+  // Replaces what is shown; a Picture{} shows nothing.
+  virtual void SetPicture(const Picture& picture) = 0;
+  virtual Picture GetPicture() const = 0;
+};
+
+// A place for a native child window that the platform made (a live dialog
+// built from a template): the platform creates the window with this
+// control's NativeHandle as its parent, then hands it over. The host places
+// it at its own top-left corner and shows it; it never destroys it.
+class WindowHost : public Control {
+ public:
+  // 0 lets the current child go (hidden, still its maker's).
+  virtual void Adopt(uintptr_t child) = 0;
+  virtual uintptr_t Child() const = 0;
+};
+
+// Runs OnTimer every Interval milliseconds while enabled, from the message
+// loop (never inside a handler). A new timer is disabled, 1000 ms.
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual const std::string& Name() const = 0;
+  virtual void SetInterval(int milliseconds) = 0;
+  virtual int Interval() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
+  std::function<void()> OnTimer;
 };
 
 class GroupBox;
@@ -305,6 +386,7 @@ class Container : public Control {
                                 const std::string& caption) = 0;
   virtual Panel* AddPanel(const std::string& name, const Rect& bounds) = 0;
   virtual Image* AddImage(const std::string& name, const Rect& bounds) = 0;
+  virtual WindowHost* AddWindowHost(const std::string& name, const Rect& bounds) = 0;
 
   // Children in creation order.
   virtual std::vector<Control*> Children() const = 0;
@@ -411,6 +493,8 @@ class Form : public Container {
   virtual void SetModalResult(ModalResult result) = 0;
   virtual void SetAcceptFiles(bool accept) = 0;
   virtual bool AcceptsFiles() const = 0;
+  // A timer that lives as long as the form.
+  virtual Timer* CreateTimer(const std::string& name) = 0;
 
   std::function<void()> OnShow;
   // Set allow = false to refuse the close.
@@ -418,7 +502,15 @@ class Form : public Container {
   std::function<void()> OnClose;
   // Files dropped on the window (full paths).
   std::function<void(const std::vector<std::string>& paths)> OnDropFiles;
+  // A message of the private range (kFirstPrivateMessage to
+  // kLastPrivateMessage) posted to the form's window, typically by a helper
+  // program that was given NativeHandle(). Return true when handled.
+  std::function<bool(uint32_t message, uintptr_t wParam, intptr_t lParam)> OnMessage;
 };
+
+// The numbers a program may give its own window messages.
+constexpr uint32_t kFirstPrivateMessage = 0x0400;
+constexpr uint32_t kLastPrivateMessage = 0xBFFF;
 
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageIcon { None, Information, Warning, Error, Question };

@@ -102,7 +102,10 @@ void TMainForm::BuildPages() {
     page.Grid->SetFixedCols(0);
     page.Grid->SetFixedRows(0);
     page.Grid->SetDefaultRowHeight(16);
-    page.Grid->SetRowCount(200);
+    page.Grid->SetGridLines(true, false);
+    page.Grid->SetScrollBars(ui::ScrollBars::Vertical);
+    page.Grid->SetVirtualRows(200,
+                              [this, p](int col, int row) { return StringGridCell(p, col, row); });
     for (int c = 0; c < 5; ++c) page.Grid->SetColWidth(c, layout.ColWidths[c]);
     page.Grid->OnDrawCell = [this, p](int col, int row, ui::CellState state) {
       return StringGridDrawCell(p, col, row, state);
@@ -417,21 +420,21 @@ void TMainForm::FillPage(int page, bool collect) {
       break;
   }
   ui::StringGrid* grid = Pages[page].Grid;
-  int rows = static_cast<int>(fill.Cells.size());
+  PageCells[page] = std::move(fill.Cells);
+  int rows = static_cast<int>(PageCells[page].size());
+  // An empty page shows one empty row, not what the last fill left there.
   grid->SetRowCount(rows > 0 ? rows : 1);
-  if (rows == 0) {
-    // An empty page shows an empty row, not what the last fill left there.
-    for (int c = 0; c < 5; ++c) grid->SetCell(c, 0, "");
-  }
-  for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < 5; ++c)
-      grid->SetCell(c, r, fill.Cells[static_cast<size_t>(r)][static_cast<size_t>(c)]);
-  }
   grid->Invalidate();
   RowsOf(page) = std::move(fill.Rows);
   DuplicateCount[page] = fill.Duplicates;
   Collected[page] = true;
   if (page == ActivePage()) MainFormStatusBar->SetPanelText(0, fill.StatusText);
+}
+
+std::string TMainForm::StringGridCell(int page, int col, int row) const {
+  const std::vector<GridRow>& cells = PageCells[page];
+  if (row < 0 || static_cast<size_t>(row) >= cells.size() || col < 0 || col >= 5) return {};
+  return cells[static_cast<size_t>(row)][static_cast<size_t>(col)];
 }
 
 ui::CellStyle TMainForm::StringGridDrawCell(int page, int col, int row, ui::CellState state) const {

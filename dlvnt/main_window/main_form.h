@@ -110,6 +110,9 @@ class TMainForm {
   ItemList Module32List, OCXList, DeviceDriverList, Module16List;
   UsageList Usage;
   std::vector<TDisplayRow> Module32Rows, OCXRows, DeviceDriverRows, Module16Rows;
+  // The texts each page's grid shows, a row per line: the grids are virtual
+  // and read them from here when they draw.
+  std::array<std::vector<GridRow>, kPageCount> PageCells;
   std::vector<std::string> SearchPathList;
   ProcessTree Module32Tree, Module16Tree;
 
@@ -148,6 +151,7 @@ class TMainForm {
   void FileExitMenuItemClick();
   void HelpAboutMenuItemClick();
   void MainFormPopupMenuPopup();
+  std::string StringGridCell(int page, int col, int row) const;
   ui::CellStyle StringGridDrawCell(int page, int col, int row, ui::CellState state) const;
   bool StringGridSelectCell(int page, int col, int row);
   ui::CellStyle MainFormStatusBarDrawPanel(int index) const;

@@ -244,6 +244,19 @@ TEST_F(MainFormFixture, CopiesToTheClipboard) {
   EXPECT_FALSE(m.clipboard.contents);
 }
 
+TEST_F(MainFormFixture, VirtualGridsShowAndCopyVeryLongCellsWhole) {
+  std::string path = "C:\\" + std::string(5000, 'D') + "\\LONG.DLL";
+  m.AddImage(path);
+  m.system.AddProcess(40, {{"LONG.DLL", path}});
+  TMainForm& f = Start();
+  EXPECT_TRUE(f.Module32StringGrid->Virtual());
+  int row = f.Module32StringGrid->RowCount() - 1;
+  EXPECT_EQ(f.Module32StringGrid->Cell(4, row), path);
+  f.EditCopyModule32MenuItemClick();
+  ASSERT_TRUE(m.clipboard.contents);
+  EXPECT_NE(m.clipboard.contents->find("\t" + path + "\r\n"), std::string::npos);
+}
+
 TEST_F(MainFormFixture, DisplayFontRefreshes) {
   TMainForm& f = Start();
   app.fontAnswers.push_back(ui::Font{"Lucida Console", 10});

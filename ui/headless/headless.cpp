@@ -1,8 +1,11 @@
 #include "ui/headless/headless.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <stdexcept>
+
+#include "ui/grid_model.h"
 
 namespace ui::headless {
 namespace {
@@ -14,12 +17,18 @@ bool LessNoCase(const std::string& a, const std::string& b) {
       [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
 }
 
+// Stands in for a window handle: unique among the controls of the process.
+uintptr_t NextHandle() {
+  static std::atomic<uintptr_t> next{0x10000};
+  return next += 4;
+}
+
 // The state every control shares.
 template <typename Base>
 class Basic : public Base {
  public:
   Basic(ControlKind kind, std::string name, Rect bounds)
-      : kind_(kind), name_(std::move(name)), bounds_(bounds) {}
+      : kind_(kind), name_(std::move(name)), bounds_(bounds), handle_(NextHandle()) {}
   ControlKind Kind() const override { return kind_; }
   const std::string& Name() const override { return name_; }
   std::string Text() const override { return text_; }
@@ -34,11 +43,13 @@ class Basic : public Base {
   void SetFocus() override {}
   void SetControlId(int id) override { id_ = id; }
   int ControlId() const override { return id_; }
+  uintptr_t NativeHandle() const override { return handle_; }
 
  protected:
   ControlKind kind_;
   std::string name_;
   Rect bounds_;
+  uintptr_t handle_;
   std::string text_;
   bool enabled_ = true;
   bool visible_ = true;
@@ -55,22 +66,19 @@ class HLabel : public Basic<Label> {
 class HEdit : public Basic<Edit> {
  public:
   using Basic::Basic;
+  // The length limit holds the user's typing only, as on the platform.
   void SetText(const std::string& text) override {
-    std::string value = maxLength_ > 0 && text.size() > static_cast<size_t>(maxLength_)
-                            ? text.substr(0, maxLength_)
-                            : text;
-    if (value == text_) return;
-    text_ = value;
+    if (text == text_) return;
+    text_ = text;
     if (OnChange) OnChange();
   }
   bool ReadOnly() const override { return readOnly_; }
   void SetReadOnly(bool readOnly) override { readOnly_ = readOnly; }
   void SetBorder(bool) override {}
-  void SetMaxLength(int maxLength) override { maxLength_ = maxLength; }
+  void SetMaxLength(int) override {}
 
  private:
   bool readOnly_ = false;
-  int maxLength_ = 0;
 };
 
 class HButton : public Basic<Button> {
@@ -128,9 +136,22 @@ class HListBox : public Basic<ListBox> {
   int ItemIndex() const override { return selected_; }
   void SetItemIndex(int index) override { selected_ = index >= 0 && index < Count() ? index : -1; }
   bool Sorted() const override { return sorted_; }
+  // The selected line stays selected where the order puts it.
   void SetSorted(bool sorted) override {
     sorted_ = sorted;
-    if (sorted_) std::stable_sort(items_.begin(), items_.end(), LessNoCase);
+    if (!sorted_) return;
+    std::vector<int> order(items_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return LessNoCase(items_[a], items_[b]); });
+    std::vector<std::string> sortedItems;
+    int selected = -1;
+    for (size_t i = 0; i < order.size(); ++i) {
+      sortedItems.push_back(std::move(items_[order[i]]));
+      if (order[i] == selected_) selected = static_cast<int>(i);
+    }
+    items_ = std::move(sortedItems);
+    selected_ = selected;
   }
   void SetItemHeight(int) override {}
 
@@ -143,56 +164,58 @@ class HListBox : public Basic<ListBox> {
 class HStringGrid : public Basic<StringGrid> {
  public:
   using Basic::Basic;
-  int ColCount() const override { return cols_; }
-  void SetColCount(int count) override {
-    cols_ = std::max(count, 0);
-    Resize();
+  int ColCount() const override { return model_.Cols(); }
+  void SetColCount(int count) override { model_.SetCols(count); }
+  int RowCount() const override { return model_.Rows(); }
+  void SetRowCount(int count) override { model_.SetRows(count); }
+  int FixedRows() const override { return model_.FixedRows(); }
+  void SetFixedRows(int count) override {
+    model_.SetFixedRows(count);
+    topRow_ = 0;
   }
-  int RowCount() const override { return rows_; }
-  void SetRowCount(int count) override {
-    rows_ = std::max(count, 0);
-    Resize();
+  int FixedCols() const override { return model_.FixedCols(); }
+  void SetFixedCols(int count) override {
+    model_.SetFixedCols(count);
+    topRow_ = 0;
   }
-  int FixedRows() const override { return fixedRows_; }
-  void SetFixedRows(int count) override { fixedRows_ = count; }
-  int FixedCols() const override { return fixedCols_; }
-  void SetFixedCols(int count) override { fixedCols_ = count; }
-  std::string Cell(int col, int row) const override {
-    return InRange(col, row) ? cells_[row][col] : std::string();
-  }
+  std::string Cell(int col, int row) const override { return model_.Cell(col, row); }
   void SetCell(int col, int row, const std::string& text) override {
-    if (InRange(col, row)) cells_[row][col] = text;
+    model_.SetCell(col, row, text);
   }
-  int ColWidth(int col) const override {
-    return col >= 0 && col < static_cast<int>(widths_.size()) ? widths_[col] : 64;
+  void SetCellSource(CellSource source) override { model_.SetSource(std::move(source)); }
+  bool Virtual() const override { return model_.Virtual(); }
+  int ColWidth(int col) const override { return model_.ColWidth(col); }
+  void SetColWidth(int col, int width) override { model_.SetColWidth(col, width); }
+  int DefaultRowHeight() const override { return model_.RowHeight(); }
+  void SetDefaultRowHeight(int height) override { model_.SetRowHeight(height); }
+  void SetGridLines(bool vertical, bool horizontal) override {
+    model_.SetGridLines(vertical, horizontal);
   }
-  void SetColWidth(int col, int width) override {
-    if (col >= 0 && col < cols_) widths_[col] = width;
+  void SetScrollBars(ScrollBars bars) override { model_.SetBars(bars); }
+  ScrollBars GetScrollBars() const override { return model_.Bars(); }
+  int Row() const override { return model_.Row(); }
+  void SetRow(int row) override { model_.Select(*this, model_.Col(), row); }
+  int Col() const override { return model_.Col(); }
+  void SetCol(int col) override { model_.Select(*this, col, model_.Row()); }
+  int TopRow() const override { return std::max(topRow_, model_.FixedRows()); }
+  void SetTopRow(int row) override {
+    if (row >= model_.FixedRows() && row < model_.Rows()) topRow_ = row;
   }
-  int DefaultRowHeight() const override { return rowHeight_; }
-  void SetDefaultRowHeight(int height) override { rowHeight_ = height; }
-  int Row() const override { return row_; }
-  void SetRow(int row) override { row_ = row; }
-  int Col() const override { return col_; }
-  void SetCol(int col) override { col_ = col; }
-  int TopRow() const override { return topRow_; }
-  void SetTopRow(int row) override { topRow_ = row; }
   void Invalidate() override {}
 
+  // A user's click on a cell.
+  void Click(int col, int row) {
+    if (row < model_.FixedRows() || col < model_.FixedCols()) {
+      if (model_.InGrid(col, row) && OnFixedCellClick) OnFixedCellClick(col, row);
+      return;
+    }
+    model_.Select(*this, col, row);
+    if (OnClick) OnClick();
+  }
+
  private:
-  bool InRange(int col, int row) const {
-    return col >= 0 && row >= 0 && col < cols_ && row < rows_;
-  }
-  void Resize() {
-    cells_.resize(rows_);
-    for (auto& r : cells_) r.resize(cols_);
-    widths_.resize(cols_, 64);
-  }
-  int cols_ = 5, rows_ = 5, fixedRows_ = 1, fixedCols_ = 1;
-  int row_ = 1, col_ = 1, topRow_ = 1, rowHeight_ = 24;
-  std::vector<std::vector<std::string>> cells_ =
-      std::vector<std::vector<std::string>>(5, std::vector<std::string>(5));
-  std::vector<int> widths_ = std::vector<int>(5, 64);
+  GridModel model_;
+  int topRow_ = 0;
 };
 
 class HTreeView : public Basic<TreeView> {
@@ -209,8 +232,11 @@ class HTreeView : public Basic<TreeView> {
   }
   int NodeCount() const override { return static_cast<int>(nodes_.size()); }
   TreeNode Selected() const override { return selected_; }
+  // As the platform's tree: only a move of the selection is reported.
   void SetSelected(TreeNode node) override {
-    selected_ = Valid(node) ? node : kNoNode;
+    TreeNode selected = Valid(node) ? node : kNoNode;
+    if (selected == selected_) return;
+    selected_ = selected;
     if (OnChange) OnChange();
   }
   std::string NodeText(TreeNode node) const override { return Valid(node) ? At(node).Text : ""; }
@@ -283,11 +309,30 @@ class HStatusBar : public Basic<StatusBar> {
 class HImage : public Basic<Image> {
  public:
   using Basic::Basic;
-  void SetIconResource(int id) override { icon_ = id; }
+  void SetIconResource(int id) override {
+    icon_ = id;
+    picture_ = {};
+  }
   int IconResource() const override { return icon_; }
+  void SetPicture(const Picture& picture) override {
+    picture_ = picture;
+    icon_ = 0;
+  }
+  Picture GetPicture() const override { return picture_; }
 
  private:
   int icon_ = 0;
+  Picture picture_;
+};
+
+class HWindowHost : public Basic<WindowHost> {
+ public:
+  using Basic::Basic;
+  void Adopt(uintptr_t child) override { child_ = child; }
+  uintptr_t Child() const override { return child_; }
+
+ private:
+  uintptr_t child_ = 0;
 };
 
 // Holds the children of any container.
@@ -332,6 +377,9 @@ class HContainer : public Basic<Base> {
   Panel* AddPanel(const std::string& name, const Rect& b) override;
   Image* AddImage(const std::string& name, const Rect& b) override {
     return Own<HImage>(ControlKind::Image, name, b);
+  }
+  WindowHost* AddWindowHost(const std::string& name, const Rect& b) override {
+    return Own<HWindowHost>(ControlKind::WindowHost, name, b);
   }
   std::vector<Control*> Children() const override {
     std::vector<Control*> children;
@@ -414,8 +462,12 @@ Panel* HContainer<Base>::AddPanel(const std::string& name, const Rect& b) {
 
 class HMenuItem : public MenuItem {
  public:
+  // Command id 0: one is chosen, as on the platform (separators have none).
   HMenuItem(std::string name, std::string caption, int id)
-      : name_(std::move(name)), caption_(std::move(caption)), id_(id) {}
+      : name_(std::move(name)), caption_(std::move(caption)), id_(id) {
+    static std::atomic<int> next{40000};
+    if (id_ == 0 && caption_ != "-") id_ = next++;
+  }
   const std::string& Name() const override { return name_; }
   MenuItem* Add(const std::string& name, const std::string& caption, int commandId) override {
     items_.push_back(std::make_unique<HMenuItem>(name, caption, commandId));
@@ -475,9 +527,47 @@ class HPopupMenu : public PopupMenu {
   HMenuItem root_;
 };
 
+class HTimer : public Timer {
+ public:
+  HTimer(HeadlessApplication& app, std::string name) : app_(app), name_(std::move(name)) {}
+  const std::string& Name() const override { return name_; }
+  void SetInterval(int milliseconds) override {
+    interval_ = std::max(milliseconds, 0);
+    Restart();
+  }
+  int Interval() const override { return interval_; }
+  void SetEnabled(bool enabled) override {
+    enabled_ = enabled;
+    Restart();
+  }
+  bool Enabled() const override { return enabled_; }
+
+  // Fires once when due, as WM_TIMER does: a late loop does not catch up.
+  void RunIfDue(HeadlessApplication::Clock::time_point now) {
+    if (!enabled_ || interval_ == 0 || now < due_) return;
+    due_ = now + std::chrono::milliseconds(interval_);
+    if (OnTimer) app_.Guard(OnTimer);
+  }
+
+ private:
+  void Restart() { due_ = app_.Now() + std::chrono::milliseconds(interval_); }
+  HeadlessApplication& app_;
+  std::string name_;
+  int interval_ = 1000;
+  bool enabled_ = false;
+  HeadlessApplication::Clock::time_point due_{};
+};
+
+}  // namespace
+
 class HForm : public HContainer<Form> {
  public:
-  explicit HForm(const std::string& name) : HContainer(ControlKind::Form, name, Rect{}) {}
+  HForm(HeadlessApplication& app, const std::string& name)
+      : HContainer(ControlKind::Form, name, Rect{}), app_(app) {
+    text_ = name;  // a new form's caption is its name, as its window's is
+    app_.AddForm(this);
+  }
+  ~HForm() override { app_.RemoveForm(this); }
   void SetCaption(const std::string& caption) override { text_ = caption; }
   std::string Caption() const override { return text_; }
   void SetClientSize(int w, int h) override {
@@ -527,17 +617,30 @@ class HForm : public HContainer<Form> {
   void SetModalResult(ModalResult result) override { result_ = result; }
   void SetAcceptFiles(bool accept) override { acceptFiles_ = accept; }
   bool AcceptsFiles() const override { return acceptFiles_; }
+  Timer* CreateTimer(const std::string& name) override {
+    timers_.push_back(std::make_unique<HTimer>(app_, name));
+    return timers_.back().get();
+  }
+
+  void RunTimers(HeadlessApplication::Clock::time_point now) {
+    // A handler may add timers: walk by index.
+    for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->RunIfDue(now);
+  }
+  void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message < kFirstPrivateMessage || message > kLastPrivateMessage) return;
+    if (OnMessage) OnMessage(message, wParam, lParam);
+  }
 
   ModalScript script_;
 
  private:
+  HeadlessApplication& app_;
+  std::vector<std::unique_ptr<HTimer>> timers_;
   std::unique_ptr<HMainMenu> menu_;
   std::vector<std::unique_ptr<HPopupMenu>> popups_;
   bool showing_ = false, shown_ = false, acceptFiles_ = false;
   ModalResult result_ = ModalResult::None;
 };
-
-}  // namespace
 
 void SetModalScript(Form& form, ModalScript script) {
   auto* headless = dynamic_cast<HForm*>(&form);
@@ -545,8 +648,50 @@ void SetModalScript(Form& form, ModalScript script) {
   headless->script_ = std::move(script);
 }
 
+void ClickCell(StringGrid& grid, int col, int row) {
+  auto* headless = dynamic_cast<HStringGrid*>(&grid);
+  if (!headless) throw std::logic_error("not a headless grid");
+  headless->Click(col, row);
+}
+
 std::unique_ptr<Form> HeadlessApplication::CreateForm(const std::string& name) {
-  return std::make_unique<HForm>(name);
+  return std::make_unique<HForm>(*this, name);
+}
+
+void HeadlessApplication::AddForm(HForm* form) {
+  std::lock_guard<std::mutex> hold(formsLock_);
+  forms_.push_back(form);
+}
+
+void HeadlessApplication::RemoveForm(HForm* form) {
+  std::lock_guard<std::mutex> hold(formsLock_);
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+HForm* HeadlessApplication::FormByHandle(uintptr_t handle) const {
+  std::lock_guard<std::mutex> hold(formsLock_);
+  for (HForm* form : forms_) {
+    if (form->NativeHandle() == handle) return form;
+  }
+  return nullptr;
+}
+
+bool HeadlessApplication::PostWindowMessage(uintptr_t window, uint32_t message, uintptr_t wParam,
+                                            intptr_t lParam) {
+  if (!FormByHandle(window)) return false;
+  // Looked up again on delivery: the form may be gone by then.
+  Post([this, window, message, wParam, lParam] {
+    if (HForm* form = FormByHandle(window)) form->Deliver(message, wParam, lParam);
+  });
+  return true;
+}
+
+HeadlessApplication::Clock::time_point HeadlessApplication::Now() const {
+  return Clock::now() + skew_;
+}
+
+void HeadlessApplication::AdvanceClock(int milliseconds) {
+  skew_ += std::chrono::milliseconds(milliseconds);
 }
 
 int HeadlessApplication::Run(Form& mainForm) {
@@ -564,6 +709,15 @@ void HeadlessApplication::ProcessMessages() {
     due.swap(posted_);
   }
   for (auto& work : due) Guard(work);
+  std::vector<HForm*> forms;
+  {
+    std::lock_guard<std::mutex> hold(formsLock_);
+    forms = forms_;
+  }
+  Clock::time_point now = Now();
+  for (HForm* form : forms) {
+    if (FormByHandle(form->NativeHandle()) == form) form->RunTimers(now);
+  }
 }
 
 void HeadlessApplication::Post(std::function<void()> work) {

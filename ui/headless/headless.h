@@ -5,6 +5,7 @@
 #ifndef UI_HEADLESS_HEADLESS_H
 #define UI_HEADLESS_HEADLESS_H
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -12,6 +13,8 @@
 #include "ui/widgets.h"
 
 namespace ui::headless {
+
+class HForm;
 
 struct RecordedMessage {
   std::string Text;
@@ -22,13 +25,16 @@ struct RecordedMessage {
 
 class HeadlessApplication : public Application {
  public:
+  using Clock = std::chrono::steady_clock;
+
   std::unique_ptr<Form> CreateForm(const std::string& name) override;
   void SetTitle(const std::string& title) override { title_ = title; }
   std::string Title() const override { return title_; }
   int Run(Form& mainForm) override;
   void Terminate() override { terminated_ = true; }
   bool Terminated() const override { return terminated_; }
-  // Runs the posted work, as a message loop would.
+  // Runs the posted work and posted window messages in order, then the
+  // timers that are due, as a message loop would.
   void ProcessMessages() override;
   void Post(std::function<void()> work) override;
   ModalResult MessageBox(const std::string& text, const std::string& caption,
@@ -47,7 +53,22 @@ class HeadlessApplication : public Application {
   int processMessagesCalls = 0;
   size_t PostedCount() const;
 
+  // What another program does with PostMessage: queues message for the form
+  // whose NativeHandle is window. False when no form has that handle.
+  bool PostWindowMessage(uintptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+  // The timers' clock; AdvanceClock moves it on without waiting.
+  Clock::time_point Now() const;
+  void AdvanceClock(int milliseconds);
+
+  // For the forms.
+  void AddForm(HForm* form);
+  void RemoveForm(HForm* form);
+
  private:
+  HForm* FormByHandle(uintptr_t handle) const;
+  mutable std::mutex formsLock_;
+  std::vector<HForm*> forms_;
+  Clock::duration skew_{};
   mutable std::mutex postedLock_;
   std::deque<std::function<void()>> posted_;
   std::string title_;
@@ -58,6 +79,10 @@ class HeadlessApplication : public Application {
 // press buttons and returns the result; unset, the form ends with Cancel.
 using ModalScript = std::function<ModalResult(Form& form)>;
 void SetModalScript(Form& form, ModalScript script);
+
+// A user's click on a grid cell: a fixed cell reports OnFixedCellClick,
+// another becomes the current cell if OnSelectCell allows, then OnClick.
+void ClickCell(StringGrid& grid, int col, int row);
 
 }  // namespace ui::headless
 

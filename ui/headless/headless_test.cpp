@@ -179,5 +179,46 @@ TEST(HeadlessApplication, PostedWorkRunsFromTheLoopInOrderAfterTheHandler) {
   EXPECT_EQ(app.PostedCount(), 0u);
 }
 
+TEST(HeadlessTimer, TicksOnTheTestsClockWithoutCatchingUp) {
+  HeadlessApplication app;
+  auto form = app.CreateForm("F");
+  Timer* timer = form->CreateTimer("T");
+  int ticks = 0;
+  timer->OnTimer = [&] { ++ticks; };
+  timer->SetEnabled(true);  // the default second
+  struct {
+    int advance;
+    int ticks;
+  } steps[] = {{999, 0}, {1, 1}, {500, 1}, {5000, 2}, {999, 2}, {1, 3}};
+  for (const auto& step : steps) {
+    app.AdvanceClock(step.advance);
+    app.ProcessMessages();
+    EXPECT_EQ(ticks, step.ticks) << step.advance;
+  }
+  timer->OnTimer = [&] { throw std::runtime_error("tick failed"); };
+  app.AdvanceClock(1000);
+  app.ProcessMessages();
+  ASSERT_EQ(app.errors.size(), 1u);  // reported, the loop goes on
+  form.reset();                      // the form's timers go with it
+  app.AdvanceClock(1000);
+  app.ProcessMessages();
+}
+
+TEST(HeadlessForm, WindowMessagesWaitForTheLoopAndSkipAFormThatIsGone) {
+  HeadlessApplication app;
+  auto form = app.CreateForm("F");
+  int got = 0;
+  form->OnMessage = [&](uint32_t, uintptr_t, intptr_t) { return ++got, true; };
+  EXPECT_TRUE(app.PostWindowMessage(form->NativeHandle(), 0xB9E, 0, 0));
+  EXPECT_FALSE(app.PostWindowMessage(form->NativeHandle() + 1, 0xB9E, 0, 0));
+  EXPECT_EQ(got, 0);
+  app.ProcessMessages();
+  EXPECT_EQ(got, 1);
+  EXPECT_TRUE(app.PostWindowMessage(form->NativeHandle(), 0xB9E, 0, 0));
+  form.reset();
+  app.ProcessMessages();  // nothing to deliver to, nothing run
+  EXPECT_EQ(got, 1);
+}
+
 }  // namespace
 }  // namespace ui::headless

@@ -89,11 +89,11 @@ std::unique_ptr<Form> Win32Application::CreateForm(const std::string& name) {
 bool Win32Application::PumpOne(bool wait) {
   MSG msg;
   if (wait) {
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       terminated_ = true;
       return false;
     }
-  } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  } else if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     return true;
   } else if (msg.message == WM_QUIT) {
     terminated_ = true;
@@ -102,7 +102,7 @@ bool Win32Application::PumpOne(bool wait) {
   }
   if (!TranslateFormMessage(&msg)) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return true;
 }
@@ -122,7 +122,7 @@ void Win32Application::Terminate() {
 
 void Win32Application::ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
     if (msg.message == WM_QUIT || !PumpOne(false)) break;
   }
 }
@@ -138,7 +138,8 @@ ModalResult Win32Application::MessageBox(const std::string& text, const std::str
            : icon == MessageIcon::Error     ? MB_ICONERROR
            : icon == MessageIcon::Question  ? MB_ICONQUESTION
                                             : 0;
-  switch (MessageBoxA(ActiveFormWindow(), text.c_str(), caption.c_str(), flags)) {
+  switch (MessageBoxW(ActiveFormWindow(), common::Wide(text).c_str(), common::Wide(caption).c_str(),
+                      flags)) {
     case IDOK:
       return ModalResult::Ok;
     case IDCANCEL:
@@ -153,39 +154,41 @@ ModalResult Win32Application::MessageBox(const std::string& text, const std::str
 }
 
 std::optional<std::string> Win32Application::OpenFile(const OpenFileOptions& options) {
-  std::string filter = DialogFilter(options.Filter);
+  std::wstring filter = common::Wide(DialogFilter(options.Filter));
+  std::wstring title = common::Wide(options.Title);
+  std::wstring initialDir = common::Wide(options.InitialDir);
   // Long paths are fine: the buffer is far above MAX_PATH.
-  std::vector<char> path(32768, '\0');
-  OPENFILENAMEA ofn{};
+  std::vector<wchar_t> path(32768, L'\0');
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = ActiveFormWindow();
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = path.data();
   ofn.nMaxFile = static_cast<DWORD>(path.size());
-  ofn.lpstrTitle = options.Title.empty() ? nullptr : options.Title.c_str();
-  ofn.lpstrInitialDir = options.InitialDir.empty() ? nullptr : options.InitialDir.c_str();
+  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER |
               (options.HideReadOnly ? OFN_HIDEREADONLY : 0);
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(path.data());
+  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+  return common::Utf8(path.data());
 }
 
 bool Win32Application::ChooseFont(Font& font) {
-  LOGFONTA lf{};
+  LOGFONTW lf{};
   HDC screen = GetDC(nullptr);
   lf.lfHeight = -MulDiv(font.Size, GetDeviceCaps(screen, LOGPIXELSY), 72);
   lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = font.Italic;
-  lstrcpynA(lf.lfFaceName, font.Name.c_str(), LF_FACESIZE);
-  CHOOSEFONTA cf{};
+  lstrcpynW(lf.lfFaceName, common::Wide(font.Name).c_str(), LF_FACESIZE);
+  CHOOSEFONTW cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = ActiveFormWindow();
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
   cf.rgbColors = ToColorRef(font.TextColor);
-  bool ok = ChooseFontA(&cf) != 0;
+  bool ok = ChooseFontW(&cf) != 0;
   if (ok) {
-    font.Name = lf.lfFaceName;
+    font.Name = common::Utf8(lf.lfFaceName);
     font.Size =
         MulDiv(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight, 72, GetDeviceCaps(screen, LOGPIXELSY));
     font.Bold = lf.lfWeight >= FW_BOLD;
@@ -198,7 +201,8 @@ bool Win32Application::ChooseFont(Font& font) {
 }
 
 void Win32Application::ShowError(const std::string& text) {
-  MessageBoxA(ActiveFormWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxW(ActiveFormWindow(), common::Wide(text).c_str(), common::Wide(title_).c_str(),
+              MB_OK | MB_ICONERROR);
 }
 
 }  // namespace ui::win32

@@ -11,7 +11,7 @@
 namespace ui::win32 {
 namespace {
 
-const char kPropName[] = "DlvControl";
+const wchar_t kPropName[] = L"DlvControl";
 
 int Dpi() {
   static int dpi = [] {
@@ -29,36 +29,31 @@ int Scale(int value) {
   return MulDiv(value, Dpi(), 96);
 }
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
+int Unscale(int value) {
+  return MulDiv(value, 96, Dpi());
 }
 
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
-                      nullptr, nullptr);
-  return narrow;
+std::string WindowText(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<size_t>(std::max(got, 0)));
+  return common::Utf8(text);
 }
 
-int CALLBACK FaceFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
 }
 
 bool FaceInstalled(const std::string& face) {
   HDC screen = GetDC(nullptr);
-  LOGFONTA query{};
+  LOGFONTW query{};
   query.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(query.lfFaceName, face.c_str(), LF_FACESIZE);
+  lstrcpynW(query.lfFaceName, common::Wide(face).c_str(), LF_FACESIZE);
   bool found = false;
-  EnumFontFamiliesExA(screen, &query, reinterpret_cast<FONTENUMPROCA>(FaceFound),
+  EnumFontFamiliesExW(screen, &query, reinterpret_cast<FONTENUMPROCW>(FaceFound),
                       reinterpret_cast<LPARAM>(&found), 0);
   ReleaseDC(nullptr, screen);
   return found;
@@ -93,10 +88,10 @@ std::string AvailableFace(const std::string& face) {
 
 HFONT MakeFont(const Font& font) {
   std::string face = AvailableFace(font.Name);
-  return CreateFontA(-MulDiv(font.Size, Dpi(), 72), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL,
+  return CreateFontW(-MulDiv(font.Size, Dpi(), 72), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL,
                      font.Italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                     face.c_str());
+                     common::Wide(face).c_str());
 }
 
 COLORREF ToColorRef(Color color) {
@@ -104,11 +99,11 @@ COLORREF ToColorRef(Color color) {
 }
 
 NativeControl* ControlOf(HWND hwnd) {
-  return hwnd ? static_cast<NativeControl*>(GetPropA(hwnd, kPropName)) : nullptr;
+  return hwnd ? static_cast<NativeControl*>(GetPropW(hwnd, kPropName)) : nullptr;
 }
 
 void Attach(HWND hwnd, NativeControl* control) {
-  if (hwnd) SetPropA(hwnd, kPropName, control);
+  if (hwnd) SetPropW(hwnd, kPropName, control);
 }
 
 }  // namespace ui::win32

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "common/win32/utf16.h"
 #include "ui/win32/win32_application.h"
 
 namespace ui::win32 {
@@ -14,8 +15,8 @@ class Win32Form;
 
 // Screen DPI scaling of the 96-DPI positions forms give.
 int Scale(int value);
-std::wstring Wide(const std::string& text);
-std::string Narrow(const std::wstring& text);
+// Back from screen pixels to 96-DPI ones.
+int Unscale(int value);
 HFONT MakeFont(const Font& font);
 COLORREF ToColorRef(Color color);
 
@@ -40,6 +41,8 @@ class NativeControl {
 
 NativeControl* ControlOf(HWND hwnd);
 void Attach(HWND hwnd, NativeControl* control);
+// A window's whole text, however long.
+std::string WindowText(HWND hwnd);
 
 // The message loop's view of the forms: which form is active and modal.
 void RegisterForm(Win32Form* form);

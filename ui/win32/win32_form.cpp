@@ -94,17 +94,17 @@ class WMenuItem : public MenuItem {
     for (const auto& item : items_) {
       if (!item->visible_) continue;
       if (item->IsSeparator()) {
-        AppendMenuA(sub_, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(sub_, MF_SEPARATOR, 0, nullptr);
         continue;
       }
-      std::string text = item->caption_;
-      if (!item->shortcut_.empty()) text += "\t" + item->shortcut_;
+      std::wstring text = common::Wide(item->caption_);
+      if (!item->shortcut_.empty()) text += L"\t" + common::Wide(item->shortcut_);
       UINT flags = MF_STRING | (item->enabled_ ? MF_ENABLED : MF_GRAYED) |
                    (item->checked_ ? MF_CHECKED : MF_UNCHECKED);
       if (item->sub_) {
-        AppendMenuA(sub_, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(item->sub_), text.c_str());
+        AppendMenuW(sub_, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(item->sub_), text.c_str());
       } else {
-        AppendMenuA(sub_, flags, item->id_, text.c_str());
+        AppendMenuW(sub_, flags, item->id_, text.c_str());
       }
     }
   }
@@ -144,8 +144,8 @@ class WMenuBar : public MainMenu {
     for (const auto& item : items_) {
       if (!item->Visible()) continue;
       UINT flags = MF_STRING | MF_POPUP | (item->Enabled() ? MF_ENABLED : MF_GRAYED);
-      AppendMenuA(bar_, flags, reinterpret_cast<UINT_PTR>(item->Submenu()),
-                  item->Caption().c_str());
+      AppendMenuW(bar_, flags, reinterpret_cast<UINT_PTR>(item->Submenu()),
+                  common::Wide(item->Caption()).c_str());
     }
     DrawMenuBar(form_->Handle());
   }
@@ -185,11 +185,36 @@ class WPopupMenu : public PopupMenu {
   WMenuItem root_;
 };
 
+// ---- Timers ----
+
+WTimer::~WTimer() {
+  KillTimer(window_, id_);
+}
+
+void WTimer::SetInterval(int milliseconds) {
+  interval_ = std::max(milliseconds, 0);
+  Apply();
+}
+
+void WTimer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Apply();
+}
+
+// SetTimer on a running id starts its interval again, as the interface says.
+void WTimer::Apply() {
+  if (enabled_ && interval_ > 0) {
+    SetTimer(window_, id_, static_cast<UINT>(interval_), nullptr);
+  } else {
+    KillTimer(window_, id_);
+  }
+}
+
 // ---- The form window ----
 
 namespace {
 
-const char kFormClass[] = "DlvForm";
+const wchar_t kFormClass[] = L"DlvForm";
 std::vector<Win32Form*>& Forms() {
   static std::vector<Win32Form*> forms;
   return forms;
@@ -197,12 +222,12 @@ std::vector<Win32Form*>& Forms() {
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     Attach(hwnd, static_cast<Win32Form*>(create->lpCreateParams));
   }
   auto* form = static_cast<Win32Form*>(ControlOf(hwnd));
   if (form && form->Handle() == hwnd) return form->HandleMessage(msg, wParam, lParam);
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 DWORD StyleOf(BorderStyle border, bool maximizeBox) {
@@ -285,36 +310,37 @@ bool TranslateFormMessage(MSG* msg) {
   Win32Form* form = FormOf(msg->hwnd);
   if (!form) return false;
   if (HACCEL accel = form->Accelerators()) {
-    if (TranslateAcceleratorA(form->Handle(), accel, msg)) return true;
+    if (TranslateAcceleratorW(form->Handle(), accel, msg)) return true;
   }
-  return IsDialogMessageA(form->Handle(), msg) != 0;
+  return IsDialogMessageW(form->Handle(), msg) != 0;
 }
 
 Win32Form::Win32Form(Win32Application* app, const std::string& name)
     : app_(app), name_(name), children_(this, nullptr) {
   static bool registered = false;
   if (!registered) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = FormProc;
     wc.hInstance = Instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(Instance(), MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFormClass;
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     registered = true;
   }
   form_ = this;
   font_ = MakeFont(Font{});
-  hwnd_ =
-      CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, name.c_str(), StyleOf(border_, true),
-                      CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, Instance(), this);
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, common::Wide(name).c_str(),
+                          StyleOf(border_, true), CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr,
+                          nullptr, Instance(), this);
   children_ = ChildFactory(this, hwnd_);
   RegisterForm(this);
 }
 
 Win32Form::~Win32Form() {
   UnregisterForm(this);
+  timers_.clear();
   popups_.clear();
   menu_.reset();
   if (hwnd_) {
@@ -326,7 +352,7 @@ Win32Form::~Win32Form() {
 }
 
 HINSTANCE Win32Form::Instance() const {
-  return GetModuleHandleA(nullptr);
+  return GetModuleHandleW(nullptr);
 }
 
 void Win32Form::SetVisible(bool visible) {
@@ -347,15 +373,11 @@ void Win32Form::SetBounds(const Rect& b) {
 }
 
 void Win32Form::SetCaption(const std::string& caption) {
-  SetWindowTextA(hwnd_, caption.c_str());
+  SetWindowTextW(hwnd_, common::Wide(caption).c_str());
 }
 
 std::string Win32Form::Caption() const {
-  int length = GetWindowTextLengthA(hwnd_);
-  std::string text(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
-  int got = GetWindowTextA(hwnd_, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(got, 0)));
-  return text;
+  return WindowText(hwnd_);
 }
 
 void Win32Form::SetClientSize(int width, int height) {
@@ -375,12 +397,12 @@ void Win32Form::SetMaximizeBox(bool on) {
 }
 
 void Win32Form::ApplyFrame() {
-  SetWindowLongPtrA(
+  SetWindowLongPtrW(
       hwnd_, GWL_STYLE,
-      StyleOf(border_, maximizeBox_) | (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE));
-  LONG_PTR ex = GetWindowLongPtrA(hwnd_, GWL_EXSTYLE);
+      StyleOf(border_, maximizeBox_) | (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE));
+  LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
   ex = border_ == BorderStyle::Dialog ? ex | WS_EX_DLGMODALFRAME : ex & ~WS_EX_DLGMODALFRAME;
-  SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, ex);
+  SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
   SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
   Place();
@@ -390,15 +412,15 @@ void Win32Form::ApplyFrame() {
 void Win32Form::Place() {
   if (clientWidth_ <= 0 || clientHeight_ <= 0) return;
   RECT r{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)),
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
                      GetMenu(hwnd_) != nullptr,
-                     static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
   int width = r.right - r.left, height = r.bottom - r.top;
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   int x = 0, y = 0;
   if (position_ == FormPosition::ScreenCenter) {
     RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     x = work.left + std::max(0L, (work.right - work.left - width) / 2);
     y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
   } else {
@@ -413,10 +435,10 @@ void Win32Form::SetFormFont(const Font& font) {
 }
 
 void Win32Form::SetIconResource(int id) {
-  icon_ = LoadIconA(Instance(), MAKEINTRESOURCEA(id));
+  icon_ = LoadIconW(Instance(), MAKEINTRESOURCEW(id));
   if (icon_) {
-    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   }
 }
 
@@ -435,12 +457,6 @@ PopupMenu* Win32Form::CreatePopupMenu(const std::string& name) {
   return popups_.back().get();
 }
 
-void Win32Form::MenuBarChanged() {
-  if (menu_) menu_->Rebuild();
-}
-
-void Win32Form::CollectAccelerators(WMenuItem*, std::vector<ACCEL>&) {}
-
 HACCEL Win32Form::Accelerators() {
   if (!acceleratorsDirty_) return accelerators_;
   acceleratorsDirty_ = false;
@@ -457,7 +473,7 @@ HACCEL Win32Form::Accelerators() {
     }
   }
   if (!table.empty()) {
-    accelerators_ = CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
+    accelerators_ = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
   }
   return accelerators_;
 }
@@ -481,7 +497,7 @@ ModalResult Win32Form::ShowModal() {
   modal_ = true;
   result_ = ModalResult::None;
   if (owner) {
-    SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     EnableWindow(owner, FALSE);
   }
   Place();
@@ -547,6 +563,11 @@ void Win32Form::DispatchCommand(int id) {
   if (it != commands_.end() && it->second->Reachable()) it->second->Click();
 }
 
+Timer* Win32Form::CreateTimer(const std::string& name) {
+  timers_.push_back(std::make_unique<WTimer>(hwnd_, nextTimerId_++, name));
+  return timers_.back().get();
+}
+
 LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
@@ -596,14 +617,14 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DROPFILES: {
       auto drop = reinterpret_cast<HDROP>(wParam);
-      UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+      UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
       std::vector<std::string> paths;
       for (UINT i = 0; i < count; ++i) {
-        UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string path(length + 1, '\0');
-        DragQueryFileA(drop, i, path.data(), length + 1);
-        path.resize(length);
-        paths.push_back(path);
+        UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
+        path.resize(std::min(got, length));
+        paths.push_back(common::Utf8(path));
       }
       DragFinish(drop);
       if (OnDropFiles) OnDropFiles(paths);
@@ -612,17 +633,32 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       for (Control* child : Children()) {
         if (child->Kind() == ControlKind::StatusBar) {
-          SendMessageA(dynamic_cast<NativeControl*>(child)->Handle(), WM_SIZE, 0, 0);
+          SendMessageW(dynamic_cast<NativeControl*>(child)->Handle(), WM_SIZE, 0, 0);
         }
       }
       break;
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_TIMER: {
+      auto it = std::find_if(timers_.begin(), timers_.end(),
+                             [&](const auto& timer) { return timer->Id() == wParam; });
+      if (it == timers_.end()) break;
+      WTimer* timer = it->get();
+      if (timer->OnTimer) app_->Guard(timer->OnTimer);
+      return 0;
+    }
+    case WM_NOTIFYFORMAT:
+      return NFR_UNICODE;
     default:
+      if (msg >= kFirstPrivateMessage && msg <= kLastPrivateMessage && OnMessage) {
+        bool handled = false;
+        app_->Guard([&] { handled = OnMessage(msg, wParam, lParam); });
+        if (handled) return 0;
+      }
       break;
   }
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace ui::win32

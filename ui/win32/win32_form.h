@@ -14,6 +14,28 @@ class WMenuItem;
 class WMenuBar;
 class WPopupMenu;
 
+// A window timer of the form; WM_TIMER carries its id.
+class WTimer : public Timer {
+ public:
+  WTimer(HWND window, UINT_PTR id, std::string name)
+      : window_(window), id_(id), name_(std::move(name)) {}
+  ~WTimer() override;
+  const std::string& Name() const override { return name_; }
+  void SetInterval(int milliseconds) override;
+  int Interval() const override { return interval_; }
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override { return enabled_; }
+  UINT_PTR Id() const { return id_; }
+
+ private:
+  void Apply();
+  HWND window_;
+  UINT_PTR id_;
+  std::string name_;
+  int interval_ = 1000;
+  bool enabled_ = false;
+};
+
 // Creates the children of any container window.
 class ChildFactory {
  public:
@@ -30,6 +52,7 @@ class ChildFactory {
   GroupBox* AddGroupBox(const std::string& name, const Rect& b, const std::string& caption);
   Panel* AddPanel(const std::string& name, const Rect& b);
   Image* AddImage(const std::string& name, const Rect& b);
+  WindowHost* AddWindowHost(const std::string& name, const Rect& b);
   std::vector<Control*> Children() const;
 
  private:
@@ -74,6 +97,9 @@ class ChildHost : public Base {
   }
   Panel* AddPanel(const std::string& n, const Rect& b) override { return Factory().AddPanel(n, b); }
   Image* AddImage(const std::string& n, const Rect& b) override { return Factory().AddImage(n, b); }
+  WindowHost* AddWindowHost(const std::string& n, const Rect& b) override {
+    return Factory().AddWindowHost(n, b);
+  }
   std::vector<Control*> Children() const override { return Factory().Children(); }
 
  protected:
@@ -101,7 +127,7 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void SetFocus() override { ::SetFocus(hwnd_); }
   void SetControlId(int) override {}
   int ControlId() const override { return 0; }
-
+  uintptr_t NativeHandle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
 
   // Form
   void SetCaption(const std::string& caption) override;
@@ -124,6 +150,7 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void SetModalResult(ModalResult result) override;
   void SetAcceptFiles(bool accept) override;
   bool AcceptsFiles() const override { return acceptFiles_; }
+  Timer* CreateTimer(const std::string& name) override;
 
   // For the controls and the message loop.
   HFONT FontHandle() const { return font_; }
@@ -133,7 +160,6 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void RegisterSubmenu(HMENU menu, WMenuItem* item) { submenus_[menu] = item; }
   void AcceleratorsChanged() { acceleratorsDirty_ = true; }
   HACCEL Accelerators();
-  void MenuBarChanged();
   bool IsModal() const { return modal_; }
   void SetDefaultButton(Button* button) { defaultButton_ = button; }
   void SetCancelButton(Button* button) { cancelButton_ = button; }
@@ -147,7 +173,6 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void ApplyFrame();
   void Place();
   void DispatchCommand(int id);
-  void CollectAccelerators(WMenuItem* item, std::vector<ACCEL>& table);
 
   Win32Application* app_;
   std::string name_;
@@ -172,6 +197,8 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   Button* defaultButton_ = nullptr;
   Button* cancelButton_ = nullptr;
   HICON icon_ = nullptr;
+  std::vector<std::unique_ptr<WTimer>> timers_;
+  UINT_PTR nextTimerId_ = 1;
 };
 
 }  // namespace ui::win32

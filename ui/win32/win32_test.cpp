@@ -3,6 +3,7 @@
 #include <windows.h>  // first: the other system headers need it
 // clang-format on
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "ui/win32/win32_application.h"
@@ -13,7 +14,7 @@ namespace {
 
 class Win32Widgets : public ::testing::Test {
  protected:
-  Win32Application app{GetModuleHandleA(nullptr)};
+  Win32Application app{GetModuleHandleW(nullptr)};
   std::unique_ptr<Form> form = app.CreateForm("TestForm");
 };
 
@@ -59,7 +60,7 @@ TEST_F(Win32Widgets, EditsButtonsAndPages) {
   int clicks = 0;
   Button* button = one->AddButton("B", {8, 40, 75, 25}, "Go");
   button->OnClick = [&] { ++clicks; };
-  SendMessageA(dynamic_cast<NativeControl*>(button)->Handle(), BM_CLICK, 0, 0);
+  SendMessageW(dynamic_cast<NativeControl*>(button)->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
 }
 
@@ -94,6 +95,123 @@ TEST_F(Win32Widgets, GridCellsAndHeader) {
   EXPECT_EQ(grid->Row(), 2);
 }
 
+// Paints the control into a bitmap and gives its pixels (0x00RRGGBB).
+struct Snapshot {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+Snapshot Paint(HWND hwnd) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  Snapshot shot;
+  shot.width = r.right;
+  shot.height = r.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = shot.width;
+  info.bmiHeader.biHeight = -shot.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const auto* p = static_cast<const uint32_t*>(bits);
+  shot.pixels.assign(p, p + static_cast<size_t>(shot.width) * shot.height);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return shot;
+}
+
+// Each text starts at its cell's left edge and runs to its right edge:
+// no margin, no ellipsis. Rows are as high as asked.
+TEST_F(Win32Widgets, GridDrawsEachTextAtItsCellsCorner) {
+  StringGrid* grid = form->AddStringGrid("G", {0, 0, 300, 200});
+  grid->SetColCount(2);
+  grid->SetFixedRows(0);
+  grid->SetFixedCols(0);
+  grid->SetGridLines(true, false);
+  grid->SetFont(Font{"Courier New", 8});
+  grid->SetDefaultRowHeight(16);
+  grid->SetColWidth(0, 96);
+  grid->SetColWidth(1, 120);
+  grid->SetRowCount(3);
+  grid->SetCell(0, 0, std::string(40, 'W'));  // far wider than its column
+  grid->SetCell(1, 0, "W");
+  grid->OnDrawCell = [](int, int, CellState) { return CellStyle{0xFF0000, kWhite, false}; };
+  HWND list = dynamic_cast<NativeControl*>(grid)->Handle();
+  RECT item{};
+  item.left = LVIR_BOUNDS;
+  ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_EQ(item.bottom - item.top, Scale(16));
+
+  Snapshot shot = Paint(list);
+  ASSERT_GT(shot.width, Scale(96) + Scale(120));
+  auto inkIn = [&](int from, int to) {  // red ink in columns [from, to) of row 0
+    for (int x = from; x < to; ++x) {
+      for (int y = item.top; y < item.bottom; ++y) {
+        if (shot.At(x, y) == 0xFF0000) return true;
+      }
+    }
+    return false;
+  };
+  int col1 = item.left + Scale(96) + 1;          // past the first cell and its line
+  EXPECT_TRUE(inkIn(item.left, item.left + 2));  // the first W starts at the edge
+  EXPECT_TRUE(inkIn(col1, col1 + 2));
+  EXPECT_TRUE(inkIn(col1 - 4, col1 - 1));                    // the long text runs to the cell's end
+  EXPECT_EQ(shot.At(col1 - 1, item.top), 0xC0C0C0u);         // then the grid line
+  EXPECT_FALSE(inkIn(col1 + Scale(20), col1 + Scale(120)));  // one W, no more
+}
+
+// What the native controls hold, read back with the W functions: text
+// outside the system code page arrives whole.
+TEST_F(Win32Widgets, UnicodeReachesTheNativeControls) {
+  const std::string text = "\xCE\xA9mega-\xE6\x97\xA5\xE6\x9C\xAC.dll";  // Ωmega-日本.dll
+  const std::wstring wide = L"\u03A9mega-\u65E5\u672C.dll";
+  auto handle = [](const Control* c) { return reinterpret_cast<HWND>(c->NativeHandle()); };
+  wchar_t buffer[256] = {};
+
+  form->SetCaption(text);
+  GetWindowTextW(handle(form.get()), buffer, 256);
+  EXPECT_EQ(buffer, wide);
+
+  StatusBar* status = form->AddStatusBar("S");
+  status->AddPanel(200);
+  status->SetPanelText(0, text);
+  SendMessageW(handle(status), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer));
+  EXPECT_EQ(buffer, wide);
+
+  PageControl* pages = form->AddPageControl("P", {0, 0, 300, 200});
+  pages->AddPage("One", text);
+  TCITEMW tab{};
+  tab.mask = TCIF_TEXT;
+  tab.pszText = buffer;
+  tab.cchTextMax = 256;
+  SendMessageW(handle(pages), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+  EXPECT_EQ(buffer, wide);
+
+  StringGrid* grid = form->AddStringGrid("G", {0, 0, 300, 200});
+  grid->SetCell(1, 1, text);
+  LVITEMW item{};
+  item.iSubItem = 1;
+  item.pszText = buffer;
+  item.cchTextMax = 256;
+  SendMessageW(handle(grid), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(buffer, wide);
+
+  MainMenu* menu = form->CreateMainMenu();
+  menu->Add("M", text);
+  GetMenuStringW(GetMenu(handle(form.get())), 0, buffer, 256, MF_BYPOSITION);
+  EXPECT_EQ(buffer, wide);
+}
+
 TEST_F(Win32Widgets, DisabledMenuItemsIgnoreTheirCommands) {
   MainMenu* menu = form->CreateMainMenu();
   MenuItem* file = menu->Add("File", "&File");
@@ -101,14 +219,14 @@ TEST_F(Win32Widgets, DisabledMenuItemsIgnoreTheirCommands) {
   int clicks = 0;
   exit->OnClick = [&] { ++clicks; };
   HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
-  SendMessageA(hwnd, WM_COMMAND, 104, 0);
+  SendMessageW(hwnd, WM_COMMAND, 104, 0);
   EXPECT_EQ(clicks, 1);
   exit->SetEnabled(false);
-  SendMessageA(hwnd, WM_COMMAND, 104, 0);
+  SendMessageW(hwnd, WM_COMMAND, 104, 0);
   EXPECT_EQ(clicks, 1);
   exit->SetEnabled(true);
   file->SetEnabled(false);  // a disabled drop-down disables what is in it
-  SendMessageA(hwnd, WM_COMMAND, 104, 0);
+  SendMessageW(hwnd, WM_COMMAND, 104, 0);
   EXPECT_EQ(clicks, 1);
 }
 
@@ -118,10 +236,10 @@ TEST_F(Win32Widgets, CloseQueryRefusesWmClose) {
   form->OnCloseQuery = [&](bool& allow) { allow = !refuse; };
   form->OnClose = [&] { ++closes; };
   HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(closes, 0);
   refuse = false;
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(closes, 1);
 }
 

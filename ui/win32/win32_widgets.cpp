@@ -7,12 +7,16 @@
 
 #include <algorithm>
 
+#include "ui/grid_model.h"
 #include "ui/win32/win32_form.h"
 
 namespace ui::win32 {
 namespace {
 
-const char kPanelClass[] = "DlvPanel";
+const wchar_t kPanelClass[] = L"DlvPanel";
+const wchar_t kPictureClass[] = L"DlvPicture";
+const wchar_t kFrameProp[] = L"DlvFrame";
+const wchar_t kFontProp[] = L"DlvFont";
 
 // Containers pass their children's notifications on to the form.
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -20,24 +24,23 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       // A group box draws its own etched frame and caption: a frame control
       // among the children would paint over them.
-      if (GetPropA(hwnd, "DlvFrame")) {
+      if (GetPropW(hwnd, kFrameProp)) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
         RECT r;
         GetClientRect(hwnd, &r);
-        char text[256] = {};
-        GetWindowTextA(hwnd, text, sizeof text);
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+        std::wstring text = common::Wide(WindowText(hwnd));
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
         HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-        TEXTMETRICA tm;
-        GetTextMetricsA(dc, &tm);
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
         RECT frame = r;
-        frame.top += text[0] ? tm.tmHeight / 2 : 0;
+        frame.top += text.empty() ? 0 : tm.tmHeight / 2;
         DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-        if (text[0]) {
+        if (!text.empty()) {
           SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
           SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-          TextOutA(dc, Scale(8), 0, text, lstrlenA(text));
+          TextOutW(dc, Scale(8), 0, text.c_str(), static_cast<int>(text.size()));
         }
         if (old) SelectObject(dc, old);
         EndPaint(hwnd, &ps);
@@ -45,54 +48,54 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SETFONT:
-      SetPropA(hwnd, "DlvFont", reinterpret_cast<HANDLE>(wParam));
+      SetPropW(hwnd, kFontProp, reinterpret_cast<HANDLE>(wParam));
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(GetPropA(hwnd, "DlvFont"));
+      return reinterpret_cast<LRESULT>(GetPropW(hwnd, kFontProp));
+    case WM_NOTIFYFORMAT:
+      return NFR_UNICODE;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
     case WM_CONTEXTMENU:
       if (HWND root = GetAncestor(hwnd, GA_ROOT); root && root != hwnd) {
-        return SendMessageA(root, msg, wParam, lParam);
+        return SendMessageW(root, msg, wParam, lParam);
       }
       break;
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void RegisterPanelClass(HINSTANCE instance) {
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+void RegisterClasses(HINSTANCE instance) {
   static bool done = false;
   if (done) return;
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.lpfnWndProc = PanelProc;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kPanelClass;
-  RegisterClassA(&wc);
+  RegisterClassW(&wc);
+  wc.lpfnWndProc = PictureProc;
+  wc.lpszClassName = kPictureClass;
+  RegisterClassW(&wc);
   done = true;
 }
 
-std::string WindowText(HWND hwnd) {
-  int length = GetWindowTextLengthA(hwnd);
-  if (length <= 0) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  int got = GetWindowTextA(hwnd, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(got, 0)));
-  return text;
-}
-
-HWND CreateChild(Win32Form* form, HWND parent, const char* cls, DWORD style, DWORD exStyle,
+HWND CreateChild(Win32Form* form, HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle,
                  const Rect& b, const std::string& text = "") {
-  HWND hwnd = CreateWindowExA(
-      exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, Scale(b.Left),
-      Scale(b.Top), Scale(b.Width), Scale(b.Height), parent, nullptr, form->Instance(), nullptr);
+  RegisterClasses(form->Instance());
+  HWND hwnd =
+      CreateWindowExW(exStyle, cls, common::Wide(text).c_str(),
+                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, Scale(b.Left), Scale(b.Top),
+                      Scale(b.Width), Scale(b.Height), parent, nullptr, form->Instance(), nullptr);
   if (hwnd && form->FontHandle()) {
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle()), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle()), FALSE);
   }
   return hwnd;
 }
@@ -111,7 +114,9 @@ class WControl : public Base, public NativeControl {
   ControlKind Kind() const override { return kind_; }
   const std::string& Name() const override { return name_; }
   std::string Text() const override { return WindowText(hwnd_); }
-  void SetText(const std::string& text) override { SetWindowTextA(hwnd_, text.c_str()); }
+  void SetText(const std::string& text) override {
+    SetWindowTextW(hwnd_, common::Wide(text).c_str());
+  }
   bool Enabled() const override { return IsWindowEnabled(hwnd_) != 0; }
   void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled); }
   bool Visible() const override { return visible_; }
@@ -127,17 +132,25 @@ class WControl : public Base, public NativeControl {
   void SetFont(const Font& font) override {
     if (font_) DeleteObject(font_);
     font_ = MakeFont(font);
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
   void SetFocus() override { ::SetFocus(hwnd_); }
-  void SetControlId(int id) override { SetWindowLongPtrA(hwnd_, GWLP_ID, id); }
+  void SetControlId(int id) override { SetWindowLongPtrW(hwnd_, GWLP_ID, id); }
   int ControlId() const override { return GetDlgCtrlID(hwnd_); }
+  uintptr_t NativeHandle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
 
  protected:
-  void Create(HWND parent, const char* cls, DWORD style, DWORD exStyle,
+  void Create(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle,
               const std::string& text = "") {
     hwnd_ = CreateChild(form_, parent, cls, style, exStyle, bounds_, text);
     Attach(hwnd_, this);
+  }
+  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return SendMessageW(hwnd_, msg, wParam, lParam);
+  }
+  void SetStyleBits(LONG_PTR bits, bool on, int which = GWL_STYLE) {
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, which);
+    SetWindowLongPtrW(hwnd_, which, on ? style | bits : style & ~bits);
   }
   ControlKind kind_;
   std::string name_;
@@ -150,14 +163,14 @@ class WLabel : public WControl<Label> {
  public:
   WLabel(Win32Form* f, HWND parent, const std::string& name, const Rect& b, const std::string& text)
       : WControl(f, ControlKind::Label, name, b) {
-    Create(parent, "STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, text);
+    Create(parent, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, text);
   }
   void SetAlignment(Alignment a) override {
-    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~SS_TYPEMASK;
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~SS_TYPEMASK;
     style |= a == Alignment::Center  ? SS_CENTER
              : a == Alignment::Right ? SS_RIGHT
                                      : SS_LEFTNOWORDWRAP;
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
 };
@@ -166,20 +179,23 @@ class WEdit : public WControl<Edit> {
  public:
   WEdit(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WControl(f, ControlKind::Edit, name, b) {
-    Create(parent, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+    Create(parent, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
   }
   bool ReadOnly() const override {
-    return (GetWindowLongPtrA(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
+    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
   }
-  void SetReadOnly(bool on) override { SendMessageA(hwnd_, EM_SETREADONLY, on, 0); }
+  void SetReadOnly(bool on) override { Send(EM_SETREADONLY, on); }
   void SetBorder(bool border) override {
-    LONG_PTR ex = GetWindowLongPtrA(hwnd_, GWL_EXSTYLE);
-    ex = border ? ex | WS_EX_CLIENTEDGE : ex & ~WS_EX_CLIENTEDGE;
-    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, ex);
+    SetStyleBits(WS_EX_CLIENTEDGE, border, GWL_EXSTYLE);
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   }
-  void SetMaxLength(int n) override { SendMessageA(hwnd_, EM_SETLIMITTEXT, n > 0 ? n : 0, 0); }
+  // The control reports a change for any text it is given; the same text
+  // again is no change.
+  void SetText(const std::string& text) override {
+    if (text != Text()) WControl::SetText(text);
+  }
+  void SetMaxLength(int n) override { Send(EM_SETLIMITTEXT, n > 0 ? n : 0); }
   void OnCommand(int code) override {
     if (code == EN_CHANGE && OnChange) OnChange();
   }
@@ -190,12 +206,12 @@ class WButton : public WControl<Button> {
   WButton(Win32Form* f, HWND parent, const std::string& name, const Rect& b,
           const std::string& caption)
       : WControl(f, ControlKind::Button, name, b) {
-    Create(parent, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, caption);
+    Create(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, caption);
   }
   void SetModalResult(ModalResult r) override { result_ = r; }
   ModalResult GetModalResult() const override { return result_; }
   void SetDefault(bool on) override {
-    SendMessageA(hwnd_, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    Send(BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
     if (on) form_->SetDefaultButton(this);
   }
   void SetCancel(bool on) override {
@@ -216,12 +232,10 @@ class WCheckBox : public WControl<CheckBox> {
   WCheckBox(Win32Form* f, HWND parent, const std::string& name, const Rect& b,
             const std::string& caption)
       : WControl(f, ControlKind::CheckBox, name, b) {
-    Create(parent, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, caption);
+    Create(parent, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, caption);
   }
-  bool Checked() const override { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void SetChecked(bool on) override {
-    SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
+  bool Checked() const override { return Send(BM_GETCHECK) == BST_CHECKED; }
+  void SetChecked(bool on) override { Send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
   void OnCommand(int code) override {
     if (code == BN_CLICKED && OnClick) OnClick();
   }
@@ -233,35 +247,37 @@ class WListBox : public WControl<ListBox> {
       : WControl(f, ControlKind::ListBox, name, b), parent_(parent) {
     Make();
   }
-  int Count() const override { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
+  int Count() const override { return static_cast<int>(Send(LB_GETCOUNT)); }
   std::string Item(int i) const override {
-    LRESULT length = SendMessageA(hwnd_, LB_GETTEXTLEN, i, 0);
+    LRESULT length = Send(LB_GETTEXTLEN, i);
     if (length == LB_ERR || length < 0) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    LRESULT got = SendMessageA(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT got = Send(LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
-    return text;
+    return common::Utf8(text);
   }
   int AddItem(const std::string& text) override {
-    return static_cast<int>(
-        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    std::wstring wide = common::Wide(text);
+    return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
   }
-  void DeleteItem(int i) override { SendMessageA(hwnd_, LB_DELETESTRING, i, 0); }
-  void Clear() override { SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0); }
+  void DeleteItem(int i) override { Send(LB_DELETESTRING, i); }
+  void Clear() override { Send(LB_RESETCONTENT); }
   int ItemIndex() const override {
-    LRESULT i = SendMessageA(hwnd_, LB_GETCURSEL, 0, 0);
+    LRESULT i = Send(LB_GETCURSEL);
     return i == LB_ERR ? -1 : static_cast<int>(i);
   }
-  void SetItemIndex(int i) override { SendMessageA(hwnd_, LB_SETCURSEL, i, 0); }
+  void SetItemIndex(int i) override { Send(LB_SETCURSEL, i); }
   bool Sorted() const override { return sorted_; }
   // The platform's sorted list box is a creation style: the window is made
   // again with or without it, keeping lines, selection, id and font.
   void SetSorted(bool sorted) override {
     if (sorted == sorted_) return;
     std::vector<std::string> items = Items();
+    std::string selected = ItemIndex() >= 0 ? Item(ItemIndex()) : std::string();
+    bool hadSelection = ItemIndex() >= 0;
     int id = ControlId();
     bool enabled = Enabled();
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+    HFONT font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
     HWND old = hwnd_;
     sorted_ = sorted;
     Make();
@@ -269,11 +285,16 @@ class WListBox : public WControl<ListBox> {
     DestroyWindow(old);
     SetControlId(id);
     EnableWindow(hwnd_, enabled);
-    if (font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (font) Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (!visible_) ShowWindow(hwnd_, SW_HIDE);
     for (const auto& item : items) AddItem(item);
+    if (hadSelection) {
+      std::wstring wide = common::Wide(selected);
+      Send(LB_SETCURSEL, Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                              reinterpret_cast<LPARAM>(wide.c_str())));
+    }
   }
-  void SetItemHeight(int h) override { SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(h)); }
+  void SetItemHeight(int h) override { Send(LB_SETITEMHEIGHT, 0, Scale(h)); }
   void OnCommand(int code) override {
     if (code == LBN_SELCHANGE && OnClick) OnClick();
     if (code == LBN_DBLCLK && OnDblClick) OnDblClick();
@@ -281,7 +302,7 @@ class WListBox : public WControl<ListBox> {
 
  private:
   void Make() {
-    Create(parent_, "LISTBOX",
+    Create(parent_, L"LISTBOX",
            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
                (sorted_ ? LBS_SORT : 0),
            WS_EX_CLIENTEDGE);
@@ -290,130 +311,148 @@ class WListBox : public WControl<ListBox> {
   bool sorted_ = false;
 };
 
-// A string grid as a report-style list view: row 0 is the header, the
-// form's colours come through custom draw.
+// A string grid on a report-style list view with owner data: the texts live
+// in the grid's model (or its source), the list view only scrolls, selects
+// and asks for what it shows. Every row is drawn here, each text at its
+// cell's top-left corner (no margin, no ellipsis), so columns sized for a
+// text show all of it. Row 0 is the header line when there is a fixed row;
+// further fixed rows are list lines drawn as headings.
 class WStringGrid : public WControl<StringGrid> {
  public:
   WStringGrid(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WControl(f, ControlKind::StringGrid, name, b) {
-    Create(parent, WC_LISTVIEWA, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+    Create(parent, WC_LISTVIEWW,
+           LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+               WS_TABSTOP,
            WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    SetColCount(5);
-    SetRowCount(5);
+    Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SetWindowSubclass(hwnd_, Frame, 0, reinterpret_cast<DWORD_PTR>(this));
+    Columns();
+    Header();
+    Items();
+    RowHeight();
   }
-  int ColCount() const override { return cols_; }
+  ~WStringGrid() override {
+    if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, Frame, 0);
+    if (rowImages_) ImageList_Destroy(rowImages_);
+    if (bold_) DeleteObject(bold_);
+  }
+
+  int ColCount() const override { return model_.Cols(); }
   void SetColCount(int count) override {
-    count = std::max(count, 1);
-    while (cols_ < count) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_WIDTH | LVCF_TEXT;
-      column.cx = Scale(64);
-      column.pszText = const_cast<char*>("");
-      SendMessageA(hwnd_, LVM_INSERTCOLUMNA, cols_, reinterpret_cast<LPARAM>(&column));
-      ++cols_;
-    }
-    while (cols_ > count) SendMessageA(hwnd_, LVM_DELETECOLUMN, --cols_, 0);
-    header_.resize(cols_);
+    model_.SetCols(count);
+    Columns();
+    Header();
+    Selection();
   }
-  int RowCount() const override { return fixedRows_ + Items(); }
+  int RowCount() const override { return model_.Rows(); }
   void SetRowCount(int count) override {
-    int items = std::max(count - fixedRows_, 0);
-    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-    while (Items() < items) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = Items();
-      item.pszText = const_cast<char*>("");
-      SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    while (Items() > items) SendMessageA(hwnd_, LVM_DELETEITEM, Items() - 1, 0);
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    model_.SetRows(count);
+    Items();
   }
-  int FixedRows() const override { return fixedRows_; }
+  int FixedRows() const override { return model_.FixedRows(); }
   void SetFixedRows(int count) override {
-    fixedRows_ = std::clamp(count, 0, 1);
-    // Without a fixed row the list shows no header line.
-    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-    style = fixedRows_ ? (style & ~LONG_PTR{LVS_NOCOLUMNHEADER}) : (style | LVS_NOCOLUMNHEADER);
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+    model_.SetFixedRows(count);
+    SetStyleBits(LVS_NOCOLUMNHEADER, HeaderRows() == 0);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    Header();
+    Items();
   }
-  int FixedCols() const override { return fixedCols_; }
-  void SetFixedCols(int count) override { fixedCols_ = count; }
-  std::string Cell(int col, int row) const override {
-    if (col < 0 || col >= cols_) return {};
-    if (row < fixedRows_) return header_[col];
-    char buffer[1024] = {};
-    LVITEMA item{};
-    item.iSubItem = col;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(hwnd_, LVM_GETITEMTEXTA, row - fixedRows_, reinterpret_cast<LPARAM>(&item));
-    return buffer;
+  int FixedCols() const override { return model_.FixedCols(); }
+  void SetFixedCols(int count) override {
+    model_.SetFixedCols(count);
+    Selection();
+    Invalidate();
   }
+  std::string Cell(int col, int row) const override { return model_.Cell(col, row); }
   void SetCell(int col, int row, const std::string& text) override {
-    if (col < 0 || col >= cols_ || row < 0 || row >= RowCount()) return;
-    if (row < fixedRows_) {
-      header_[col] = text;
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT;
-      column.pszText = const_cast<char*>(text.c_str());
-      SendMessageA(hwnd_, LVM_SETCOLUMNA, col, reinterpret_cast<LPARAM>(&column));
-      return;
+    if (!model_.SetCell(col, row, text)) return;
+    if (row < HeaderRows()) {
+      HeaderText(col);
+    } else {
+      Send(LVM_REDRAWITEMS, row - HeaderRows(), row - HeaderRows());
     }
-    LVITEMA item{};
-    item.iSubItem = col;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(hwnd_, LVM_SETITEMTEXTA, row - fixedRows_, reinterpret_cast<LPARAM>(&item));
   }
-  int ColWidth(int col) const override {
-    return MulDiv(static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, col, 0)), 96,
-                  std::max(Scale(96), 1));
+  void SetCellSource(CellSource source) override {
+    model_.SetSource(std::move(source));
+    Items();
+    Header();
   }
+  bool Virtual() const override { return model_.Virtual(); }
+  int ColWidth(int col) const override { return model_.ColWidth(col); }
   void SetColWidth(int col, int width) override {
-    SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, col, Scale(width));
+    if (model_.SetColWidth(col, width)) Send(LVM_SETCOLUMNWIDTH, col, ColumnPixels(col));
   }
-  int DefaultRowHeight() const override { return rowHeight_; }
-  void SetDefaultRowHeight(int h) override { rowHeight_ = h; }
-  int Row() const override {
-    LRESULT i = SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-    return i < 0 ? fixedRows_ : static_cast<int>(i) + fixedRows_;
+  int DefaultRowHeight() const override { return model_.RowHeight(); }
+  void SetDefaultRowHeight(int height) override {
+    model_.SetRowHeight(height);
+    RowHeight();
   }
+  void SetGridLines(bool vertical, bool horizontal) override {
+    model_.SetGridLines(vertical, horizontal);
+    for (int c = 0; c < model_.Cols(); ++c) Send(LVM_SETCOLUMNWIDTH, c, ColumnPixels(c));
+    RowHeight();
+  }
+  void SetScrollBars(ScrollBars bars) override {
+    model_.SetBars(bars);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  }
+  ScrollBars GetScrollBars() const override { return model_.Bars(); }
+  int Row() const override { return model_.Row(); }
   void SetRow(int row) override {
-    int item = row - fixedRows_;
-    if (item < 0 || item >= Items()) return;
-    ListView_SetItemState(hwnd_, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, item, FALSE);
+    if (model_.Select(*this, model_.Col(), row)) Selection();
   }
-  int Col() const override { return col_; }
-  void SetCol(int col) override { col_ = col; }
+  int Col() const override { return model_.Col(); }
+  void SetCol(int col) override {
+    if (model_.Select(*this, col, model_.Row())) Invalidate();
+  }
   int TopRow() const override {
-    return static_cast<int>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0)) + fixedRows_;
+    return std::max(static_cast<int>(Send(LVM_GETTOPINDEX)) + HeaderRows(), model_.FixedRows());
   }
   void SetTopRow(int row) override {
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, std::max(row - fixedRows_, 0), FALSE);
+    int item = row - HeaderRows();
+    if (row < model_.FixedRows() || item >= ItemCount()) return;
+    int pitch = ItemPitch();
+    if (pitch <= 0) return;
+    int top = static_cast<int>(Send(LVM_GETTOPINDEX));
+    Send(LVM_SCROLL, 0, static_cast<LPARAM>(item - top) * pitch);
   }
-  void Invalidate() override { InvalidateRect(hwnd_, nullptr, TRUE); }
+  void Invalidate() override {
+    Header();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  void SetFont(const Font& font) override {
+    WControl::SetFont(font);
+    if (bold_) DeleteObject(bold_);
+    bold_ = nullptr;
+    RowHeight();
+  }
 
   bool OnNotify(NMHDR* h, LRESULT* result) override {
     switch (h->code) {
+      case LVN_GETDISPINFOW: {
+        // Others who read the list (accessibility, test drivers) get the
+        // text cut to their buffer; the grid itself never reads it back.
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(h);
+        if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
+          std::wstring text =
+              common::Wide(model_.Cell(info->item.iSubItem, info->item.iItem + HeaderRows()));
+          lstrcpynW(info->item.pszText, text.c_str(), info->item.cchTextMax);
+        }
+        return true;
+      }
+      case LVN_ODFINDITEMW:
+        *result = -1;  // no search by typing
+        return true;
       case NM_CUSTOMDRAW: {
         auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(h);
         if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
           *result = CDRF_NOTIFYITEMDRAW;
         } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-          *result = CDRF_NOTIFYSUBITEMDRAW;
-        } else if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
-          int row = static_cast<int>(draw->nmcd.dwItemSpec) + fixedRows_;
-          CellState state;
-          state.Selected = ListView_GetItemState(hwnd_, draw->nmcd.dwItemSpec, LVIS_SELECTED) != 0;
-          state.Fixed = draw->iSubItem < fixedCols_;
-          CellStyle style = StyleOf(draw->iSubItem, row, state);
-          draw->clrText = style.TextColor == kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT)
-                                                           : ToColorRef(style.TextColor);
-          draw->clrTextBk = style.BackColor == kDefaultColor ? GetSysColor(COLOR_WINDOW)
-                                                             : ToColorRef(style.BackColor);
-          *result = CDRF_NEWFONT;
+          DrawRow(draw->nmcd.hdc, static_cast<int>(draw->nmcd.dwItemSpec));
+          *result = CDRF_SKIPDEFAULT;
         } else {
           *result = CDRF_DODEFAULT;
         }
@@ -421,20 +460,40 @@ class WStringGrid : public WControl<StringGrid> {
       }
       case LVN_ITEMCHANGED: {
         auto* change = reinterpret_cast<NMLISTVIEW*>(h);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED) &&
-            OnSelectCell) {
-          OnSelectCell(col_, change->iItem + fixedRows_);
+        if (syncing_ || !(change->uChanged & LVIF_STATE) || !(change->uNewState & LVIS_SELECTED) ||
+            (change->uOldState & LVIS_SELECTED)) {
+          return false;
         }
+        int item =
+            change->iItem >= 0
+                ? change->iItem
+                : static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        selectedItem_ = item;  // the control moved it
+        // A click picks the cell under the cursor, the keyboard keeps the
+        // column: one question per pick.
+        int row = item + HeaderRows();
+        auto [col, hitRow] = CellUnderCursor();
+        if (hitRow != row || col < model_.FixedCols()) col = model_.Col();
+        Pick(col, row);
         return false;
       }
       case LVN_COLUMNCLICK:
-        if (OnFixedCellClick) {
-          OnFixedCellClick(reinterpret_cast<NMLISTVIEW*>(h)->iSubItem, 0);
-        }
+        if (OnFixedCellClick) OnFixedCellClick(reinterpret_cast<NMLISTVIEW*>(h)->iSubItem, 0);
         return false;
-      case NM_CLICK:
+      case NM_CLICK: {
+        // The list view says where the click landed.
+        auto* click = reinterpret_cast<NMITEMACTIVATE*>(h);
+        int col = click->iSubItem, row = click->iItem < 0 ? -1 : click->iItem + HeaderRows();
+        if (row >= 0 && col >= 0 && col < model_.Cols()) {
+          if (row < model_.FixedRows() || col < model_.FixedCols()) {
+            if (OnFixedCellClick) OnFixedCellClick(col, row);
+          } else {
+            Pick(col, row);
+          }
+        }
         if (OnClick) OnClick();
         return false;
+      }
       case NM_DBLCLK:
         if (OnDblClick) OnDblClick();
         return false;
@@ -444,16 +503,197 @@ class WStringGrid : public WControl<StringGrid> {
   }
 
  private:
-  int Items() const { return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
-  int cols_ = 0, fixedRows_ = 1, fixedCols_ = 0, col_ = 0, rowHeight_ = 24;
-  std::vector<std::string> header_;
+  // The list view shows a scroll bar whenever its lines or columns do not
+  // fit; one the grid must not show is taken out of the style before the
+  // frame is measured, so it takes no room and is never drawn.
+  static LRESULT CALLBACK Frame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR self) {
+    if (msg == WM_NCCALCSIZE) {
+      ScrollBars bars = reinterpret_cast<WStringGrid*>(self)->model_.Bars();
+      LONG_PTR hidden =
+          (bars == ScrollBars::Both || bars == ScrollBars::Horizontal ? 0 : WS_HSCROLL) |
+          (bars == ScrollBars::Both || bars == ScrollBars::Vertical ? 0 : WS_VSCROLL);
+      LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+      if (style & hidden) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~hidden);
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
+
+  int HeaderRows() const { return model_.FixedRows() > 0 ? 1 : 0; }
+  int ItemCount() const { return std::max(model_.Rows() - HeaderRows(), 0); }
+  int LineV() const { return model_.VerticalLines() ? 1 : 0; }
+  int LineH() const { return model_.HorizontalLines() ? 1 : 0; }
+  // A column's list-view width: the cell, then its grid line.
+  int ColumnPixels(int col) const { return Scale(model_.ColWidth(col)) + LineV(); }
+  int ItemPitch() const {
+    if (ItemCount() == 0) return 0;
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    return r.bottom - r.top;
+  }
+
+  void Columns() {
+    for (; columns_ < model_.Cols(); ++columns_) {
+      LVCOLUMNW column{};
+      column.mask = LVCF_WIDTH | LVCF_TEXT;
+      column.cx = ColumnPixels(columns_);
+      column.pszText = const_cast<wchar_t*>(L"");
+      Send(LVM_INSERTCOLUMNW, columns_, reinterpret_cast<LPARAM>(&column));
+    }
+    for (; columns_ > model_.Cols(); --columns_) Send(LVM_DELETECOLUMN, columns_ - 1);
+  }
+  void HeaderText(int col) {
+    std::wstring text = HeaderRows() ? common::Wide(model_.Cell(col, 0)) : std::wstring();
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = text.data();
+    Send(LVM_SETCOLUMNW, col, reinterpret_cast<LPARAM>(&column));
+  }
+  void Header() {
+    for (int c = 0; c < model_.Cols(); ++c) HeaderText(c);
+  }
+  void Items() {
+    Send(LVM_SETITEMCOUNT, ItemCount(), LVSICF_NOSCROLL);
+    if (!calibrated_) RowHeight();
+    Selection();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+
+  // The list view takes its line height from the taller of its font and its
+  // small images: an empty image list of the wanted height sets it. How much
+  // the list view adds differs between versions, so the first line measured
+  // corrects the guess.
+  void RowHeight() {
+    int want = Scale(model_.RowHeight()) + LineH();
+    int images = want - 1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      if (rowImages_) ImageList_Destroy(rowImages_);
+      rowImages_ = ImageList_Create(1, std::max(images, 1), ILC_COLOR, 0, 1);
+      Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowImages_));
+      int pitch = ItemPitch();
+      calibrated_ = pitch > 0;
+      if (pitch <= 0 || pitch == want) break;
+      images += want - pitch;
+    }
+  }
+
+  // Shows the model's current row as the list view's selection. Only the
+  // one line that holds it is cleared: a state change for all lines walks
+  // every line of a virtual list.
+  void Selection() {
+    syncing_ = true;
+    int item = model_.Row() - HeaderRows();
+    bool shown = model_.Row() >= model_.FixedRows() && item >= 0 && item < ItemCount();
+    if (selectedItem_ >= 0 && selectedItem_ != item && selectedItem_ < ItemCount()) {
+      LVITEMW none{};
+      none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      Send(LVM_SETITEMSTATE, selectedItem_, reinterpret_cast<LPARAM>(&none));
+    }
+    selectedItem_ = -1;
+    if (shown) {
+      LVITEMW state{};
+      state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      Send(LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+      Send(LVM_ENSUREVISIBLE, item, FALSE);
+      selectedItem_ = item;
+    }
+    syncing_ = false;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+
+  // The user's pick: the model decides, the list view follows.
+  void Pick(int col, int row) {
+    model_.Select(*this, col, row);
+    Selection();
+  }
+
+  std::pair<int, int> CellUnderCursor() const {
+    LVHITTESTINFO hit{};
+    DWORD pos = GetMessagePos();
+    hit.pt = POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    ScreenToClient(hwnd_, &hit.pt);
+    Send(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0) return {-1, -1};
+    return {hit.iSubItem, hit.iItem + HeaderRows()};
+  }
+
+  HFONT BoldFont(HFONT font) {
+    if (!bold_) {
+      LOGFONTW lf{};
+      GetObjectW(font, sizeof lf, &lf);
+      lf.lfWeight = FW_BOLD;
+      bold_ = CreateFontIndirectW(&lf);
+    }
+    return bold_;
+  }
+
+  void DrawRow(HDC dc, int item) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    if (!Send(LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&bounds))) return;
+    int row = item + HeaderRows();
+    HFONT font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    HBRUSH lines = CreateSolidBrush(RGB(192, 192, 192));
+    bool current = row == model_.Row();
+    bool focused = GetFocus() == hwnd_;
+    int x = bounds.left;
+    for (int c = 0; c < model_.Cols(); ++c) {
+      int width = Scale(model_.ColWidth(c));
+      RECT cell{x, bounds.top, x + width, bounds.bottom - LineH()};
+      CellState state;
+      state.Fixed = c < model_.FixedCols() || row < model_.FixedRows();
+      state.Selected = current && !state.Fixed;
+      state.Focused = state.Selected && focused && c == model_.Col();
+      CellStyle style = StyleOf(c, row, state);
+      int backIndex = state.Fixed ? COLOR_BTNFACE : state.Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+      int textIndex = state.Fixed      ? COLOR_BTNTEXT
+                      : state.Selected ? COLOR_HIGHLIGHTTEXT
+                                       : COLOR_WINDOWTEXT;
+      HBRUSH back = CreateSolidBrush(
+          style.BackColor == kDefaultColor ? GetSysColor(backIndex) : ToColorRef(style.BackColor));
+      FillRect(dc, &cell, back);
+      DeleteObject(back);
+      SetTextColor(dc, style.TextColor == kDefaultColor ? GetSysColor(textIndex)
+                                                        : ToColorRef(style.TextColor));
+      SelectObject(dc, style.Bold ? BoldFont(font) : font);
+      std::wstring text = common::Wide(model_.Cell(c, row));
+      // What lies past the cell's right edge is clipped anyway: no need to
+      // lay out the whole of a very long text.
+      size_t shown = std::min(text.size(), static_cast<size_t>(width) + 16);
+      if (shown > 0 && shown < text.size() && IS_HIGH_SURROGATE(text[shown - 1])) --shown;
+      ExtTextOutW(dc, cell.left, cell.top, ETO_CLIPPED, &cell, text.c_str(),
+                  static_cast<UINT>(shown), nullptr);
+      if (LineV()) {
+        RECT line{cell.right, bounds.top, cell.right + 1, bounds.bottom};
+        FillRect(dc, &line, lines);
+      }
+      if (LineH()) {
+        RECT line{cell.left, cell.bottom, cell.right + LineV(), bounds.bottom};
+        FillRect(dc, &line, lines);
+      }
+      x += width + LineV();
+    }
+    DeleteObject(lines);
+    SelectObject(dc, oldFont);
+  }
+
+  GridModel model_;
+  HIMAGELIST rowImages_ = nullptr;
+  HFONT bold_ = nullptr;
+  bool calibrated_ = false;
+  bool syncing_ = false;
+  int selectedItem_ = -1;  // the line the list view shows selected
+  int columns_ = 0;        // the list view's columns
 };
 
 class WTreeView : public WControl<TreeView> {
  public:
   WTreeView(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WControl(f, ControlKind::TreeView, name, b) {
-    Create(parent, WC_TREEVIEWA,
+    Create(parent, WC_TREEVIEWW,
            TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
            WS_EX_CLIENTEDGE);
   }
@@ -462,39 +702,44 @@ class WTreeView : public WControl<TreeView> {
   }
   TreeNode AddNode(TreeNode parent, const std::string& text, intptr_t data, int image,
                    int selectedImage) override {
-    TVINSERTSTRUCTA insert{};
+    std::wstring wide = common::Wide(text);
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent ? reinterpret_cast<HTREEITEM>(parent) : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.pszText = wide.data();
     insert.item.lParam = data;
     insert.item.iImage = image;
     insert.item.iSelectedImage = selectedImage;
-    return static_cast<TreeNode>(
-        SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return static_cast<TreeNode>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   }
-  void Clear() override {
-    SendMessageA(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  }
-  int NodeCount() const override {
-    return static_cast<int>(SendMessageA(hwnd_, TVM_GETCOUNT, 0, 0));
-  }
+  void Clear() override { Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
+  int NodeCount() const override { return static_cast<int>(Send(TVM_GETCOUNT)); }
   TreeNode Selected() const override { return Next(TVGN_CARET, kNoNode); }
-  void SetSelected(TreeNode node) override {
-    SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, node);
-  }
+  void SetSelected(TreeNode node) override { Send(TVM_SELECTITEM, TVGN_CARET, node); }
   std::string NodeText(TreeNode node) const override {
     if (!node) return {};
-    char buffer[1024] = {};
-    TVITEMA item = Query(node, TVIF_TEXT, buffer, sizeof buffer);
-    return item.pszText ? item.pszText : "";
+    // The control cannot say how long a text is: grow the buffer until the
+    // text ends before the buffer does.
+    for (size_t size = 1024;; size *= 4) {
+      std::wstring buffer(size, L'\0');
+      TVITEMW item = Query(node, TVIF_TEXT, buffer.data(), static_cast<int>(size));
+      if (!item.pszText) return {};
+      if (item.pszText != buffer.data()) return common::Utf8(item.pszText);
+      size_t length = wcsnlen(buffer.data(), size);
+      if (length + 1 < size || size >= (size_t{1} << 24)) {
+        buffer.resize(length);
+        return common::Utf8(buffer);
+      }
+    }
   }
   void SetNodeText(TreeNode node, const std::string& text) override {
-    TVITEMA item{};
+    std::wstring wide = common::Wide(text);
+    TVITEMW item{};
     item.mask = TVIF_TEXT;
     item.hItem = reinterpret_cast<HTREEITEM>(node);
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   intptr_t NodeData(TreeNode node) const override {
     return node ? Query(node, TVIF_PARAM).lParam : 0;
@@ -513,11 +758,10 @@ class WTreeView : public WControl<TreeView> {
     return children;
   }
   void Expand(TreeNode node, bool expand) override {
-    SendMessageA(hwnd_, TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, node);
+    Send(TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, node);
   }
   bool Expanded(TreeNode node) const override {
-    return node &&
-           (SendMessageA(hwnd_, TVM_GETITEMSTATE, node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    return node && (Send(TVM_GETITEMSTATE, node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
   }
   void SetImageList(const std::vector<int>& ids) override {
     ids_ = ids;
@@ -526,18 +770,21 @@ class WTreeView : public WControl<TreeView> {
     images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(ids.size()), 0);
     for (int id : ids) {
       HICON icon = static_cast<HICON>(
-          LoadImageA(form_->Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+          LoadImageW(form_->Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
       // A missing icon keeps the positions of the others.
-      if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
-      ImageList_AddIcon(images_, icon);
+      if (icon) {
+        ImageList_AddIcon(images_, icon);
+        DestroyIcon(icon);  // the list keeps its own copy
+      } else {
+        ImageList_AddIcon(images_, LoadIconW(nullptr, MAKEINTRESOURCEW(32512)));
+      }
     }
-    SendMessageA(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
+    Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
   }
   std::vector<int> ImageList() const override { return ids_; }
 
   bool OnNotify(NMHDR* h, LRESULT* result) override {
     switch (h->code) {
-      case TVN_SELCHANGEDA:
       case TVN_SELCHANGEDW:
         if (OnChange) OnChange();
         return false;
@@ -547,10 +794,10 @@ class WTreeView : public WControl<TreeView> {
         TVHITTESTINFO hit{};
         GetCursorPos(&hit.pt);
         ScreenToClient(hwnd_, &hit.pt);
-        auto item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        auto item =
+            reinterpret_cast<HTREEITEM>(Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
         if (item && (hit.flags & TVHT_ONITEM)) {
-          SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+          Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
         }
         if (OnClick) OnClick();
         return false;
@@ -565,15 +812,15 @@ class WTreeView : public WControl<TreeView> {
 
  private:
   TreeNode Next(UINT how, TreeNode node) const {
-    return static_cast<TreeNode>(SendMessageA(hwnd_, TVM_GETNEXTITEM, how, node));
+    return static_cast<TreeNode>(Send(TVM_GETNEXTITEM, how, node));
   }
-  TVITEMA Query(TreeNode node, UINT mask, char* buffer = nullptr, int size = 0) const {
-    TVITEMA item{};
+  TVITEMW Query(TreeNode node, UINT mask, wchar_t* buffer = nullptr, int size = 0) const {
+    TVITEMW item{};
     item.mask = mask;
     item.hItem = reinterpret_cast<HTREEITEM>(node);
     item.pszText = buffer;
     item.cchTextMax = size;
-    SendMessageA(hwnd_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return item;
   }
   HIMAGELIST images_ = nullptr;
@@ -584,7 +831,7 @@ class WStatusBar : public WControl<StatusBar> {
  public:
   WStatusBar(Win32Form* f, HWND parent, const std::string& name)
       : WControl(f, ControlKind::StatusBar, name, Rect{}) {
-    Create(parent, STATUSCLASSNAMEA, SBARS_SIZEGRIP, 0);
+    Create(parent, STATUSCLASSNAMEW, SBARS_SIZEGRIP, 0);
   }
   int AddPanel(int width) override {
     panels_.push_back(StatusPanel{width, "", false});
@@ -596,27 +843,26 @@ class WStatusBar : public WControl<StatusBar> {
   void SetPanelText(int i, const std::string& text) override {
     if (!Valid(i)) return;
     panels_[i].Text = text;
-    Send(i);
+    Publish(i);
   }
   void SetPanelOwnerDraw(int i, bool on) override {
     if (!Valid(i)) return;
     panels_[i].OwnerDraw = on;
-    Send(i);
+    Publish(i);
   }
   bool PanelOwnerDraw(int i) const override { return Valid(i) && panels_[i].OwnerDraw; }
   void SetSimpleText(const std::string& text) override {
-    SendMessageA(hwnd_, SB_SIMPLE, !text.empty(), 0);
-    SendMessageA(hwnd_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+    std::wstring wide = common::Wide(text);
+    Send(SB_SIMPLE, !text.empty());
+    Send(SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide.c_str()));
   }
   void SetSizeGrip(bool on) override {
     // The control reads the style when it paints.
-    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-    style = on ? (style | SBARS_SIZEGRIP) : (style & ~LONG_PTR{SBARS_SIZEGRIP});
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+    SetStyleBits(SBARS_SIZEGRIP, on);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
   bool SizeGrip() const override {
-    return (GetWindowLongPtrA(hwnd_, GWL_STYLE) & SBARS_SIZEGRIP) != 0;
+    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & SBARS_SIZEGRIP) != 0;
   }
   void Invalidate() override { InvalidateRect(hwnd_, nullptr, TRUE); }
   bool OnDrawItem(DRAWITEMSTRUCT* item) override {
@@ -631,10 +877,12 @@ class WStatusBar : public WControl<StatusBar> {
     SetBkMode(item->hDC, TRANSPARENT);
     SetTextColor(item->hDC, style.TextColor == kDefaultColor ? GetSysColor(COLOR_BTNTEXT)
                                                              : ToColorRef(style.TextColor));
+    // At the panel's top-left corner, cut at its edge rather than ended
+    // with an ellipsis.
+    std::wstring text = common::Wide(panels_[i].Text);
     RECT r = item->rcItem;
-    r.left += Scale(2);
-    DrawTextA(item->hDC, panels_[i].Text.c_str(), -1, &r,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ExtTextOutW(item->hDC, r.left, r.top, ETO_CLIPPED, &r, text.c_str(),
+                static_cast<UINT>(text.size()), nullptr);
     return true;
   }
 
@@ -647,34 +895,111 @@ class WStatusBar : public WControl<StatusBar> {
       x += Scale(panels_[i].Width);
       edges.push_back(i + 1 == panels_.size() ? -1 : x);
     }
-    SendMessageA(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-    for (int i = 0; i < PanelCount(); ++i) Send(i);
+    Send(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    for (int i = 0; i < PanelCount(); ++i) Publish(i);
   }
-  void Send(int i) {
+  void Publish(int i) {
     WPARAM how = static_cast<WPARAM>(i) | (panels_[i].OwnerDraw ? SBT_OWNERDRAW : 0);
-    LPARAM text = panels_[i].OwnerDraw ? 0 : reinterpret_cast<LPARAM>(panels_[i].Text.c_str());
-    SendMessageA(hwnd_, SB_SETTEXTA, how, text);
+    std::wstring wide = common::Wide(panels_[i].Text);
+    LPARAM text = panels_[i].OwnerDraw ? 0 : reinterpret_cast<LPARAM>(wide.c_str());
+    Send(SB_SETTEXTW, how, text);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
   std::vector<StatusPanel> panels_;
 };
 
+// Paints its icon or picture itself, at the top-left corner and at the
+// picture's own size (cut by the control's edges).
 class WImage : public WControl<Image> {
  public:
   WImage(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WControl(f, ControlKind::Image, name, b) {
-    Create(parent, "STATIC", SS_ICON, 0);
+    Create(parent, kPictureClass, 0, 0);
   }
+  ~WImage() override { DropIcon(); }
   void SetIconResource(int id) override {
+    DropIcon();
     id_ = id;
-    HICON icon = static_cast<HICON>(
-        LoadImageA(form_->Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, Scale(32), Scale(32), 0));
-    if (icon) SendMessageA(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    picture_ = {};
+    ownIcon_ = static_cast<HICON>(
+        LoadImageW(form_->Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, Scale(32), Scale(32), 0));
+    InvalidateRect(hwnd_, nullptr, TRUE);
   }
   int IconResource() const override { return id_; }
+  void SetPicture(const Picture& picture) override {
+    DropIcon();
+    id_ = 0;
+    picture_ = picture;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  Picture GetPicture() const override { return picture_; }
+
+  void Paint(HDC dc) const {
+    if (ownIcon_) {
+      DrawIconEx(dc, 0, 0, ownIcon_, 0, 0, 0, nullptr, DI_NORMAL);
+    } else if (picture_.Kind == Picture::Type::Icon) {
+      DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(picture_.Handle), 0, 0, 0, nullptr, DI_NORMAL);
+    } else if (picture_.Kind == Picture::Type::Bitmap) {
+      auto bitmap = reinterpret_cast<HBITMAP>(picture_.Handle);
+      BITMAP info{};
+      if (!GetObjectW(bitmap, sizeof info, &info)) return;
+      HDC source = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(source, bitmap);
+      BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteDC(source);
+    }
+  }
 
  private:
+  void DropIcon() {
+    if (ownIcon_) DestroyIcon(ownIcon_);
+    ownIcon_ = nullptr;
+  }
   int id_ = 0;
+  HICON ownIcon_ = nullptr;  // loaded here from the program's resources
+  Picture picture_;
+};
+
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (auto* image = dynamic_cast<WImage*>(ControlOf(hwnd))) image->Paint(dc);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A plain window that lends itself as the parent of a child window the
+// platform made, and shows it at its top-left corner.
+class WWindowHost : public WControl<WindowHost> {
+ public:
+  WWindowHost(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
+      : WControl(f, ControlKind::WindowHost, name, b) {
+    Create(parent, kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+  }
+  void Adopt(uintptr_t child) override {
+    HWND window = reinterpret_cast<HWND>(child);
+    if (child_ && child_ != window && IsWindow(child_)) ShowWindow(child_, SW_HIDE);
+    child_ = window && IsWindow(window) ? window : nullptr;
+    if (!child_) return;
+    // A dialog made as a pop-up becomes a child, so it moves and hides with
+    // the host.
+    LONG_PTR style = GetWindowLongPtrW(child_, GWL_STYLE);
+    SetWindowLongPtrW(child_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
+    if (GetParent(child_) != hwnd_) SetParent(child_, hwnd_);
+    SetWindowPos(child_, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  }
+  // The maker may have destroyed it meanwhile.
+  uintptr_t Child() const override {
+    return child_ && IsWindow(child_) ? reinterpret_cast<uintptr_t>(child_) : 0;
+  }
+
+ private:
+  HWND child_ = nullptr;
 };
 
 // Containers: a plain window that holds children and passes their
@@ -685,7 +1010,6 @@ class WContainer : public ChildHost<WControl<Base>> {
   WContainer(Win32Form* f, HWND parent, ControlKind kind, const std::string& name, const Rect& b,
              DWORD exStyle = 0)
       : ChildHost<WControl<Base>>(f, kind, name, b), children_(f, nullptr) {
-    RegisterPanelClass(f->Instance());
     this->Create(parent, kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT | exStyle);
     children_ = ChildFactory(f, this->hwnd_);
   }
@@ -701,11 +1025,11 @@ class WGroupBox : public WContainer<GroupBox> {
   WGroupBox(Win32Form* f, HWND parent, const std::string& name, const Rect& b,
             const std::string& caption)
       : WContainer(f, parent, ControlKind::GroupBox, name, b) {
-    SetPropA(hwnd_, "DlvFrame", reinterpret_cast<HANDLE>(1));
-    SetWindowTextA(hwnd_, caption.c_str());
+    SetPropW(hwnd_, kFrameProp, reinterpret_cast<HANDLE>(1));
+    SetWindowTextW(hwnd_, common::Wide(caption).c_str());
   }
   void SetText(const std::string& text) override {
-    SetWindowTextA(hwnd_, text.c_str());
+    SetWindowTextW(hwnd_, common::Wide(text).c_str());
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
 };
@@ -715,9 +1039,9 @@ class WPanel : public WContainer<Panel> {
   WPanel(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WContainer(f, parent, ControlKind::Panel, name, b, WS_EX_STATICEDGE) {}
   void SetBevel(bool raised) override {
-    LONG_PTR ex = GetWindowLongPtrA(hwnd_, GWL_EXSTYLE) & ~(WS_EX_STATICEDGE | WS_EX_WINDOWEDGE);
+    LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~(WS_EX_STATICEDGE | WS_EX_WINDOWEDGE);
     ex |= raised ? WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME : WS_EX_STATICEDGE;
-    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, ex);
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   }
@@ -740,14 +1064,15 @@ class WPageControl : public WControl<PageControl> {
  public:
   WPageControl(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WControl(f, ControlKind::PageControl, name, b) {
-    Create(parent, WC_TABCONTROLA, WS_CLIPCHILDREN | WS_TABSTOP, WS_EX_CONTROLPARENT);
+    Create(parent, WC_TABCONTROLW, WS_CLIPCHILDREN | WS_TABSTOP, WS_EX_CONTROLPARENT);
   }
   TabSheet* AddPage(const std::string& name, const std::string& caption) override {
-    TCITEMA item{};
+    std::wstring wide = common::Wide(caption);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(caption.c_str());
+    item.pszText = wide.data();
     int index = PageCount();
-    SendMessageA(hwnd_, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
+    Send(TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
     pages_.push_back(std::make_unique<WTabSheet>(form_, hwnd_, name, caption, index));
     Layout();
     ShowActive();
@@ -757,17 +1082,14 @@ class WPageControl : public WControl<PageControl> {
   TabSheet* Page(int i) const override {
     return i >= 0 && i < PageCount() ? pages_[i].get() : nullptr;
   }
-  int ActivePageIndex() const override {
-    return static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
-  }
+  int ActivePageIndex() const override { return static_cast<int>(Send(TCM_GETCURSEL)); }
   void SetActivePageIndex(int i) override {
     if (i < 0 || i >= PageCount()) return;
-    SendMessageA(hwnd_, TCM_SETCURSEL, i, 0);
+    Send(TCM_SETCURSEL, i);
     ShowActive();
   }
   void SetMultiLine(bool on) override {
-    LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, on ? style | TCS_MULTILINE : style & ~TCS_MULTILINE);
+    SetStyleBits(TCS_MULTILINE, on);
     Layout();
   }
   bool OnNotify(NMHDR* h, LRESULT*) override {
@@ -782,7 +1104,7 @@ class WPageControl : public WControl<PageControl> {
   void Layout() {
     RECT r;
     GetClientRect(hwnd_, &r);
-    SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    Send(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
     for (auto& page : pages_) {
       MoveWindow(page->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
@@ -846,6 +1168,9 @@ Panel* ChildFactory::AddPanel(const std::string& n, const Rect& b) {
 }
 Image* ChildFactory::AddImage(const std::string& n, const Rect& b) {
   return Own<WImage>(n, b);
+}
+WindowHost* ChildFactory::AddWindowHost(const std::string& n, const Rect& b) {
+  return Own<WWindowHost>(n, b);
 }
 
 std::vector<Control*> ChildFactory::Children() const {

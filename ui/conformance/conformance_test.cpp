@@ -1,0 +1,484 @@
+// One behaviour for both widget sets: this source is built against the
+// in-memory widgets (Linux) and against the real controls (under Wine), and
+// both must pass it. What a form relies on belongs here.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "ui/conformance/backend.h"
+
+namespace ui::conformance {
+namespace {
+
+// Texts that the system code page would mangle, and lines far longer than
+// any fixed buffer.
+const std::string kUnicode = "\xCE\xA9mega-\xE6\x97\xA5\xE6\x9C\xAC.dll";  // Ωmega-日本.dll
+const std::string kLong = [] {
+  std::string text;
+  while (text.size() < 5000) text += "C:\\VERY\\LONG\\PATH\\" + std::to_string(text.size());
+  return text.substr(0, 5000) + "|end";
+}();
+
+class Conformance : public ::testing::Test {
+ protected:
+  std::unique_ptr<Backend> backend = MakeBackend();
+  Application& app = backend->App();
+  std::unique_ptr<Form> form = app.CreateForm("ConformanceForm");
+
+  // Runs the message loop until done() or a deadline.
+  bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      app.ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+  void PumpFor(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+  }
+};
+
+TEST_F(Conformance, ListBoxOrderSelectionAndTexts) {
+  ListBox* list = form->AddListBox("List", {0, 0, 200, 100});
+  EXPECT_EQ(list->AddItem("beta"), 0);
+  EXPECT_EQ(list->AddItem("Alpha"), 1);
+  EXPECT_EQ(list->Items(), (std::vector<std::string>{"beta", "Alpha"}));
+  list->SetItemIndex(0);  // "beta"
+  list->SetSorted(true);
+  EXPECT_TRUE(list->Sorted());
+  EXPECT_EQ(list->Items(), (std::vector<std::string>{"Alpha", "beta"}));
+  EXPECT_EQ(list->Item(list->ItemIndex()), "beta");  // the same line stays selected
+  EXPECT_EQ(list->AddItem("ALPHA2"), 1);             // case-blind place
+  EXPECT_EQ(list->Item(list->ItemIndex()), "beta");
+  EXPECT_EQ(list->AddItem("gamma"), 3);
+
+  struct {
+    int index;
+    int expected;
+  } selections[] = {{2, 2}, {-1, -1}, {4, -1}, {99, -1}, {0, 0}};
+  for (const auto& s : selections) {
+    list->SetItemIndex(s.index);
+    EXPECT_EQ(list->ItemIndex(), s.expected) << s.index;
+  }
+  list->DeleteItem(0);  // the selected line
+  EXPECT_EQ(list->ItemIndex(), -1);
+  list->SetItemIndex(2);  // "gamma"
+  list->DeleteItem(0);    // a line above the selection
+  EXPECT_EQ(list->Item(list->ItemIndex()), "gamma");
+  EXPECT_EQ(list->Item(7), "");
+
+  int at = list->AddItem(kLong);
+  EXPECT_EQ(list->Item(at), kLong);
+  at = list->AddItem(kUnicode);
+  EXPECT_EQ(list->Item(at), kUnicode);
+  list->Clear();
+  EXPECT_EQ(list->Count(), 0);
+  EXPECT_EQ(list->ItemIndex(), -1);
+}
+
+TEST_F(Conformance, GridDefaults) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 300, 200});
+  EXPECT_EQ(grid->ColCount(), 5);
+  EXPECT_EQ(grid->RowCount(), 5);
+  EXPECT_EQ(grid->FixedRows(), 1);
+  EXPECT_EQ(grid->FixedCols(), 1);
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->TopRow(), 1);
+  EXPECT_EQ(grid->ColWidth(0), 64);
+  EXPECT_EQ(grid->DefaultRowHeight(), 24);
+  EXPECT_FALSE(grid->Virtual());
+  EXPECT_EQ(grid->Cell(0, 0), "");
+  EXPECT_EQ(grid->GetScrollBars(), ScrollBars::Both);
+  grid->SetScrollBars(ScrollBars::Vertical);
+  EXPECT_EQ(grid->GetScrollBars(), ScrollBars::Vertical);
+}
+
+TEST_F(Conformance, GridCellsKeepEveryTextWhole) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 300, 200});
+  grid->SetColCount(3);
+  grid->SetRowCount(4);
+  struct {
+    int col, row;
+    std::string text;
+  } cells[] = {{0, 0, "Module"}, {2, 0, kUnicode}, {1, 1, "KERNEL32.DLL"},
+               {2, 3, kLong},    {0, 3, ""},       {1, 2, "12-08-26  15:29"}};
+  for (const auto& c : cells) grid->SetCell(c.col, c.row, c.text);
+  for (const auto& c : cells) EXPECT_EQ(grid->Cell(c.col, c.row), c.text) << c.col << "," << c.row;
+  EXPECT_EQ(grid->Cell(2, 3).size(), kLong.size());
+
+  // Outside the grid nothing is kept.
+  grid->SetCell(3, 1, "x");
+  grid->SetCell(0, 4, "x");
+  grid->SetCell(-1, 0, "x");
+  EXPECT_EQ(grid->Cell(3, 1), "");
+  EXPECT_EQ(grid->Cell(0, 4), "");
+  EXPECT_EQ(grid->Cell(-1, 0), "");
+
+  // Growing keeps the texts; shrinking drops what falls outside.
+  grid->SetColCount(5);
+  grid->SetRowCount(10);
+  EXPECT_EQ(grid->Cell(1, 1), "KERNEL32.DLL");
+  EXPECT_EQ(grid->Cell(2, 3), kLong);
+  grid->SetRowCount(2);
+  EXPECT_EQ(grid->Cell(2, 3), "");
+  grid->SetRowCount(4);
+  EXPECT_EQ(grid->Cell(2, 3), "");
+  EXPECT_EQ(grid->Cell(1, 1), "KERNEL32.DLL");
+
+  grid->SetColWidth(1, 96);
+  EXPECT_EQ(grid->ColWidth(1), 96);
+  grid->SetColWidth(9, 50);  // no such column
+  EXPECT_EQ(grid->ColWidth(9), 0);
+}
+
+TEST_F(Conformance, GridCurrentCellAndTheSelectEvent) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 300, 200});
+  grid->SetRowCount(6);
+  std::vector<std::pair<int, int>> asked;
+  bool allow = true;
+  grid->OnSelectCell = [&](int col, int row) {
+    asked.emplace_back(col, row);
+    return allow;
+  };
+
+  grid->SetRow(3);  // as a user's pick: asked, allowed
+  EXPECT_EQ(grid->Row(), 3);
+  EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{1, 3}}));
+  grid->SetRow(3);  // no move, no question
+  EXPECT_EQ(asked.size(), 1u);
+  allow = false;
+  grid->SetRow(4);  // refused: stays
+  EXPECT_EQ(grid->Row(), 3);
+  EXPECT_EQ(asked.size(), 2u);
+  allow = true;
+  for (int row : {0, -1, 6, 100}) {  // a fixed row or outside: never current
+    grid->SetRow(row);
+    EXPECT_EQ(grid->Row(), 3) << row;
+  }
+  EXPECT_EQ(asked.size(), 2u);
+  grid->SetCol(2);
+  EXPECT_EQ(grid->Col(), 2);
+  grid->SetCol(0);  // the fixed column
+  EXPECT_EQ(grid->Col(), 2);
+  EXPECT_EQ(asked.back(), (std::pair<int, int>{2, 3}));
+
+  // A user's pick goes the same way.
+  asked.clear();
+  backend->UserClickCell(*grid, 2, 5);
+  PumpFor(50);
+  EXPECT_EQ(grid->Row(), 5);
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.back().second, 5);
+  allow = false;
+  backend->UserClickCell(*grid, 2, 2);
+  PumpFor(50);
+  EXPECT_EQ(grid->Row(), 5);
+
+  // Fewer rows pull the current row back in; no fixed row makes row 0 one.
+  grid->SetRowCount(3);
+  EXPECT_EQ(grid->Row(), 2);
+  grid->SetFixedRows(0);
+  grid->SetFixedCols(0);
+  allow = true;
+  grid->SetRow(0);
+  EXPECT_EQ(grid->Row(), 0);
+  EXPECT_EQ(grid->TopRow(), 0);
+}
+
+TEST_F(Conformance, GridHeadingClick) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 400, 200});
+  grid->SetCell(2, 0, "Size");
+  std::vector<std::pair<int, int>> clicks;
+  int selects = 0;
+  grid->OnFixedCellClick = [&](int col, int row) { clicks.emplace_back(col, row); };
+  grid->OnSelectCell = [&](int, int) { return ++selects, true; };
+  backend->UserClickCell(*grid, 2, 0);
+  PumpFor(50);
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 0}}));
+  EXPECT_EQ(selects, 0);
+  EXPECT_EQ(grid->Row(), 1);
+}
+
+// Fixed rows past the first are headings too: clicks on them are heading
+// clicks, and they never become current.
+TEST_F(Conformance, GridWithTwoFixedRows) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 400, 200});
+  grid->SetFixedRows(2);
+  grid->SetCell(3, 1, "second heading");
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->Cell(3, 1), "second heading");
+  std::vector<std::pair<int, int>> clicks;
+  int selects = 0;
+  grid->OnFixedCellClick = [&](int col, int row) { clicks.emplace_back(col, row); };
+  grid->OnSelectCell = [&](int, int) { return ++selects, true; };
+  grid->SetRow(1);
+  EXPECT_EQ(grid->Row(), 2);
+  backend->UserClickCell(*grid, 3, 1);
+  PumpFor(50);
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(selects, 0);
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{3, 1}}));
+  grid->SetRow(4);
+  EXPECT_EQ(grid->Row(), 4);
+  grid->SetCol(3);
+  grid->SetFixedRows(0);  // back to the first cell after the headings
+  EXPECT_EQ(grid->Row(), 0);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->TopRow(), 0);
+  grid->SetRow(3);
+  grid->SetFixedCols(0);
+  EXPECT_EQ(grid->Row(), 0);
+  EXPECT_EQ(grid->Col(), 0);
+  EXPECT_EQ(selects, 3);  // the two SetRow and the SetCol, not the resets
+}
+
+TEST_F(Conformance, VirtualGridAsksOnlyForWhatItNeeds) {
+  StringGrid* grid = form->AddStringGrid("Grid", {0, 0, 400, 200});
+  grid->SetFixedRows(0);
+  grid->SetFixedCols(0);
+  grid->SetCell(1, 1, "held");
+  long asked = 0;
+  const int rows = 20'000'000;  // a 20 MB section, a line per byte
+  grid->SetVirtualRows(rows, [&](int col, int row) {
+    ++asked;
+    return row == rows - 1 && col == 4 ? kLong : std::to_string(row) + ":" + std::to_string(col);
+  });
+  EXPECT_TRUE(grid->Virtual());
+  EXPECT_EQ(grid->RowCount(), rows);
+  grid->Invalidate();
+  PumpFor(50);
+  EXPECT_LT(asked, 10'000);  // what a screen shows, not the whole list
+  EXPECT_EQ(grid->Cell(1, 1), "1:1");
+  EXPECT_EQ(grid->Cell(4, rows - 1), kLong);
+  EXPECT_EQ(grid->Cell(5, 0), "");     // outside: the source is not asked
+  EXPECT_EQ(grid->Cell(0, rows), "");  // the same
+  grid->SetCell(0, 0, "ignored");
+  EXPECT_EQ(grid->Cell(0, 0), "0:0");
+  grid->SetRow(rows - 1);
+  EXPECT_EQ(grid->Row(), rows - 1);
+  grid->SetTopRow(rows / 2);
+  EXPECT_EQ(grid->TopRow(), rows / 2);
+
+  // Without a source the grid holds texts again, all empty.
+  grid->SetVirtualRows(3, nullptr);
+  EXPECT_FALSE(grid->Virtual());
+  EXPECT_EQ(grid->Cell(1, 1), "");
+  grid->SetCell(1, 1, "held");
+  EXPECT_EQ(grid->Cell(1, 1), "held");
+}
+
+TEST_F(Conformance, TreeNodes) {
+  TreeView* tree = form->AddTreeView("Tree", {0, 0, 200, 200});
+  TreeNode group = tree->AddNode(kNoNode, "ICON", -1, 9, 9);
+  TreeNode leaf = tree->AddNode(group, "101", 4, 6, 7);
+  TreeNode wide = tree->AddNode(group, kUnicode);
+  TreeNode longNode = tree->AddNode(kNoNode, kLong);
+  EXPECT_EQ(tree->NodeCount(), 4);
+  EXPECT_EQ(tree->Children(kNoNode), (std::vector<TreeNode>{group, longNode}));
+  EXPECT_EQ(tree->Children(group), (std::vector<TreeNode>{leaf, wide}));
+  EXPECT_EQ(tree->Parent(leaf), group);
+  EXPECT_EQ(tree->Parent(group), kNoNode);
+  EXPECT_EQ(tree->NodeData(leaf), 4);
+  EXPECT_EQ(tree->NodeData(group), -1);
+  EXPECT_EQ(tree->NodeImageIndex(leaf), 6);
+  EXPECT_EQ(tree->NodeSelectedIndex(leaf), 7);
+  EXPECT_EQ(tree->NodeText(wide), kUnicode);
+  EXPECT_EQ(tree->NodeText(longNode), kLong);
+  tree->SetNodeText(leaf, "102");
+  EXPECT_EQ(tree->NodeText(leaf), "102");
+
+  int changes = 0;
+  tree->OnChange = [&] { ++changes; };
+  tree->SetSelected(leaf);
+  EXPECT_EQ(tree->Selected(), leaf);
+  EXPECT_EQ(changes, 1);
+  tree->SetSelected(leaf);  // no move, no event
+  EXPECT_EQ(changes, 1);
+  tree->Expand(group, true);
+  EXPECT_TRUE(tree->Expanded(group));
+  tree->Expand(group, false);
+  EXPECT_FALSE(tree->Expanded(group));
+  tree->Clear();
+  EXPECT_EQ(tree->NodeCount(), 0);
+  EXPECT_EQ(tree->Selected(), kNoNode);
+}
+
+TEST_F(Conformance, PagesChangeOnlyByTheUserReport) {
+  PageControl* pages = form->AddPageControl("Pages", {0, 0, 300, 200});
+  TabSheet* one = pages->AddPage("One", "First");
+  TabSheet* two = pages->AddPage("Two", kUnicode);
+  Edit* edit = two->AddEdit("Deep", {8, 8, 100, 20});
+  EXPECT_EQ(pages->PageCount(), 2);
+  EXPECT_EQ(pages->Page(1), two);
+  EXPECT_EQ(pages->Page(2), nullptr);
+  EXPECT_EQ(one->PageIndex(), 0);
+  EXPECT_EQ(two->Text(), kUnicode);
+  EXPECT_EQ(pages->ActivePageIndex(), 0);
+  int changes = 0;
+  pages->OnChange = [&] { ++changes; };
+  pages->SetActivePageIndex(1);
+  EXPECT_EQ(pages->ActivePageIndex(), 1);
+  pages->SetActivePageIndex(5);
+  EXPECT_EQ(pages->ActivePageIndex(), 1);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(form->FindControl("Deep"), edit);
+  EXPECT_EQ(form->FindControl("Two"), two);
+}
+
+TEST_F(Conformance, ControlsKeepTheirTexts) {
+  Edit* edit = form->AddEdit("Edit", {0, 0, 100, 20});
+  int changes = 0;
+  edit->OnChange = [&] { ++changes; };
+  edit->SetText(kUnicode);
+  EXPECT_EQ(edit->Text(), kUnicode);
+  EXPECT_EQ(changes, 1);
+  edit->SetText(kUnicode);  // the same text: no change
+  EXPECT_EQ(changes, 1);
+  edit->SetMaxLength(4);  // limits typing, not the program's own text
+  edit->SetText(kLong);
+  EXPECT_EQ(edit->Text(), kLong);
+  Label* label = form->AddLabel("Label", {0, 30, 100, 20}, kUnicode);
+  EXPECT_EQ(label->Text(), kUnicode);
+  EXPECT_EQ(form->Caption(), "ConformanceForm");  // a new form's caption is its name
+  form->SetCaption(kUnicode);
+  EXPECT_EQ(form->Caption(), kUnicode);
+  CheckBox* box = form->AddCheckBox("Box", {0, 60, 100, 20}, "On");
+  box->SetChecked(true);
+  EXPECT_TRUE(box->Checked());
+
+  std::set<uintptr_t> handles{form->NativeHandle(), edit->NativeHandle(), label->NativeHandle(),
+                              box->NativeHandle()};
+  EXPECT_EQ(handles.size(), 4u);
+  EXPECT_EQ(handles.count(0), 0u);
+}
+
+TEST_F(Conformance, Menus) {
+  MainMenu* menu = form->CreateMainMenu();
+  MenuItem* file = menu->Add("FileMenu", "&File");
+  MenuItem* load = file->Add("FileLoadMenuItem", "&Load...", 101);
+  MenuItem* separator = file->AddSeparator();
+  MenuItem* exit = file->Add("FileExitMenuItem", kUnicode);
+  EXPECT_EQ(menu->Find("FileLoadMenuItem"), load);
+  EXPECT_EQ(menu->Find("Nothing"), nullptr);
+  EXPECT_EQ(load->CommandId(), 101);
+  EXPECT_NE(exit->CommandId(), 0);
+  EXPECT_NE(exit->CommandId(), 101);
+  EXPECT_TRUE(separator->IsSeparator());
+  EXPECT_EQ(exit->Caption(), kUnicode);
+  load->SetShortcut("Ctrl+L");
+  load->SetChecked(true);
+  load->SetEnabled(false);
+  exit->SetVisible(false);
+  EXPECT_EQ(load->Shortcut(), "Ctrl+L");
+  EXPECT_TRUE(load->Checked());
+  EXPECT_FALSE(load->Enabled());
+  EXPECT_FALSE(exit->Visible());
+  int clicks = 0;
+  exit->OnClick = [&] { ++clicks; };
+  exit->Click();
+  EXPECT_EQ(clicks, 1);
+
+  PopupMenu* popup = form->CreatePopupMenu("Popup");
+  MenuItem* details = popup->Items()->Add("Details", "Details");
+  EXPECT_EQ(popup->Find("Details"), details);
+  EXPECT_EQ(popup->Name(), "Popup");
+}
+
+TEST_F(Conformance, PostedWorkRunsFromTheLoopInOrder) {
+  std::vector<int> order;
+  app.Post([&] {
+    order.push_back(1);
+    app.Post([&] { order.push_back(3); });
+  });
+  app.Post([&] { order.push_back(2); });
+  EXPECT_TRUE(order.empty());  // not before the loop runs
+  std::thread other([&] { app.Post([&] { order.push_back(4); }); });
+  other.join();
+  EXPECT_TRUE(PumpUntil([&] { return order.size() == 4; }));
+  EXPECT_EQ(order[0], 1);
+  EXPECT_EQ(order[1], 2);
+}
+
+TEST_F(Conformance, TimersTickWhileEnabled) {
+  Timer* timer = form->CreateTimer("Timer");
+  EXPECT_EQ(timer->Name(), "Timer");
+  EXPECT_FALSE(timer->Enabled());
+  EXPECT_EQ(timer->Interval(), 1000);
+  int ticks = 0;
+  timer->OnTimer = [&] { ++ticks; };
+  timer->SetInterval(20);
+  PumpFor(100);
+  EXPECT_EQ(ticks, 0);  // not enabled
+  timer->SetEnabled(true);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+  timer->SetEnabled(false);
+  int stopped = ticks;
+  PumpFor(150);
+  EXPECT_EQ(ticks, stopped);
+  timer->SetInterval(0);  // no interval: never ticks
+  timer->SetEnabled(true);
+  PumpFor(100);
+  EXPECT_EQ(ticks, stopped);
+}
+
+TEST_F(Conformance, PrivateMessagesReachTheForm) {
+  std::vector<std::tuple<uint32_t, uintptr_t, intptr_t>> got;
+  form->OnMessage = [&](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    got.emplace_back(message, wParam, lParam);
+    return true;
+  };
+  uintptr_t window = form->NativeHandle();
+  ASSERT_NE(window, 0u);
+  EXPECT_TRUE(backend->PostToWindow(window, 0x03FF, 1, 1));  // a system number
+  EXPECT_TRUE(backend->PostToWindow(window, 0xC001, 2, 2));  // a registered one
+  EXPECT_TRUE(backend->PostToWindow(window, 0xB9E, 7, -9));  // the helper's
+  EXPECT_TRUE(PumpUntil([&] { return !got.empty(); }));
+  PumpFor(50);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0], std::make_tuple(uint32_t{0xB9E}, uintptr_t{7}, intptr_t{-9}));
+
+  auto gone = app.CreateForm("Gone");
+  uintptr_t goneWindow = gone->NativeHandle();
+  gone.reset();
+  EXPECT_FALSE(backend->PostToWindow(goneWindow, 0xB9E, 0, 0));
+}
+
+TEST_F(Conformance, ImageShowsThePlatformsPicture) {
+  Image* image = form->AddImage("Image", {0, 0, 32, 32});
+  EXPECT_EQ(image->GetPicture(), Picture{});
+  Picture picture = backend->MakePicture();
+  image->SetPicture(picture);
+  EXPECT_EQ(image->GetPicture(), picture);
+  PumpFor(20);
+  image->SetIconResource(1);
+  EXPECT_EQ(image->GetPicture(), Picture{});
+  EXPECT_EQ(image->IconResource(), 1);
+  image->SetPicture(picture);
+  EXPECT_EQ(image->IconResource(), 0);
+  image->SetPicture({});
+  EXPECT_EQ(image->GetPicture(), Picture{});
+  backend->FreePicture(picture);
+}
+
+TEST_F(Conformance, HostAdoptsAChildWindow) {
+  Panel* panel = form->AddPanel("Panel", {0, 0, 300, 200});
+  WindowHost* host = panel->AddWindowHost("Host", {10, 10, 200, 150});
+  EXPECT_EQ(host->Kind(), ControlKind::WindowHost);
+  EXPECT_EQ(host->Child(), 0u);
+  uintptr_t child = backend->MakeChildWindow(host->NativeHandle());
+  ASSERT_NE(child, 0u);
+  host->Adopt(child);
+  EXPECT_EQ(host->Child(), child);
+  EXPECT_EQ(backend->ParentOf(child), host->NativeHandle());
+  host->Adopt(0);
+  EXPECT_EQ(host->Child(), 0u);
+  backend->DestroyChildWindow(child);
+}
+
+}  // namespace
+}  // namespace ui::conformance
