@@ -6,6 +6,7 @@
 #include <fstream>
 #include <thread>
 
+#include "common/win32/utf16.h"
 #include "dlv_fixtures.h"
 #include "tests/e2e/driver.h"
 #include "vistrel/browser/command_ids.h"
@@ -15,6 +16,7 @@ namespace {
 namespace ids = vistrel::ids;
 using e2e::WindowText;
 using Lines = std::vector<std::string>;
+using common::Wide;
 
 std::string VistrelExe() {
   return e2e::DriverDirectory() + "\\vistrel.exe";
@@ -31,10 +33,43 @@ std::string SampleDll() {
 
 bool ClassKeyExists(const char* key) {
   HKEY h = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(key).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) {
+    return false;
+  }
   RegCloseKey(h);
   return true;
 }
+
+std::string TempDirectory() {
+  wchar_t dir[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+  return common::Utf8(std::wstring_view(dir, n));
+}
+
+// A folder of the test's own, removed with what it holds.
+class Folder {
+ public:
+  explicit Folder(const std::string& name)
+      : path_(TempDirectory() + name + "-" + std::to_string(GetCurrentProcessId())) {
+    CreateDirectoryW(Wide(path_).c_str(), nullptr);
+  }
+  ~Folder() {
+    for (const std::string& file : files_) DeleteFileW(Wide(file).c_str());
+    RemoveDirectoryW(Wide(path_).c_str());
+  }
+  // A copy of `source` named `name` in the folder; its full path.
+  std::string Copy(const std::string& source, const std::string& name) {
+    std::string target = path_ + "\\" + name;
+    if (!CopyFileW(Wide(source).c_str(), Wide(target).c_str(), FALSE)) return "";
+    files_.push_back(target);
+    return target;
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
 
 void Register() {
   e2e::Process p;
@@ -126,9 +161,7 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
 }
 
 TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  std::string path = std::string(dir) + "old16.exe";
+  std::string path = TempDirectory() + "old16.exe";
   {
     std::string bytes(0x80, '\0');
     bytes[0] = 'M';
@@ -161,7 +194,63 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
   EXPECT_EQ(loaded, S_OK);
   EXPECT_TRUE(WaitForEndOfWindowProcess(window));
   client.Call("ShutDown");
-  DeleteFileA(path.c_str());
+  DeleteFileW(Wide(path).c_str());
+}
+
+// A file whose name the system code page cannot hold opens under that name.
+TEST_F(VistrelAutomation, UnicodeFileNameOpensWithItsCaptionAndPages) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Folder folder("vistrel-e2e");
+  std::string path = folder.Copy(SampleDll(), "Ωmega-日本.dll");
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(client.Call("Load", {path}), S_OK) << client.LastError();
+  HWND window = e2e::WaitForTopWindow(0, "Vistrel - ", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WindowText(window), "Vistrel - Ωmega-日本.dll");
+  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "NT");
+  EXPECT_EQ(Field(window, ids::kMagicEdit), "0x020B");
+  Lines sections = List(window, ids::kSectionHeadersListBox);
+  ASSERT_FALSE(sections.empty());
+  EXPECT_EQ(sections[0], ".text");
+  Lines exports = List(window, ids::kExportSectionListBox);
+  EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
+  ShutDown(window);
+}
+
+// "Ωmega.dll" is missing; "Omega.dll", which a best-fit conversion of the
+// name gives, exists beside it and must not be opened in its place.
+TEST_F(VistrelAutomation, AMissingUnicodeNameNeverOpensItsLookAlike) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Folder folder("vistrel-e2e-missing");
+  ASSERT_FALSE(folder.Copy(SampleDll(), "Omega.dll").empty());
+  std::string missing = folder.Path() + "\\Ωmega.dll";
+  HRESULT loaded = client.Call("Load", {missing});
+  // The load either fails with the system's text or shows empty pages.
+  if (loaded != S_OK) {
+    EXPECT_EQ(loaded, DISP_E_EXCEPTION);
+    EXPECT_FALSE(client.LastError().empty());
+  }
+  HWND window = e2e::WaitForTopWindow(0, "Vistrel", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  // Whatever the form does with a file it cannot open, it never shows the
+  // other one: its pages stay empty.
+  if (HWND box = e2e::FindTopWindow(0, "Vistrel", "#32770")) {
+    EXPECT_FALSE(e2e::MessageBoxText(box).empty());
+    e2e::Click(e2e::FindChild(box, IDOK));
+  }
+  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "");
+  EXPECT_EQ(Field(window, ids::kMagicEdit), "");
+  EXPECT_TRUE(List(window, ids::kSectionHeadersListBox).empty());
+  EXPECT_EQ(WindowText(window), "Vistrel - Ωmega.dll");
+  ShutDown(window);
+}
+
+// Method names are compared on the UTF-16 name: full-width letters are not
+// ASCII ones. What a method throws reaches the caller as its error text.
+TEST_F(VistrelAutomation, FullWidthMethodNameIsUnknown) {
+  EXPECT_EQ(client.Call("Ｌｏａｄ", {"x"}), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(client.Call("sHuTdOwN"), S_OK);
+  client.Release();
 }
 
 TEST_F(VistrelAutomation, DecimalModeRefillsAndCopyPutsTheExportLines) {
