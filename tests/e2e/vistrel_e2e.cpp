@@ -88,6 +88,19 @@ bool WaitForEndOfWindowProcess(HWND window) {
   return ended;
 }
 
+// Asks the window to close as the user would. When the program asks whether
+// to close anyway, the user answers No.
+void AskToClose(HWND window) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 3000, &answer)) return;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (HWND box = e2e::WaitForTopWindow(pid, "", "#32770", std::chrono::seconds(5))) {
+    HWND no = e2e::FindChild(box, IDNO);
+    e2e::Click(no ? no : e2e::FindChild(box, IDCANCEL));
+  }
+}
+
 TEST(VistrelRegistration, SwitchesWriteOrRemoveTheKeysAndEndAtOnce) {
   {
     e2e::Process p;
@@ -155,7 +168,7 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
   // Exit is disabled and closing is refused while automation owns the window.
   SendMessageW(window, WM_COMMAND, ids::kFileExit, 0);
   EXPECT_TRUE(IsWindowVisible(window));
-  SendMessageW(window, WM_CLOSE, 0, 0);
+  AskToClose(window);
   EXPECT_TRUE(IsWindowVisible(window));
   ShutDown(window);
 }
@@ -251,6 +264,32 @@ TEST_F(VistrelAutomation, FullWidthMethodNameIsUnknown) {
   EXPECT_EQ(client.Call("Ｌｏａｄ", {"x"}), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(client.Call("sHuTdOwN"), S_OK);
   client.Release();
+}
+
+// A copy the user started serves a client too; when the client lets go
+// without ShutDown, the window is the user's again and closes.
+TEST(VistrelUserStarted, ClosesAgainAfterTheLastClientReleases) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Register();
+  e2e::Process vistrel;
+  ASSERT_TRUE(vistrel.Start(VistrelExe()));
+  HWND window = e2e::WaitForTopWindow(vistrel.Id(), "Vistrel", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  {
+    e2e::ComScope com;
+    e2e::AutomationClient client;
+    ASSERT_EQ(client.Create("Vistrel.Vistrel"), S_OK) << client.LastError();
+    ASSERT_EQ(client.Call("Load", {SampleDll()}), S_OK) << client.LastError();
+    ASSERT_TRUE(e2e::WaitFor([&] { return WindowText(window) == "Vistrel - sample.dll"; }))
+        << "the client reached another copy";
+    AskToClose(window);
+    EXPECT_TRUE(IsWindowVisible(window));  // refused while the client holds it
+  }                                        // released without ShutDown
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    AskToClose(window);
+    return !IsWindow(window) || !IsWindowVisible(window);
+  })) << "the window stayed closed to the user";
+  EXPECT_EQ(vistrel.Wait(), 0u);
 }
 
 TEST_F(VistrelAutomation, DecimalModeRefillsAndCopyPutsTheExportLines) {
