@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "platform/automation.h"
 #include "platform/command_line.h"
@@ -178,6 +180,34 @@ class ProcessHarness {
 };
 
 using ProcessHarnessFactory = std::function<std::unique_ptr<ProcessHarness>()>;
+
+// The test program itself is the child: started with these switches it ends
+// at once with a code or waits a minute (see ChildMain).
+template <class LauncherType>
+class SelfStartingHarness : public ProcessHarness {
+ public:
+  explicit SelfStartingHarness(std::string self) : self_(std::move(self)) {}
+  ProcessLauncher& Launcher() override { return launcher_; }
+  std::string Program(std::optional<uint32_t> code) override {
+    return QuoteArgument(self_) +
+           (code ? " --child-exit " + std::to_string(*code) : std::string(" --child-sleep"));
+  }
+
+ private:
+  std::string self_;
+  LauncherType launcher_;
+};
+
+// The child's part of a test program's main: its exit code, or nullopt when
+// this run is not a child.
+inline std::optional<int> ChildMain(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "--child-exit") return std::atoi(argv[2]);
+  if (argc >= 2 && std::string(argv[1]) == "--child-sleep") {
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+    return 0;
+  }
+  return std::nullopt;
+}
 
 class ProcessCases : public ::testing::TestWithParam<ProcessHarnessFactory> {
  protected:

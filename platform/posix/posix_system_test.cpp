@@ -66,20 +66,9 @@ std::string SelfPath() {
   return std::filesystem::read_symlink("/proc/self/exe").string();
 }
 
-class PosixProcessHarness : public ProcessHarness {
- public:
-  ProcessLauncher& Launcher() override { return launcher_; }
-  std::string Program(std::optional<uint32_t> code) override {
-    return QuoteArgument(SelfPath()) +
-           (code ? " --child-exit " + std::to_string(*code) : std::string(" --child-sleep"));
-  }
-
- private:
-  PosixProcessLauncher launcher_;
-};
-
 INSTANTIATE_TEST_SUITE_P(Posix, ProcessCases, ::testing::Values([] {
-                           return std::unique_ptr<ProcessHarness>(new PosixProcessHarness);
+                           return std::unique_ptr<ProcessHarness>(
+                               new SelfStartingHarness<PosixProcessLauncher>(SelfPath()));
                          }));
 
 // No OLE on Linux.
@@ -104,11 +93,7 @@ TEST(PosixProcessLauncher, FindsProgramsOnThePathAndPassesQuotedArguments) {
 
 int main(int argc, char** argv) {
   // Started by the process cases as their child.
-  if (argc >= 3 && std::string(argv[1]) == "--child-exit") return std::atoi(argv[2]);
-  if (argc >= 2 && std::string(argv[1]) == "--child-sleep") {
-    std::this_thread::sleep_for(std::chrono::seconds(60));
-    return 0;
-  }
+  if (auto code = platform::conformance::ChildMain(argc, argv)) return *code;
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -99,20 +99,9 @@ INSTANTIATE_TEST_SUITE_P(Win32, DirectoryCases, ::testing::Values([] {
                            return std::unique_ptr<DirectoryHarness>(new Win32DirectoryHarness);
                          }));
 
-class Win32ProcessHarness : public ProcessHarness {
- public:
-  ProcessLauncher& Launcher() override { return launcher_; }
-  std::string Program(std::optional<uint32_t> code) override {
-    return QuoteArgument(SelfPath()) +
-           (code ? " --child-exit " + std::to_string(*code) : std::string(" --child-sleep"));
-  }
-
- private:
-  Win32ProcessLauncher launcher_;
-};
-
 INSTANTIATE_TEST_SUITE_P(Win32, ProcessCases, ::testing::Values([] {
-                           return std::unique_ptr<ProcessHarness>(new Win32ProcessHarness);
+                           return std::unique_ptr<ProcessHarness>(
+                               new SelfStartingHarness<Win32ProcessLauncher>(SelfPath()));
                          }));
 
 // Server and client in this process: the client reaches the class object
@@ -277,11 +266,7 @@ TEST(Win32FileCatalog, FindsFilesWithUnicodeNames) {
 
 int main(int argc, char** argv) {
   // Started by the process cases as their child.
-  if (argc >= 3 && std::string(argv[1]) == "--child-exit") return std::atoi(argv[2]);
-  if (argc >= 2 && std::string(argv[1]) == "--child-sleep") {
-    std::this_thread::sleep_for(std::chrono::seconds(60));
-    return 0;
-  }
+  if (auto code = platform::conformance::ChildMain(argc, argv)) return *code;
   if (argc >= 2 && std::string(argv[1]) == "--child-echo") {
     int count = 0;
     LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -136,6 +136,27 @@ class VistrelAutomation : public ::testing::Test {
   }
   std::string Field(HWND window, int id) { return WindowText(e2e::FindChild(window, id)); }
   Lines List(HWND window, int id) { return e2e::ListBoxItems(e2e::FindChild(window, id)); }
+  // The pages of the sample DLL, whatever its name.
+  void ExpectSamplePages(HWND window) {
+    EXPECT_EQ(Field(window, ids::kImageTypeEdit), "NT");
+    EXPECT_EQ(Field(window, ids::kMachineEdit), "Unknown");
+    EXPECT_EQ(Field(window, ids::kMagicEdit), "0x020B");
+    EXPECT_EQ(Field(window, ids::kImageBaseEdit).size(), 18u);
+    EXPECT_EQ(Field(window, ids::kSubsystemEdit), "Windows character subsystem.");
+    Lines sections = List(window, ids::kSectionHeadersListBox);
+    ASSERT_FALSE(sections.empty());
+    EXPECT_EQ(sections[0], ".text");
+    Lines modules = List(window, ids::kImportModuleListBox);
+    EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
+    Lines exports = List(window, ids::kExportSectionListBox);
+    EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
+    EXPECT_EQ(List(window, ids::kDebugTypeListBox), (Lines{"CodeView"}));
+    EXPECT_EQ(Field(window, ids::kEntryPointEdit).rfind("0x", 0), 0u);
+    HWND disassemble = e2e::FindChild(window, ids::kDisassembleButton);
+    ASSERT_NE(disassemble, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(disassemble));
+    EXPECT_EQ(WindowText(disassemble), "Disassemble...");
+  }
 
   e2e::ComScope com;
   e2e::AutomationClient client;
@@ -146,24 +167,7 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
   HWND window = LoadAndFind(SampleDll(), "Vistrel - sample.dll");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(WindowText(window), "Vistrel - sample.dll");
-  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "NT");
-  EXPECT_EQ(Field(window, ids::kMachineEdit), "Unknown");
-  EXPECT_EQ(Field(window, ids::kMagicEdit), "0x020B");
-  EXPECT_EQ(Field(window, ids::kImageBaseEdit).size(), 18u);
-  EXPECT_EQ(Field(window, ids::kSubsystemEdit), "Windows character subsystem.");
-  Lines sections = List(window, ids::kSectionHeadersListBox);
-  ASSERT_FALSE(sections.empty());
-  EXPECT_EQ(sections[0], ".text");
-  Lines modules = List(window, ids::kImportModuleListBox);
-  EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
-  Lines exports = List(window, ids::kExportSectionListBox);
-  EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
-  EXPECT_EQ(List(window, ids::kDebugTypeListBox), (Lines{"CodeView"}));
-  EXPECT_EQ(Field(window, ids::kEntryPointEdit).rfind("0x", 0), 0u);
-  HWND disassemble = e2e::FindChild(window, ids::kDisassembleButton);
-  ASSERT_NE(disassemble, nullptr);
-  EXPECT_TRUE(IsWindowEnabled(disassemble));
-  EXPECT_EQ(WindowText(disassemble), "Disassemble...");
+  ExpectSamplePages(window);
 
   // Exit is disabled and closing is refused while automation owns the window.
   SendMessageW(window, WM_COMMAND, ids::kFileExit, 0);
@@ -220,13 +224,7 @@ TEST_F(VistrelAutomation, UnicodeFileNameOpensWithItsCaptionAndPages) {
   HWND window = e2e::WaitForTopWindow(0, "Vistrel - ", "DlvForm");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(WindowText(window), "Vistrel - Ωmega-日本.dll");
-  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "NT");
-  EXPECT_EQ(Field(window, ids::kMagicEdit), "0x020B");
-  Lines sections = List(window, ids::kSectionHeadersListBox);
-  ASSERT_FALSE(sections.empty());
-  EXPECT_EQ(sections[0], ".text");
-  Lines exports = List(window, ids::kExportSectionListBox);
-  EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
+  ExpectSamplePages(window);
   ShutDown(window);
 }
 
