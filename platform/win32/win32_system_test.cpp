@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "common/win32/utf16.h"
@@ -85,7 +86,7 @@ class Win32DirectoryHarness : public DirectoryHarness {
                              SYMBOLIC_LINK_FLAG_DIRECTORY)) {
       return false;
     }
-    // Some systems make something else than a reparse point.
+    // Wine 8 answers success and makes nothing.
     DWORD attributes = GetFileAttributesW(Wide(link).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
   }
@@ -132,6 +133,22 @@ class Win32AutomationHarness : public AutomationHarness {
 INSTANTIATE_TEST_SUITE_P(Win32, AutomationCases, ::testing::Values([] {
                            return std::unique_ptr<AutomationHarness>(new Win32AutomationHarness);
                          }));
+
+#ifdef PLATFORM_LINK_FIXTURE
+TEST(Win32Directories, ALinkMadeOnTheHostIsADirectoryReparsePoint) {
+  Win32Directories dirs;
+  std::string error;
+  auto entries = dirs.List(PLATFORM_LINK_FIXTURE, &error);
+  ASSERT_TRUE(entries) << error;
+  std::map<std::string, DirectoryEntry> byName;
+  for (const auto& e : *entries) byName[e.Name] = e;
+  ASSERT_TRUE(byName.count("loop") && byName.count("target"));
+  EXPECT_TRUE(byName["loop"].IsReparsePoint);
+  EXPECT_TRUE(byName["loop"].IsDirectory);
+  EXPECT_FALSE(byName["target"].IsReparsePoint);
+  EXPECT_TRUE(byName["target"].IsDirectory);
+}
+#endif
 
 TEST(Win32AutomationServer, AFailedQueryInterfaceIsNoLastRelease) {
   Win32AutomationServer server;
