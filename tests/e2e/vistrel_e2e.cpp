@@ -201,7 +201,7 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
   });
   HWND box = e2e::WaitForTopWindow(0, "Vistrel", "#32770");
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(e2e::FindChildByText(box, "Static", "Unable to handle this file type!"), nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box), "Unable to handle this file type!");
   HWND window = e2e::FindTopWindow(0, "Vistrel - old16.exe", "DlvForm");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(Field(window, ids::kImageTypeEdit), "Win16");
