@@ -21,6 +21,8 @@ class Registry {
   // Deletes a key that has no subkeys.
   virtual bool DeleteKey(RegistryRoot root, const std::string& key) = 0;
   // Raw value bytes (at most maxBytes are read; a longer value gives nullopt).
+  // A text value comes as its UTF-8 bytes with the closing NUL, and maxBytes
+  // counts those.
   virtual std::optional<std::vector<uint8_t>> ReadValue(RegistryRoot root, const std::string& key,
                                                         const std::string& name,
                                                         size_t maxBytes) = 0;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "common/version_info.h"
+#include "common/win32/utf16.h"
 
 namespace versioninfo {
 namespace {
@@ -109,6 +110,31 @@ TEST(VersionCompareTest, HostileCorpusThroughBothSystems) {
   }
   std::printf("%zu corpus files, %d differing\n", files.size(), differing);
   EXPECT_EQ(differing, 0);
+}
+
+// The system's functions get the file's name in UTF-16: a name outside the
+// code page reads the same block as the same file under a plain name.
+TEST(VersionCompareTest, UnicodeFileNameGivesTheSameBlock) {
+  if (!VERSION_FIXTURES_BUILT) GTEST_SKIP() << "no fixtures";
+  std::string source;
+  for (const std::string& file : FilesIn(VERSION_FIXTURE_DIR)) {
+    if (WindowsVersionSystem().ReadVersionBlock(file)) source = file;
+  }
+  ASSERT_FALSE(source.empty());
+  wchar_t dir[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+  std::string copy = common::Utf8(std::wstring_view(dir, n)) + "Ωmega-日本-version.dll";
+  ASSERT_TRUE(CopyFileW(common::Wide(source).c_str(), common::Wide(copy).c_str(), FALSE));
+  auto original = WindowsVersionSystem().ReadVersionBlock(source);
+  auto renamed = WindowsVersionSystem().ReadVersionBlock(copy);
+  ASSERT_TRUE(renamed);
+  EXPECT_EQ(Bytes(renamed->Bytes()), Bytes(original->Bytes()));
+  for (const NamedOperation& op : kVersionTextOperations) {
+    EXPECT_EQ(op.Operation(WindowsVersionSystem(), copy, kDetailsMaxLength).Text,
+              op.Operation(WindowsVersionSystem(), source, kDetailsMaxLength).Text)
+        << op.Name;
+  }
+  DeleteFileW(common::Wide(copy).c_str());
 }
 
 }  // namespace

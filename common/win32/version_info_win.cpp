@@ -6,6 +6,7 @@
 #include <new>
 
 #include "common/version_info_system.h"
+#include "common/win32/utf16.h"
 
 namespace versioninfo {
 
@@ -37,16 +38,33 @@ class WindowsBlock : public VersionBlock {
     void* value = nullptr;
     UINT length = 0;
     std::vector<uint8_t>& buffer = const_cast<std::vector<uint8_t>&>(buffer_);
-    if (!VerQueryValueA(buffer.data(), subBlock.c_str(), &value, &length)) return std::nullopt;
     const uint8_t* begin = buffer_.data();
     const uint8_t* end = begin + buffer_.size();
+    QueryResult result;
+    result.IsText = checked->IsText;
+    if (IsEightBitLayout(bytes_)) {
+      // A 16-bit file's block holds 8-bit texts: the 8-bit query hands them
+      // over as stored, with no conversion through a code page.
+      if (!VerQueryValueA(buffer.data(), subBlock.c_str(), &value, &length)) return std::nullopt;
+    } else if (!VerQueryValueW(buffer.data(), common::Wide(subBlock).c_str(), &value, &length)) {
+      return std::nullopt;
+    }
     const uint8_t* p = static_cast<const uint8_t*>(value);
     if (!p || p < begin || p > end) return std::nullopt;
-    QueryResult result;
-    result.Length = length;
-    result.IsText = checked->IsText;
     size_t available = static_cast<size_t>(end - p);
-    result.Value.assign(p, p + std::min<size_t>(available, length));
+    if (result.IsText) {
+      // The UTF-16 text inside the block (its length counts characters),
+      // given as the unit's 8-bit text.
+      size_t units = std::min<size_t>(available / 2, length);
+      std::vector<uint16_t> wide(units);
+      if (units) std::memcpy(wide.data(), p, units * 2);
+      std::string text = Utf16ToAnsi(wide.data(), wide.size());
+      result.Value.assign(text.begin(), text.end());
+      result.Length = static_cast<uint32_t>(text.size());
+    } else {
+      result.Length = length;
+      result.Value.assign(p, p + std::min<size_t>(available, length));
+    }
     return result;
   }
 
@@ -67,16 +85,17 @@ class WindowsBlock : public VersionBlock {
 class Windows : public VersionSystem {
  public:
   bool IsWindowsNTPlatform() const override {
-    OSVERSIONINFOA info;
+    OSVERSIONINFOW info;
     std::memset(&info, 0, sizeof info);
-    info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
-    if (!GetVersionExA(&info)) return false;
+    info.dwOSVersionInfoSize = sizeof info;  // 276 bytes
+    if (!GetVersionExW(&info)) return false;
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
   }
 
   std::unique_ptr<VersionBlock> ReadVersionBlock(const std::string& fileName) const override {
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    std::wstring wideName = common::Wide(fileName);
+    DWORD size = GetFileVersionInfoSizeW(wideName.c_str(), &handle);
     if (size == 0) return nullptr;
     // A block states its length in 16 bits; a larger resource is padding or
     // a hostile size. Room for that much and its 8-bit copies is enough.
@@ -87,14 +106,16 @@ class Windows : public VersionSystem {
     } catch (const std::bad_alloc&) {
       return nullptr;
     }
-    if (!GetFileVersionInfoA(fileName.c_str(), 0, size, buffer.data())) return nullptr;
+    if (!GetFileVersionInfoW(wideName.c_str(), 0, size, buffer.data())) return nullptr;
     return std::make_unique<WindowsBlock>(std::move(buffer));
   }
 
   std::string LanguageName(uint32_t languageId) const override {
-    char name[kLanguageNameRoom + 1] = {};
-    VerLanguageNameA(languageId, name, kLanguageNameRoom);
-    return std::string(name, strnlen(name, kLanguageNameRoom));
+    wchar_t name[kLanguageNameRoom + 1] = {};
+    VerLanguageNameW(languageId, name, kLanguageNameRoom);
+    // The unit's texts are 8-bit (see version_info_block.h).
+    std::vector<uint16_t> units(name, name + wcsnlen(name, kLanguageNameRoom));
+    return Utf16ToAnsi(units.data(), units.size());
   }
 };
 

@@ -158,7 +158,8 @@ std::unique_ptr<MappedFile> FakeFileSystem::MapReadOnly(const std::string& path,
 
 bool FakeAutomationServer::Call(const std::string& name, const std::vector<std::string>& args) {
   for (const auto& method : started.Methods) {
-    if (Lower(method.Name) == Lower(name)) {
+    if (Lower(method.Name) == Lower(name) &&
+        std::none_of(name.begin(), name.end(), [](char c) { return (c & 0x80) != 0; })) {
       method.Invoke(args);
       return true;
     }

@@ -108,10 +108,12 @@ class FakeAutomationServer : public AutomationServer {
     return true;
   }
   void Stop() override { running = false; }
-  // Calls a method as a client would; false when there is no such method.
+  // Calls a method as a client would; false when there is no such method
+  // (ASCII letters match in either case, other characters exactly).
   bool Call(const std::string& name, const std::vector<std::string>& args);
   AutomationClass started;
   bool running = false;
+  int objects = 0;  // objects that clients hold (FakeAutomationClient)
 };
 
 }  // namespace platform::fake

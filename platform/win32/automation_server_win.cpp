@@ -8,9 +8,11 @@
 #include <ole2.h>
 #include <oleauto.h>
 
-#include <cwctype>
 #include <exception>
+#include <new>
+#include <string_view>
 
+#include "common/win32/utf16.h"
 #include "platform/win32/win32_services.h"
 
 namespace platform::win32 {
@@ -18,36 +20,46 @@ namespace platform::win32 {
 struct Win32AutomationServer::State {
   AutomationClass Class;
   AutomationServer* Owner = nullptr;
+  IClassFactory* Factory = nullptr;
   DWORD Cookie = 0;
-  long Objects = 0;
+  long Objects = 0;       // objects handed to clients and not yet released
+  bool Detached = false;  // the server object is gone; the last object deletes the state
 };
 
 namespace {
 
-std::string Narrow(const wchar_t* text, int length = -1) {
-  if (!text) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string narrow(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), n, nullptr, nullptr);
-  if (length < 0 && !narrow.empty()) narrow.pop_back();  // the NUL
-  return narrow;
+// Method names are ASCII; a client's name matches when it has the same
+// letters in either case, compared on the UTF-16 name itself (a full-width
+// "Ｌｏａｄ" is not "Load").
+bool SameAsciiNoCase(std::string_view ascii, const wchar_t* wide) {
+  auto lower = [](unsigned v) { return v >= 'A' && v <= 'Z' ? v + ('a' - 'A') : v; };
+  size_t i = 0;
+  for (; i < ascii.size(); ++i) {
+    wchar_t c = wide[i];
+    if (c == L'\0' || c >= 0x80) return false;
+    if (lower(static_cast<unsigned char>(ascii[i])) != lower(static_cast<unsigned>(c)))
+      return false;
+  }
+  return wide[i] == L'\0';
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::towupper(static_cast<unsigned char>(a[i])) !=
-        std::towupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
+void ObjectReleased(Win32AutomationServer::State* state) {
+  if (--state->Objects != 0) return;
+  if (state->Detached) {
+    delete state;
+    return;
   }
-  return true;
+  if (state->Owner->OnLastRelease) state->Owner->OnLastRelease();
 }
 
 class Dispatch final : public IDispatch {
  public:
-  explicit Dispatch(Win32AutomationServer::State* state) : state_(state) { ++state_->Objects; }
+  explicit Dispatch(Win32AutomationServer::State* state) : state_(state) {}
+  // From now on the object is a client's: its end counts.
+  void HandedOut() {
+    counted_ = true;
+    ++state_->Objects;
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -64,8 +76,9 @@ class Dispatch final : public IDispatch {
     LONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) {
       Win32AutomationServer::State* state = state_;
+      bool counted = counted_;
       delete this;
-      if (--state->Objects == 0 && state->Owner->OnLastRelease) state->Owner->OnLastRelease();
+      if (counted) ObjectReleased(state);
     }
     return static_cast<ULONG>(refs);
   }
@@ -89,9 +102,12 @@ class Dispatch final : public IDispatch {
         result = DISP_E_UNKNOWNNAME;
         continue;
       }
-      std::string name = Narrow(names[i]);
+      if (!names[i]) {
+        result = DISP_E_UNKNOWNNAME;
+        continue;
+      }
       for (const auto& method : state_->Class.Methods) {
-        if (SameNoCase(method.Name, name)) ids[i] = method.DispatchId;
+        if (SameAsciiNoCase(method.Name, names[i])) ids[i] = method.DispatchId;
       }
       if (ids[i] == DISPID_UNKNOWN) result = DISP_E_UNKNOWNNAME;
     }
@@ -103,6 +119,7 @@ class Dispatch final : public IDispatch {
     for (const auto& m : state_->Class.Methods) {
       if (m.DispatchId == id) method = &m;
     }
+    if (state_->Detached) return CO_E_OBJNOTCONNECTED;  // its handlers are gone
     if (!method) return DISP_E_MEMBERNOTFOUND;
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     UINT given = params ? params->cArgs : 0;
@@ -117,26 +134,34 @@ class Dispatch final : public IDispatch {
         if (argError) *argError = i;
         return DISP_E_TYPEMISMATCH;
       }
-      args.push_back(Narrow(text.bstrVal, static_cast<int>(SysStringLen(text.bstrVal))));
+      args.push_back(common::Utf8(std::wstring_view(text.bstrVal, SysStringLen(text.bstrVal))));
       VariantClear(&text);
     }
     if (result) VariantInit(result);
+    // What a method throws is the call's exception: the client gets its text.
     try {
       method->Invoke(args);
     } catch (const std::exception& e) {
-      if (exception) {
-        ZeroMemory(exception, sizeof *exception);
-        exception->scode = E_FAIL;
-        std::wstring text(e.what(), e.what() + strlen(e.what()));
-        exception->bstrDescription = SysAllocString(text.c_str());
-      }
-      return DISP_E_EXCEPTION;
+      return Raise(exception, e.what());
+    } catch (...) {
+      return Raise(exception, "Unknown error");
     }
     return S_OK;
   }
 
  private:
+  HRESULT Raise(EXCEPINFO* exception, const std::string& text) {
+    if (exception) {
+      ZeroMemory(exception, sizeof *exception);
+      exception->scode = E_FAIL;
+      exception->bstrSource = SysAllocString(common::Wide(state_->Class.ProgId).c_str());
+      exception->bstrDescription = SysAllocString(common::Wide(text).c_str());
+    }
+    return DISP_E_EXCEPTION;
+  }
+
   LONG refs_ = 1;
+  bool counted_ = false;
   Win32AutomationServer::State* state_;
 };
 
@@ -160,8 +185,12 @@ class Factory final : public IClassFactory {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* object = new Dispatch(state_);
+    auto* object = new (std::nothrow) Dispatch(state_);
+    if (!object) return E_OUTOFMEMORY;
+    // An interface the object does not have ends only this object: no client
+    // held it, so it is no "last release" that would end the program.
     HRESULT hr = object->QueryInterface(riid, out);
+    if (SUCCEEDED(hr)) object->HandedOut();
     object->Release();
     return hr;
   }
@@ -175,23 +204,30 @@ class Factory final : public IClassFactory {
 
 Win32AutomationServer::Win32AutomationServer() : state_(new State) {
   state_->Owner = this;
+  state_->Factory = new Factory(state_);
 }
 
 Win32AutomationServer::~Win32AutomationServer() {
   Stop();
-  // Objects a client still holds keep pointing at the state: leave it.
-  if (state_->Objects == 0) delete state_;
+  delete static_cast<Factory*>(state_->Factory);
+  state_->Factory = nullptr;
+  // Objects a client still holds keep pointing at the state: the last of
+  // them deletes it, and no longer calls back.
+  if (state_->Objects == 0) {
+    delete state_;
+  } else {
+    state_->Detached = true;
+  }
 }
 
 bool Win32AutomationServer::Start(const AutomationClass& cls) {
+  Stop();
   state_->Class = cls;
-  std::wstring text(cls.ClassId.begin(), cls.ClassId.end());
   CLSID clsid;
-  if (FAILED(CLSIDFromString(text.c_str(), &clsid))) return false;
-  static Factory* factory = nullptr;
-  if (!factory) factory = new Factory(state_);
-  return SUCCEEDED(CoRegisterClassObject(clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
-                                         &state_->Cookie));
+  if (FAILED(CLSIDFromString(common::Wide(cls.ClassId).c_str(), &clsid))) return false;
+  // One object per running copy: a second client starts a copy of its own.
+  return SUCCEEDED(CoRegisterClassObject(clsid, state_->Factory, CLSCTX_LOCAL_SERVER,
+                                         REGCLS_SINGLEUSE, &state_->Cookie));
 }
 
 void Win32AutomationServer::Stop() {

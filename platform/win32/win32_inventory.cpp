@@ -6,6 +6,8 @@
 
 #include <psapi.h>
 
+#include "common/win32/utf16.h"
+
 namespace platform::win32 {
 namespace {
 
@@ -31,8 +33,8 @@ using EnumModulesEx = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD, DWORD);
 // of processes of their own width only.
 EnumModulesEx FindEnumModulesEx() {
   static EnumModulesEx fn = [] {
-    for (const char* dll : {"kernel32.dll", "psapi.dll"}) {
-      if (HMODULE module = GetModuleHandleA(dll)) {
+    for (const wchar_t* dll : {L"kernel32.dll", L"psapi.dll"}) {
+      if (HMODULE module = GetModuleHandleW(dll)) {
         if (FARPROC p = GetProcAddress(module, "K32EnumProcessModulesEx")) {
           return reinterpret_cast<EnumModulesEx>(reinterpret_cast<void*>(p));
         }
@@ -46,8 +48,10 @@ EnumModulesEx FindEnumModulesEx() {
   return fn;
 }
 
-std::string Text(const char* buffer, DWORD length) {
-  return std::string(buffer, length < kNameChars ? length : kNameChars - 1);
+// The system's names hold at most 255 UTF-16 units here, as the lists were
+// sized for.
+std::string Text(const wchar_t* buffer, DWORD length) {
+  return common::Utf8(std::wstring_view(buffer, length < kNameChars ? length : kNameChars - 1));
 }
 
 }  // namespace
@@ -80,11 +84,11 @@ ProcessModules Win32SystemInventory::Modules(uint32_t processId) {
   result.Enumerated = true;
   size_t count = bytes / sizeof(HMODULE);
   if (count > modules.size()) count = modules.size();
-  char base[kNameChars];
-  char file[kNameChars];
+  wchar_t base[kNameChars];
+  wchar_t file[kNameChars];
   for (size_t j = 0; j < count; ++j) {
-    DWORD baseLength = GetModuleBaseNameA(process.Get(), modules[j], base, kNameChars - 1);
-    DWORD fileLength = GetModuleFileNameExA(process.Get(), modules[j], file, kNameChars - 1);
+    DWORD baseLength = GetModuleBaseNameW(process.Get(), modules[j], base, kNameChars - 1);
+    DWORD fileLength = GetModuleFileNameExW(process.Get(), modules[j], file, kNameChars - 1);
     result.Modules.push_back({Text(base, baseLength), Text(file, fileLength)});
   }
   return result;
@@ -100,15 +104,15 @@ std::optional<std::vector<DriverEntry>> Win32SystemInventory::DeviceDrivers() {
   size_t count = bytes / sizeof(LPVOID);
   if (count > addresses.size()) count = addresses.size();
   std::vector<DriverEntry> drivers;
-  char base[kNameChars];
-  char file[kNameChars];
+  wchar_t base[kNameChars];
+  wchar_t file[kNameChars];
   for (size_t i = 0; i < count; ++i) {
-    DWORD baseLength = GetDeviceDriverBaseNameA(addresses[i], base, kNameChars - 1);
+    DWORD baseLength = GetDeviceDriverBaseNameW(addresses[i], base, kNameChars - 1);
     if (baseLength == 0) {
       drivers.push_back({});
       continue;
     }
-    DWORD fileLength = GetDeviceDriverFileNameA(addresses[i], file, kNameChars - 1);
+    DWORD fileLength = GetDeviceDriverFileNameW(addresses[i], file, kNameChars - 1);
     drivers.push_back({Text(base, baseLength), Text(file, fileLength)});
   }
   return drivers;
@@ -117,8 +121,8 @@ std::optional<std::vector<DriverEntry>> Win32SystemInventory::DeviceDrivers() {
 std::optional<FileFacts> Win32FileCatalog::FindFirst(const std::string& path) {
   // A module path never holds wildcards: one that does names no file.
   if (path.empty() || path.find_first_of("*?") != std::string::npos) return std::nullopt;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(common::Wide(path).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return std::nullopt;
   FindClose(find);
   FileFacts facts;
@@ -134,7 +138,7 @@ std::optional<FileFacts> Win32FileCatalog::FindFirst(const std::string& path) {
 }
 
 DriveType Win32FileCatalog::RootDriveType(const std::string& root) {
-  switch (::GetDriveTypeA(root.c_str())) {
+  switch (::GetDriveTypeW(common::Wide(root).c_str())) {
     case DRIVE_NO_ROOT_DIR:
       return DriveType::NoRootDir;
     case DRIVE_REMOVABLE:
@@ -154,22 +158,24 @@ DriveType Win32FileCatalog::RootDriveType(const std::string& root) {
 
 std::string Win32FileCatalog::DriveCurrentDirectory(char drive) {
   std::string relative = std::string(1, drive) + ":";
-  DWORD n = GetFullPathNameA(relative.c_str(), 0, nullptr, nullptr);
+  std::wstring wide = common::Wide(relative);
+  DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (n == 0) return relative + "\\";
-  std::string full(n, '\0');
-  n = GetFullPathNameA(relative.c_str(), n, full.data(), nullptr);
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
   full.resize(n < full.size() ? n : full.size());
-  return full;
+  return common::Utf8(full);
 }
 
 std::string Win32FileCatalog::ExpandEnvironment(const std::string& text) {
-  DWORD n = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  std::wstring wide = common::Wide(text);
+  DWORD n = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
   if (n == 0) return text;
-  std::string out(n, '\0');
-  n = ExpandEnvironmentStringsA(text.c_str(), out.data(), n);
+  std::wstring out(n, L'\0');
+  n = ExpandEnvironmentStringsW(wide.c_str(), out.data(), n);
   if (n == 0 || n > out.size()) return text;
   out.resize(n - 1);
-  return out;
+  return common::Utf8(out);
 }
 
 }  // namespace platform::win32

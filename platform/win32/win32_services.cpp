@@ -4,22 +4,17 @@
 
 #include "platform/win32/win32_services.h"
 
-#include "common/win32/utf16.h"
-
+#include <cstring>
 #include <vector>
+
+#include "common/win32/utf16.h"
+#include "platform/win32/error_text.h"
 
 namespace platform::win32 {
 namespace {
 
 std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = n && text ? std::string(text, n) : "Error " + std::to_string(code);
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
-  return message;
+  return ErrorText(code);
 }
 
 class Win32View : public MappedFile {
@@ -60,7 +55,31 @@ struct Key {
 };
 
 bool Open(RegistryRoot root, const std::string& path, REGSAM access, Key& key) {
-  return RegOpenKeyExA(RootKey(root), path.c_str(), 0, access, &key.Handle) == ERROR_SUCCESS;
+  return RegOpenKeyExW(RootKey(root), common::Wide(path).c_str(), 0, access, &key.Handle) ==
+         ERROR_SUCCESS;
+}
+
+bool Create(RegistryRoot root, const std::string& path, Key& key) {
+  return RegCreateKeyExW(RootKey(root), common::Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE,
+                         nullptr, &key.Handle, nullptr) == ERROR_SUCCESS;
+}
+
+// nullptr names the key's default value.
+const wchar_t* ValueName(const std::wstring& name) {
+  return name.empty() ? nullptr : name.c_str();
+}
+
+// Registry texts are UTF-16; the raw bytes of a text value are given to the
+// programs as UTF-8, so a reader of bytes and a reader of texts agree.
+bool IsText(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+std::vector<uint8_t> TextBytes(const std::vector<uint8_t>& utf16) {
+  std::wstring wide(utf16.size() / sizeof(wchar_t), L'\0');
+  if (!wide.empty()) std::memcpy(wide.data(), utf16.data(), wide.size() * sizeof(wchar_t));
+  std::string text = common::Utf8(wide);
+  return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 bool OpenClipboardWithRetry() {
@@ -116,7 +135,7 @@ std::unique_ptr<MappedFile> Win32FileSystem::MapReadOnly(const std::string& path
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(common::Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -127,12 +146,11 @@ bool Win32Registry::KeyExists(RegistryRoot root, const std::string& path) {
 
 bool Win32Registry::CreateKey(RegistryRoot root, const std::string& path) {
   Key key;
-  return RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                         &key.Handle, nullptr) == ERROR_SUCCESS;
+  return Create(root, path, key);
 }
 
 bool Win32Registry::DeleteKey(RegistryRoot root, const std::string& path) {
-  return RegDeleteKeyA(RootKey(root), path.c_str()) == ERROR_SUCCESS;
+  return RegDeleteKeyW(RootKey(root), common::Wide(path).c_str()) == ERROR_SUCCESS;
 }
 
 std::optional<std::vector<uint8_t>> Win32Registry::ReadValue(RegistryRoot root,
@@ -141,18 +159,25 @@ std::optional<std::vector<uint8_t>> Win32Registry::ReadValue(RegistryRoot root,
                                                              size_t maxBytes) {
   Key key;
   if (!Open(root, path, KEY_READ, key)) return std::nullopt;
+  std::wstring wideName = common::Wide(name);
+  DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(key.Handle, name.c_str(), nullptr, nullptr, nullptr, &size) !=
-          ERROR_SUCCESS ||
-      size > maxBytes) {
+  if (RegQueryValueExW(key.Handle, ValueName(wideName), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
+  // A text takes at most two UTF-16 bytes per UTF-8 byte: anything larger
+  // cannot fit once converted.
+  size_t limit = IsText(type) ? 2 * maxBytes + sizeof(wchar_t) : maxBytes;
+  if (size > limit) return std::nullopt;
   std::vector<uint8_t> bytes(size);
-  if (RegQueryValueExA(key.Handle, name.c_str(), nullptr, nullptr, bytes.data(), &size) !=
+  if (RegQueryValueExW(key.Handle, ValueName(wideName), nullptr, &type, bytes.data(), &size) !=
       ERROR_SUCCESS) {
     return std::nullopt;
   }
   bytes.resize(size);
+  if (IsText(type)) bytes = TextBytes(bytes);
+  if (bytes.size() > maxBytes) return std::nullopt;
   return bytes;
 }
 
@@ -175,24 +200,21 @@ std::optional<uint32_t> Win32Registry::ReadDword(RegistryRoot root, const std::s
 bool Win32Registry::WriteString(RegistryRoot root, const std::string& path, const std::string& name,
                                 const std::string& value) {
   Key key;
-  if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key.Handle,
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  return RegSetValueExA(key.Handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+  if (!Create(root, path, key)) return false;
+  std::wstring wideName = common::Wide(name);
+  std::wstring text = common::Wide(value);
+  return RegSetValueExW(key.Handle, ValueName(wideName), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool Win32Registry::WriteDword(RegistryRoot root, const std::string& path, const std::string& name,
                                uint32_t value) {
   Key key;
-  if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key.Handle,
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
+  if (!Create(root, path, key)) return false;
+  std::wstring wideName = common::Wide(name);
   DWORD v = value;
-  return RegSetValueExA(key.Handle, name.empty() ? nullptr : name.c_str(), 0, REG_DWORD,
+  return RegSetValueExW(key.Handle, ValueName(wideName), 0, REG_DWORD,
                         reinterpret_cast<const BYTE*>(&v), sizeof v) == ERROR_SUCCESS;
 }
 
@@ -200,27 +222,31 @@ std::vector<std::string> Win32Registry::SubKeys(RegistryRoot root, const std::st
   std::vector<std::string> names;
   Key key;
   if (!Open(root, path, KEY_READ, key)) return names;
-  char name[256];
+  wchar_t name[256];  // the longest key name and its NUL
   for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key.Handle, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+    DWORD size = sizeof name / sizeof name[0];
+    if (RegEnumKeyExW(key.Handle, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       break;
     }
-    names.emplace_back(name, size);
+    names.push_back(common::Utf8(std::wstring_view(name, size)));
   }
   return names;
 }
 
 bool Win32Clipboard::SetText(const std::string& text) {
+  std::wstring wide = common::Wide(text);
+  size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   if (!OpenClipboardWithRetry()) return false;
   EmptyClipboard();
   bool ok = false;
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
     if (void* p = GlobalLock(memory)) {
-      memcpy(p, text.c_str(), text.size() + 1);
+      std::memcpy(p, wide.c_str(), bytes);
       GlobalUnlock(memory);
-      ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+      // The system offers the 8-bit forms made from this one to programs
+      // that ask for them.
+      ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
     }
     if (!ok) GlobalFree(memory);
   }
@@ -231,12 +257,12 @@ bool Win32Clipboard::SetText(const std::string& text) {
 std::optional<std::string> Win32Clipboard::GetText() {
   if (!OpenClipboardWithRetry()) return std::nullopt;
   std::optional<std::string> text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-      size_t limit = GlobalSize(data);
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      size_t limit = GlobalSize(data) / sizeof(wchar_t);
       size_t n = 0;
       while (n < limit && p[n]) ++n;
-      text = std::string(p, n);
+      text = common::Utf8(std::wstring_view(p, n));
       GlobalUnlock(data);
     }
   }
@@ -252,33 +278,35 @@ bool Win32Clipboard::Clear() {
 }
 
 std::string Win32Environment::ProgramPath() {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return std::string(buffer.data(), n);
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n < buffer.size()) return common::Utf8(std::wstring_view(buffer.data(), n));
     buffer.resize(buffer.size() * 2);
   }
 }
 
 std::string Win32Environment::WindowsDirectory() {
-  char buffer[MAX_PATH + 1];
-  UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
-  return n && n < sizeof buffer ? std::string(buffer, n) : std::string("C:\\WINDOWS");
+  wchar_t buffer[MAX_PATH + 1];
+  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  return n && n <= MAX_PATH ? common::Utf8(std::wstring_view(buffer, n))
+                            : std::string("C:\\WINDOWS");
 }
 
 std::string Win32Environment::SystemDirectory() {
-  char buffer[MAX_PATH + 1];
-  UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
-  return n && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  wchar_t buffer[MAX_PATH + 1];
+  UINT n = GetSystemDirectoryW(buffer, MAX_PATH + 1);
+  return n && n <= MAX_PATH ? common::Utf8(std::wstring_view(buffer, n)) : std::string();
 }
 
 std::optional<std::string> Win32Environment::Variable(const std::string& name) {
-  DWORD n = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  std::wstring wideName = common::Wide(name);
+  DWORD n = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
   if (n == 0) return std::nullopt;
-  std::string value(n, '\0');
-  n = GetEnvironmentVariableA(name.c_str(), value.data(), n);
-  value.resize(n);
-  return value;
+  std::wstring value(n, L'\0');
+  n = GetEnvironmentVariableW(wideName.c_str(), value.data(), n);
+  value.resize(n < value.size() ? n : value.size());
+  return common::Utf8(value);
 }
 
 }  // namespace platform::win32

@@ -65,6 +65,14 @@ class Win32AutomationServer : public AutomationServer {
   State* state_;
 };
 
+// CLSIDFromProgID and CoCreateInstance (in-process or local server), calls
+// through IDispatch; an object's exception text is the failed call's message.
+class Win32AutomationClient : public AutomationClient {
+ public:
+  std::unique_ptr<AutomationObject> Create(const std::string& progId,
+                                           AutomationStatus* status = nullptr) override;
+};
+
 }  // namespace platform::win32
 
 #endif  // PLATFORM_WIN32_WIN32_SERVICES_H

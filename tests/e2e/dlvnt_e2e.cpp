@@ -15,6 +15,8 @@
 #include <set>
 #include <sstream>
 
+#include "common/win32/utf16.h"
+#include "dlv_fixtures.h"
 #include "dlvnt/main_window/command_ids.h"
 #include "tests/e2e/driver.h"
 
@@ -27,12 +29,8 @@ std::string Upper(std::string s) {
   return s;
 }
 
-std::string Narrow(const wchar_t* text) {
-  int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(n > 0 ? n - 1 : 0, '\0');
-  if (n > 1) WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-  return out;
-}
+using common::Utf8;
+using common::Wide;
 
 // Memory in the program's process for the structures its controls fill.
 class Remote {
@@ -65,7 +63,7 @@ class Remote {
     std::vector<wchar_t> buffer(2048, 0);
     ReadProcessMemory(process_, base_ + kText, buffer.data(), (buffer.size() - 1) * sizeof(wchar_t),
                       nullptr);
-    return Narrow(buffer.data());
+    return Utf8(buffer.data());
   }
 
  private:
@@ -129,13 +127,13 @@ Expected EnumerateHere() {
     DWORD mbytes = 0;
     if (EnumProcessModulesEx(process, modules, sizeof modules, &mbytes, LIST_MODULES_ALL)) {
       for (DWORD j = 0; j < mbytes / sizeof(HMODULE); ++j) {
-        char base[256] = {}, file[256] = {};
-        GetModuleBaseNameA(process, modules[j], base, 255);
-        GetModuleFileNameExA(process, modules[j], file, 255);
-        std::string name = Upper(base);
+        wchar_t base[256] = {}, file[256] = {};
+        GetModuleBaseNameW(process, modules[j], base, 255);
+        GetModuleFileNameExW(process, modules[j], file, 255);
+        std::string name = Upper(Utf8(base));
         if (e.KindByName.count(name)) continue;
         e.KindByName[name] = j == 0 ? "P" : " ";
-        e.PathByName[name] = Upper(file);
+        e.PathByName[name] = Upper(Utf8(file));
         e.Order.push_back(name);
       }
     }
@@ -154,21 +152,22 @@ struct Servers {
 Servers RegisteredServers() {
   Servers servers;
   HKEY clsid;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &clsid) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &clsid) != ERROR_SUCCESS)
     return servers;
-  char name[1024];
+  wchar_t name[1024];
   for (DWORD i = 0;; ++i) {
-    DWORD length = sizeof name;
-    if (RegEnumKeyExA(clsid, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    DWORD length = 1024;
+    if (RegEnumKeyExW(clsid, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       break;
     }
-    for (const char* sub : {"InprocServer32", "InprocServer", "LocalServer32", "LocalServer"}) {
-      std::string key = std::string(name) + "\\" + sub;
-      char value[1024] = {};
+    for (const wchar_t* sub :
+         {L"InprocServer32", L"InprocServer", L"LocalServer32", L"LocalServer"}) {
+      std::wstring key = std::wstring(name) + L"\\" + sub;
+      wchar_t value[1024] = {};
       LONG size = sizeof value;
-      if (RegQueryValueA(clsid, key.c_str(), value, &size) != ERROR_SUCCESS) continue;
-      std::string text = value;
+      if (RegQueryValueW(clsid, key.c_str(), value, &size) != ERROR_SUCCESS) continue;
+      std::string text = Utf8(value);
       if (size_t slash = text.find('/'); slash != std::string::npos)
         text.resize(slash ? slash - 1 : 0);
       if (size_t dash = text.find(" -"); dash != std::string::npos) text.resize(dash);
@@ -179,7 +178,7 @@ Servers RegisteredServers() {
       servers.All.insert(file);
       WIN32_FILE_ATTRIBUTE_DATA data;
       if (text.find_first_of("\\:") != std::string::npos &&
-          GetFileAttributesExA(text.c_str(), GetFileExInfoStandard, &data) &&
+          GetFileAttributesExW(Wide(text).c_str(), GetFileExInfoStandard, &data) &&
           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow > 0) {
         servers.Present.insert(file);
       }
@@ -241,13 +240,14 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
     EXPECT_EQ(row[0], expected.KindByName[name]) << name;
     EXPECT_EQ(row[1], Upper(row[1]));
     // Paths of existing files are listed as the system gives them, in upper case.
-    if (GetFileAttributesA(expected.PathByName[name].c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(Wide(expected.PathByName[name]).c_str()) != INVALID_FILE_ATTRIBUTES) {
       EXPECT_EQ(row[4], expected.PathByName[name]) << name;
     }
   }
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string selfName = Upper(std::string(self).substr(std::string(self).find_last_of('\\') + 1));
+  wchar_t selfWide[MAX_PATH];
+  GetModuleFileNameW(nullptr, selfWide, MAX_PATH);
+  std::string self = Utf8(selfWide);
+  std::string selfName = Upper(self.substr(self.find_last_of('\\') + 1));
   EXPECT_EQ(expected.KindByName[selfName], "P");
   EXPECT_EQ(StatusText(d.status),
             std::to_string(rows.size()) + " Items Displayed - 0 Duplicate(s)");
@@ -338,8 +338,8 @@ TEST(DlvntE2E, OcxPageCopyAllAndSettingsAcrossRestart) {
   ASSERT_TRUE(d.Close());
   auto stored = [](const char* name) {
     DWORD value = 0xFFFF, size = sizeof value;
-    RegGetValueA(HKEY_CURRENT_USER, "Software\\Tessaloom\\Delvane", name, RRF_RT_REG_DWORD, nullptr,
-                 &value, &size);
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Tessaloom\\Delvane", Wide(name).c_str(),
+                 RRF_RT_REG_DWORD, nullptr, &value, &size);
     return value;
   };
   EXPECT_EQ(stored("TreeView"), 1u);
@@ -355,6 +355,134 @@ TEST(DlvntE2E, OcxPageCopyAllAndSettingsAcrossRestart) {
   EXPECT_FALSE(IsWindowVisible(again.Child(dlvnt::kGridControlIds[0])));
   EXPECT_NE(StatusText(again.status).find(" Processes, "), std::string::npos);
   EXPECT_TRUE(again.Close());
+}
+
+std::string TempDirectory() {
+  wchar_t dir[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+  return Utf8(std::wstring_view(dir, n));
+}
+
+std::string Grouped(uint64_t size) {
+  std::string digits = std::to_string(size), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string Trimmed(std::string s) {
+  s.erase(0, s.find_first_not_of(' '));
+  return s;
+}
+
+bool Loads(DWORD pid, const std::string& upperPath) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return false;
+  HMODULE modules[1025];
+  DWORD bytes = 0;
+  bool found = false;
+  if (EnumProcessModulesEx(process, modules, sizeof modules, &bytes, LIST_MODULES_ALL)) {
+    for (DWORD j = 0; j < bytes / sizeof(HMODULE) && !found; ++j) {
+      wchar_t file[MAX_PATH] = {};
+      GetModuleFileNameExW(process, modules[j], file, MAX_PATH);
+      found = Upper(Utf8(file)) == upperPath;
+    }
+  }
+  CloseHandle(process);
+  return found;
+}
+
+// A module loaded from a folder whose name the system code page cannot hold
+// is listed with its full path, size and date, by the window and by the
+// command line.
+TEST(DlvntE2E, ModuleFromAUnicodeFolderIsListedWithPathSizeAndDate) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  std::string folder = TempDirectory() + "日本-Ωmega-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
+  std::string dll = folder + "\\UniSample.dll";
+  std::string sample = DLV_SAMPLE_DLL_X64;
+  std::replace(sample.begin(), sample.end(), '/', '\\');
+  ASSERT_TRUE(CopyFileW(Wide(sample).c_str(), Wide(dll).c_str(), FALSE));
+  // A whole minute, so the date text does not depend on rounding.
+  HANDLE file = CreateFileW(Wide(dll).c_str(), GENERIC_WRITE | GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SYSTEMTIME st{};
+  st.wYear = 2024;
+  st.wMonth = 3;
+  st.wDay = 5;
+  st.wHour = 14;
+  st.wMinute = 7;
+  FILETIME local, utc;
+  SystemTimeToFileTime(&st, &local);
+  LocalFileTimeToFileTime(&local, &utc);
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &utc));
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  CloseHandle(file);
+  const std::string path = Upper(dll), sizeText = Grouped(size.QuadPart), date = "03-05-24  14:07";
+
+  e2e::Process host;
+  ASSERT_TRUE(host.Start(e2e::DriverDirectory() + "\\e2e_module_host.exe", "\"" + dll + "\""));
+  ASSERT_TRUE(e2e::WaitFor([&] { return Loads(host.Id(), path); })) << "the host did not load it";
+
+  // dlvnt-cli: the Win32 page's rows as the copy text, UTF-8.
+  std::string out = folder + "\\cli.txt";
+  {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileW(Wide(out).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(output, INVALID_HANDLE_VALUE);
+    e2e::Process cli;
+    bool started = cli.Start(e2e::DriverDirectory() + "\\dlvnt-cli.exe", "", output);
+    CloseHandle(output);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(cli.Wait(std::chrono::seconds(120)), 0u);
+  }
+  std::string text;
+  {
+    HANDLE in = CreateFileW(Wide(out).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
+    CloseHandle(in);
+    DeleteFileW(Wide(out).c_str());
+  }
+  std::vector<std::string> cells;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> row;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, '\t');) row.push_back(cell);
+    if (row.size() == 5 && row[1] == "UNISAMPLE.DLL") cells = row;
+  }
+  ASSERT_EQ(cells.size(), 5u) << text.substr(0, 2000);
+  EXPECT_EQ(Trimmed(cells[2]), sizeText);
+  EXPECT_EQ(cells[3], date);
+  EXPECT_EQ(cells[4], path);
+
+  // The window's grid.
+  Dlvnt d;
+  ASSERT_TRUE(d.Start());
+  HWND grid = d.Child(dlvnt::kGridControlIds[0]);
+  ASSERT_TRUE(grid);
+  std::vector<std::string> row;
+  for (const auto& r : GridRows(grid)) {
+    if (r[1] == "UNISAMPLE.DLL") row = r;
+  }
+  ASSERT_EQ(row.size(), 5u);
+  EXPECT_EQ(Trimmed(row[2]), sizeText);
+  EXPECT_EQ(row[3], date);
+  EXPECT_EQ(row[4], path);
+  EXPECT_TRUE(d.Close());
+  host.Kill();
+  DeleteFileW(Wide(dll).c_str());
+  RemoveDirectoryW(Wide(folder).c_str());
 }
 
 }  // namespace

@@ -5,29 +5,21 @@
 #include <cstring>
 #include <thread>
 
+#include "common/win32/utf16.h"
+#include "platform/win32/win32_services.h"
+
 namespace e2e {
 namespace {
 
 std::string gFixtures;
 
-std::wstring Wide(const std::string& text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string narrow(n > 0 ? n - 1 : 0, '\0');
-  if (n > 1) WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), n, nullptr, nullptr);
-  return narrow;
-}
+using common::Utf8;
+using common::Wide;
 
 std::string ClassOf(HWND hwnd) {
-  char name[256] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return Utf8(name);
 }
 
 }  // namespace
@@ -56,12 +48,18 @@ Process::~Process() {
   Kill();
 }
 
-bool Process::Start(const std::string& exe, const std::string& args) {
-  std::string command = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-  STARTUPINFOA startup{};
+bool Process::Start(const std::string& exe, const std::string& args, HANDLE output) {
+  std::wstring command = Wide("\"" + exe + "\"" + (args.empty() ? "" : " " + args));
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info_) != 0;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+  }
+  return CreateProcessW(Wide(exe).c_str(), command.data(), nullptr, nullptr, output != nullptr, 0,
+                        nullptr, nullptr, &startup, &info_) != 0;
 }
 
 std::optional<DWORD> Process::Wait(std::chrono::milliseconds timeout) {
@@ -90,9 +88,9 @@ void Process::Kill() {
 }
 
 std::string DriverDirectory() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, n);
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::string dir = Utf8(std::wstring_view(path, n));
   return dir.substr(0, dir.find_last_of("\\/"));
 }
 
@@ -175,7 +173,13 @@ std::string WindowText(HWND hwnd) {
   std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
   LRESULT got = SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return Narrow(text);
+  return Utf8(text);
+}
+
+std::string MessageBoxText(HWND box) {
+  // The message box shows its text in a static control with this id.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowText(text) : std::string();
 }
 
 std::vector<std::string> ListBoxItems(HWND list) {
@@ -186,7 +190,7 @@ std::vector<std::string> ListBoxItems(HWND list) {
     std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
     LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    items.push_back(Narrow(text));
+    items.push_back(Utf8(text));
   }
   return items;
 }
@@ -229,7 +233,7 @@ std::optional<std::string> ClipboardText(std::chrono::milliseconds timeout) {
   if (!opened) return std::nullopt;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = Narrow(p);
+      text = Utf8(p);
       GlobalUnlock(data);
     }
   }
@@ -238,12 +242,14 @@ std::optional<std::string> ClipboardText(std::chrono::milliseconds timeout) {
 }
 
 bool SetClipboardText(const std::string& text) {
+  std::wstring wide = Wide(text);
+  size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   if (!WaitFor([] { return OpenClipboard(nullptr) != 0; })) return false;
   EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(memory), wide.c_str(), bytes);
   GlobalUnlock(memory);
-  bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+  bool ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
   CloseClipboard();
   return ok;
 }
@@ -253,41 +259,23 @@ AutomationClient::~AutomationClient() {
 }
 
 void AutomationClient::Release() {
-  if (object_) object_->Release();
-  object_ = nullptr;
+  object_.reset();
 }
 
 HRESULT AutomationClient::Create(const std::string& progId) {
   Release();
-  CLSID clsid;
-  HRESULT hr = CLSIDFromProgID(Wide(progId).c_str(), &clsid);
-  if (FAILED(hr)) return hr;
-  return CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                          reinterpret_cast<void**>(&object_));
+  platform::win32::Win32AutomationClient client;
+  platform::AutomationStatus status;
+  object_ = client.Create(progId, &status);
+  error_ = status.Message;
+  return static_cast<HRESULT>(status.Code);
 }
 
 HRESULT AutomationClient::Call(const std::string& method, const std::vector<std::string>& args) {
   if (!object_) return E_POINTER;
-  std::wstring name = Wide(method);
-  LPOLESTR names[] = {name.data()};
-  DISPID id = 0;
-  HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
-  std::vector<VARIANT> values(args.size());
-  for (size_t i = 0; i < args.size(); ++i) {
-    VARIANT& v = values[args.size() - 1 - i];  // last argument first
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(Wide(args[i]).c_str());
-  }
-  DISPPARAMS params{values.data(), nullptr, static_cast<UINT>(values.size()), 0};
-  VARIANT result;
-  VariantInit(&result);
-  hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
-                       nullptr, nullptr);
-  for (auto& v : values) VariantClear(&v);
-  VariantClear(&result);
-  return hr;
+  platform::AutomationStatus status = object_->Call(method, args);
+  error_ = status.Message;
+  return static_cast<HRESULT>(status.Code);
 }
 
 std::string FixtureDirectory() {

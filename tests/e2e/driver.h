@@ -12,10 +12,14 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/automation.h"
+
+// Texts are UTF-8 throughout; the driver talks to the system in UTF-16.
 namespace e2e {
 
 using Clock = std::chrono::steady_clock;
@@ -31,8 +35,9 @@ class Process {
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
   ~Process();
-  // Starts `exe` with the command-line tail `args`. False when it cannot start.
-  bool Start(const std::string& exe, const std::string& args = "");
+  // Starts `exe` with the command-line tail `args`; `output` (inheritable)
+  // receives its standard output and error. False when it cannot start.
+  bool Start(const std::string& exe, const std::string& args = "", HANDLE output = nullptr);
   // Waits for the end; the exit code, or nullopt on time-out.
   std::optional<DWORD> Wait(std::chrono::milliseconds timeout = kDefaultWait);
   bool Running() const;
@@ -60,6 +65,8 @@ HWND FindChildByText(HWND parent, const std::string& className, const std::strin
 
 // Texts across processes (SendMessageW, which Wine gets right).
 std::string WindowText(HWND hwnd);
+// The text of a message box ("#32770" window).
+std::string MessageBoxText(HWND box);
 std::vector<std::string> ListBoxItems(HWND list);
 int ListBoxSelection(HWND list);
 // Selects a line as the user would (LB_SETCURSEL + LBN_SELCHANGE to the parent).
@@ -78,7 +85,8 @@ void Click(HWND button);
 std::optional<std::string> ClipboardText(std::chrono::milliseconds timeout = kDefaultWait);
 bool SetClipboardText(const std::string& text);
 
-// An automation object, called by method name with string arguments.
+// An automation object, called by method name with string arguments
+// (platform's Win32AutomationClient, with HRESULTs for the checks).
 class AutomationClient {
  public:
   AutomationClient() = default;
@@ -90,9 +98,12 @@ class AutomationClient {
   HRESULT Call(const std::string& method, const std::vector<std::string>& args = {});
   void Release();
   explicit operator bool() const { return object_ != nullptr; }
+  // The text of the last failure: the object's exception or the system's.
+  const std::string& LastError() const { return error_; }
 
  private:
-  IDispatch* object_ = nullptr;
+  std::unique_ptr<platform::AutomationObject> object_;
+  std::string error_;
 };
 
 // COM for the driver's thread.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <thread>
 
+#include "common/win32/utf16.h"
 #include "dlv_fixtures.h"
 #include "tests/e2e/driver.h"
 #include "vistrel/browser/command_ids.h"
@@ -15,6 +16,7 @@ namespace {
 namespace ids = vistrel::ids;
 using e2e::WindowText;
 using Lines = std::vector<std::string>;
+using common::Wide;
 
 std::string VistrelExe() {
   return e2e::DriverDirectory() + "\\vistrel.exe";
@@ -31,10 +33,43 @@ std::string SampleDll() {
 
 bool ClassKeyExists(const char* key) {
   HKEY h = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(key).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) {
+    return false;
+  }
   RegCloseKey(h);
   return true;
 }
+
+std::string TempDirectory() {
+  wchar_t dir[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+  return common::Utf8(std::wstring_view(dir, n));
+}
+
+// A folder of the test's own, removed with what it holds.
+class Folder {
+ public:
+  explicit Folder(const std::string& name)
+      : path_(TempDirectory() + name + "-" + std::to_string(GetCurrentProcessId())) {
+    CreateDirectoryW(Wide(path_).c_str(), nullptr);
+  }
+  ~Folder() {
+    for (const std::string& file : files_) DeleteFileW(Wide(file).c_str());
+    RemoveDirectoryW(Wide(path_).c_str());
+  }
+  // A copy of `source` named `name` in the folder; its full path.
+  std::string Copy(const std::string& source, const std::string& name) {
+    std::string target = path_ + "\\" + name;
+    if (!CopyFileW(Wide(source).c_str(), Wide(target).c_str(), FALSE)) return "";
+    files_.push_back(target);
+    return target;
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
 
 void Register() {
   e2e::Process p;
@@ -51,6 +86,19 @@ bool WaitForEndOfWindowProcess(HWND window) {
   bool ended = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
   CloseHandle(process);
   return ended;
+}
+
+// Asks the window to close as the user would. When the program asks whether
+// to close anyway, the user answers No.
+void AskToClose(HWND window) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 3000, &answer)) return;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (HWND box = e2e::WaitForTopWindow(pid, "", "#32770", std::chrono::seconds(5))) {
+    HWND no = e2e::FindChild(box, IDNO);
+    e2e::Click(no ? no : e2e::FindChild(box, IDCANCEL));
+  }
 }
 
 TEST(VistrelRegistration, SwitchesWriteOrRemoveTheKeysAndEndAtOnce) {
@@ -88,6 +136,27 @@ class VistrelAutomation : public ::testing::Test {
   }
   std::string Field(HWND window, int id) { return WindowText(e2e::FindChild(window, id)); }
   Lines List(HWND window, int id) { return e2e::ListBoxItems(e2e::FindChild(window, id)); }
+  // The pages of the sample DLL, whatever its name.
+  void ExpectSamplePages(HWND window) {
+    EXPECT_EQ(Field(window, ids::kImageTypeEdit), "NT");
+    EXPECT_EQ(Field(window, ids::kMachineEdit), "Unknown");
+    EXPECT_EQ(Field(window, ids::kMagicEdit), "0x020B");
+    EXPECT_EQ(Field(window, ids::kImageBaseEdit).size(), 18u);
+    EXPECT_EQ(Field(window, ids::kSubsystemEdit), "Windows character subsystem.");
+    Lines sections = List(window, ids::kSectionHeadersListBox);
+    ASSERT_FALSE(sections.empty());
+    EXPECT_EQ(sections[0], ".text");
+    Lines modules = List(window, ids::kImportModuleListBox);
+    EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
+    Lines exports = List(window, ids::kExportSectionListBox);
+    EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
+    EXPECT_EQ(List(window, ids::kDebugTypeListBox), (Lines{"CodeView"}));
+    EXPECT_EQ(Field(window, ids::kEntryPointEdit).rfind("0x", 0), 0u);
+    HWND disassemble = e2e::FindChild(window, ids::kDisassembleButton);
+    ASSERT_NE(disassemble, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(disassemble));
+    EXPECT_EQ(WindowText(disassemble), "Disassemble...");
+  }
 
   e2e::ComScope com;
   e2e::AutomationClient client;
@@ -98,37 +167,18 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
   HWND window = LoadAndFind(SampleDll(), "Vistrel - sample.dll");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(WindowText(window), "Vistrel - sample.dll");
-  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "NT");
-  EXPECT_EQ(Field(window, ids::kMachineEdit), "Unknown");
-  EXPECT_EQ(Field(window, ids::kMagicEdit), "0x020B");
-  EXPECT_EQ(Field(window, ids::kImageBaseEdit).size(), 18u);
-  EXPECT_EQ(Field(window, ids::kSubsystemEdit), "Windows character subsystem.");
-  Lines sections = List(window, ids::kSectionHeadersListBox);
-  ASSERT_FALSE(sections.empty());
-  EXPECT_EQ(sections[0], ".text");
-  Lines modules = List(window, ids::kImportModuleListBox);
-  EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
-  Lines exports = List(window, ids::kExportSectionListBox);
-  EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
-  EXPECT_EQ(List(window, ids::kDebugTypeListBox), (Lines{"CodeView"}));
-  EXPECT_EQ(Field(window, ids::kEntryPointEdit).rfind("0x", 0), 0u);
-  HWND disassemble = e2e::FindChild(window, ids::kDisassembleButton);
-  ASSERT_NE(disassemble, nullptr);
-  EXPECT_TRUE(IsWindowEnabled(disassemble));
-  EXPECT_EQ(WindowText(disassemble), "Disassemble...");
+  ExpectSamplePages(window);
 
   // Exit is disabled and closing is refused while automation owns the window.
   SendMessageW(window, WM_COMMAND, ids::kFileExit, 0);
   EXPECT_TRUE(IsWindowVisible(window));
-  SendMessageW(window, WM_CLOSE, 0, 0);
+  AskToClose(window);
   EXPECT_TRUE(IsWindowVisible(window));
   ShutDown(window);
 }
 
 TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  std::string path = std::string(dir) + "old16.exe";
+  std::string path = TempDirectory() + "old16.exe";
   {
     std::string bytes(0x80, '\0');
     bytes[0] = 'M';
@@ -151,7 +201,7 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
   });
   HWND box = e2e::WaitForTopWindow(0, "Vistrel", "#32770");
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(e2e::FindChildByText(box, "Static", "Unable to handle this file type!"), nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box), "Unable to handle this file type!");
   HWND window = e2e::FindTopWindow(0, "Vistrel - old16.exe", "DlvForm");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(Field(window, ids::kImageTypeEdit), "Win16");
@@ -161,7 +211,83 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
   EXPECT_EQ(loaded, S_OK);
   EXPECT_TRUE(WaitForEndOfWindowProcess(window));
   client.Call("ShutDown");
-  DeleteFileA(path.c_str());
+  DeleteFileW(Wide(path).c_str());
+}
+
+// A file whose name the system code page cannot hold opens under that name.
+TEST_F(VistrelAutomation, UnicodeFileNameOpensWithItsCaptionAndPages) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Folder folder("vistrel-e2e");
+  std::string path = folder.Copy(SampleDll(), "Ωmega-日本.dll");
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(client.Call("Load", {path}), S_OK) << client.LastError();
+  HWND window = e2e::WaitForTopWindow(0, "Vistrel - ", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WindowText(window), "Vistrel - Ωmega-日本.dll");
+  ExpectSamplePages(window);
+  ShutDown(window);
+}
+
+// "Ωmega.dll" is missing; "Omega.dll", which a best-fit conversion of the
+// name gives, exists beside it and must not be opened in its place.
+TEST_F(VistrelAutomation, AMissingUnicodeNameNeverOpensItsLookAlike) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Folder folder("vistrel-e2e-missing");
+  ASSERT_FALSE(folder.Copy(SampleDll(), "Omega.dll").empty());
+  std::string missing = folder.Path() + "\\Ωmega.dll";
+  HRESULT loaded = client.Call("Load", {missing});
+  // The load either fails with the system's text or shows empty pages.
+  if (loaded != S_OK) {
+    EXPECT_EQ(loaded, DISP_E_EXCEPTION);
+    EXPECT_FALSE(client.LastError().empty());
+  }
+  HWND window = e2e::WaitForTopWindow(0, "Vistrel", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  // Whatever the form does with a file it cannot open, it never shows the
+  // other one: its pages stay empty.
+  if (HWND box = e2e::FindTopWindow(0, "Vistrel", "#32770")) {
+    EXPECT_FALSE(e2e::MessageBoxText(box).empty());
+    e2e::Click(e2e::FindChild(box, IDOK));
+  }
+  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "");
+  EXPECT_EQ(Field(window, ids::kMagicEdit), "");
+  EXPECT_TRUE(List(window, ids::kSectionHeadersListBox).empty());
+  EXPECT_EQ(WindowText(window), "Vistrel - Ωmega.dll");
+  ShutDown(window);
+}
+
+// Method names are compared on the UTF-16 name: full-width letters are not
+// ASCII ones. What a method throws reaches the caller as its error text.
+TEST_F(VistrelAutomation, FullWidthMethodNameIsUnknown) {
+  EXPECT_EQ(client.Call("Ｌｏａｄ", {"x"}), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(client.Call("sHuTdOwN"), S_OK);
+  client.Release();
+}
+
+// A copy the user started serves a client too; when the client lets go
+// without ShutDown, the window is the user's again and closes.
+TEST(VistrelUserStarted, ClosesAgainAfterTheLastClientReleases) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Register();
+  e2e::Process vistrel;
+  ASSERT_TRUE(vistrel.Start(VistrelExe()));
+  HWND window = e2e::WaitForTopWindow(vistrel.Id(), "Vistrel", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  {
+    e2e::ComScope com;
+    e2e::AutomationClient client;
+    ASSERT_EQ(client.Create("Vistrel.Vistrel"), S_OK) << client.LastError();
+    ASSERT_EQ(client.Call("Load", {SampleDll()}), S_OK) << client.LastError();
+    ASSERT_TRUE(e2e::WaitFor([&] { return WindowText(window) == "Vistrel - sample.dll"; }))
+        << "the client reached another copy";
+    AskToClose(window);
+    EXPECT_TRUE(IsWindowVisible(window));  // refused while the client holds it
+  }                                        // released without ShutDown
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    AskToClose(window);
+    return !IsWindow(window) || !IsWindowVisible(window);
+  })) << "the window stayed closed to the user";
+  EXPECT_EQ(vistrel.Wait(), 0u);
 }
 
 TEST_F(VistrelAutomation, DecimalModeRefillsAndCopyPutsTheExportLines) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/utf16.h"
 #include "platform/win32/win32_services.h"
 #include "ui/win32/win32_application.h"
 #include "vistrel/browser/about_box.h"
@@ -20,16 +21,12 @@
 
 namespace {
 
+// The switches as UTF-8 (the system hands the command line over in UTF-16).
 std::vector<std::string> Arguments() {
   std::vector<std::string> args;
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; wide && i < count; ++i) {
-    int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string arg(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_ACP, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
-    args.push_back(arg);
-  }
+  for (int i = 1; wide && i < count; ++i) args.push_back(common::Utf8(wide[i]));
   if (wide) LocalFree(wide);
   return args;
 }
@@ -70,23 +67,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     cls.ProgId = kProgId;
     cls.ClassId = kClassId;
     cls.Description = kClassDescription;
-    cls.Methods.push_back({"Load", 1,
-                           [&](const std::vector<std::string>& args) {
-                             app.Guard([&] { mainForm.AutomationLoad(args.at(0)); });
-                           },
-                           1});
+    // What a method throws goes back to the client as the call's exception
+    // (platform/automation.h): the caller reports it, not this window.
+    cls.Methods.push_back(
+        {"Load", 1,
+         [&](const std::vector<std::string>& args) { mainForm.AutomationLoad(args.at(0)); }, 1});
     cls.Methods.push_back({"ShutDown", 2,
-                           [&](const std::vector<std::string>&) {
-                             app.Guard([&] { mainForm.AutomationShutDown(); });
-                           },
+                           [&](const std::vector<std::string>&) { mainForm.AutomationShutDown(); },
                            0});
-    // Started by OLE: when the last client lets go, the program ends.
-    if (switches.Automation) {
-      server.OnLastRelease = [&] {
-        mainForm.AutomationFlag = false;
+    server.OnLastRelease = [&] {
+      mainForm.AutomationFlag = false;
+      if (switches.Automation) {
+        // Started by OLE: when the last client lets go, the program ends.
         mainForm.Form->Close();
-      };
-    }
+      } else {
+        // Started by the user: the window is the user's again.
+        mainForm.FileExitMenuItem->SetEnabled(true);
+      }
+    };
     server.Start(cls);
     result = app.Run(*mainForm.Form);
     server.Stop();
