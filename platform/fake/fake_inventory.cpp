@@ -1,16 +1,11 @@
 #include "platform/fake/fake_inventory.h"
 
-#include <cctype>
 
+#include "common/text_case.h"
 #include "platform/expand_variables.h"
 
 namespace platform::fake {
 namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 }  // namespace
 
@@ -49,37 +44,37 @@ void FakeSystemInventory::AddClosedProcess(uint32_t id) {
 
 std::optional<FileFacts> FakeFileCatalog::FindFirst(const std::string& path) {
   ++findCalls;
-  auto it = files.find(Upper(path));
+  auto it = files.find(common::Upper(path));
   if (it == files.end()) return std::nullopt;
   return it->second;
 }
 
 DriveType FakeFileCatalog::RootDriveType(const std::string& root) {
   if (root.size() < 2 || root[1] != ':') return DriveType::NoRootDir;
-  auto it = drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+  auto it = drives.find(common::AsciiUpper(root[0]));
   return it == drives.end() ? DriveType::NoRootDir : it->second;
 }
 
 std::string FakeFileCatalog::DriveCurrentDirectory(char drive) {
-  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
+  char letter = common::AsciiUpper(drive);
   auto it = currentDirectories.find(letter);
   return it != currentDirectories.end() ? it->second : std::string(1, letter) + ":\\";
 }
 
 std::string FakeFileCatalog::ExpandEnvironment(const std::string& text) {
   return ExpandPercentVariables(text, [&](const std::string& name) -> std::optional<std::string> {
-    auto it = variables.find(Upper(name));
+    auto it = variables.find(common::Upper(name));
     if (it == variables.end()) return std::nullopt;
     return it->second;
   });
 }
 
 void FakeFileCatalog::AddFile(const std::string& path, int64_t size, double lastWrite) {
-  files[Upper(path)] = FileFacts{size, false, lastWrite};
+  files[common::Upper(path)] = FileFacts{size, false, lastWrite};
 }
 
 void FakeFileCatalog::AddDirectory(const std::string& path) {
-  files[Upper(path)] = FileFacts{0, true, 0};
+  files[common::Upper(path)] = FileFacts{0, true, 0};
 }
 
 }  // namespace platform::fake

@@ -4,22 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "common/text_case.h"
 #include "platform/expand_variables.h"
 
 namespace platform::posix {
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::string FileNamePart(const std::string& path) {
   size_t at = path.find_last_of('/');
@@ -71,7 +66,7 @@ const std::unordered_map<std::string, std::string>& CaseResolver::Listing(const 
   if (it != listings_.end()) return it->second;
   std::unordered_map<std::string, std::string> names;
   if (DIR* d = opendir(dir.empty() ? "/" : dir.c_str())) {
-    while (dirent* entry = readdir(d)) names.emplace(Lower(entry->d_name), entry->d_name);
+    while (dirent* entry = readdir(d)) names.emplace(common::Lower(entry->d_name), entry->d_name);
     closedir(d);
   }
   return listings_.emplace(dir, std::move(names)).first->second;
@@ -95,7 +90,7 @@ std::optional<std::string> CaseResolver::Resolve(const std::string& windowsPath)
     std::string part = path.substr(at, next - at);
     if (!part.empty()) {
       const auto& names = Listing(resolved);
-      auto it = names.find(Lower(part));
+      auto it = names.find(common::Lower(part));
       if (it == names.end()) return std::nullopt;
       resolved += "/" + it->second;
     }
@@ -134,9 +129,9 @@ std::string PosixFileCatalog::ExpandEnvironment(const std::string& text) {
   std::string out =
       ExpandPercentVariables(text, [](const std::string& name) -> std::optional<std::string> {
         const char* value = nullptr;
-        for (const std::string& n : {name, Lower(name), std::string("PATH")}) {
+        for (const std::string& n : {name, common::Lower(name), std::string("PATH")}) {
           if ((value = std::getenv(n.c_str()))) break;
-          if (Lower(name) != "path") break;
+          if (common::Lower(name) != "path") break;
         }
         if (!value) return std::nullopt;
         return std::string(value);

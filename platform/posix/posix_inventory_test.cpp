@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/text_case.h"
 #include "platform/posix/posix_files.h"
 
 namespace platform::posix {
@@ -31,7 +32,7 @@ TEST(PosixFileCatalog, FindsPathsWithoutRegardToCase) {
   fs::create_directories(dir / "Sub");
   std::ofstream(dir / "Sub" / "Lib.dll") << "hello";
   std::string upper = dir.string() + "/SUB/LIB.DLL";
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  upper = common::Upper(upper);
   PosixFileCatalog catalog;
   std::optional<FileFacts> facts = catalog.FindFirst(upper);
   ASSERT_TRUE(facts);

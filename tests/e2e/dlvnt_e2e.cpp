@@ -10,11 +10,11 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "common/text_case.h"
 #include "common/win32/utf16.h"
 #include "dlv_fixtures.h"
 #include "dlvnt/main_window/command_ids.h"
@@ -23,11 +23,6 @@
 namespace {
 
 constexpr const char* kCaption = "Delvane for Windows NT";
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 using common::Utf8;
 using common::Wide;
@@ -130,10 +125,10 @@ Expected EnumerateHere() {
         wchar_t base[256] = {}, file[256] = {};
         GetModuleBaseNameW(process, modules[j], base, 255);
         GetModuleFileNameExW(process, modules[j], file, 255);
-        std::string name = Upper(Utf8(base));
+        std::string name = common::Upper(Utf8(base));
         if (e.KindByName.count(name)) continue;
         e.KindByName[name] = j == 0 ? "P" : " ";
-        e.PathByName[name] = Upper(Utf8(file));
+        e.PathByName[name] = common::Upper(Utf8(file));
         e.Order.push_back(name);
       }
     }
@@ -174,7 +169,7 @@ Servers RegisteredServers() {
       if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         text = text.substr(1, text.size() - 2);
       if (text.empty()) continue;
-      std::string file = Upper(text.substr(text.find_last_of("\\:") + 1));
+      std::string file = common::Upper(text.substr(text.find_last_of("\\:") + 1));
       servers.All.insert(file);
       WIN32_FILE_ATTRIBUTE_DATA data;
       if (text.find_first_of("\\:") != std::string::npos &&
@@ -238,7 +233,7 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   for (const auto& row : rows) {
     const std::string& name = row[1];
     EXPECT_EQ(row[0], expected.KindByName[name]) << name;
-    EXPECT_EQ(row[1], Upper(row[1]));
+    EXPECT_EQ(row[1], common::Upper(row[1]));
     // Paths of existing files are listed as the system gives them, in upper case.
     if (GetFileAttributesW(Wide(expected.PathByName[name]).c_str()) != INVALID_FILE_ATTRIBUTES) {
       EXPECT_EQ(row[4], expected.PathByName[name]) << name;
@@ -247,7 +242,7 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   wchar_t selfWide[MAX_PATH];
   GetModuleFileNameW(nullptr, selfWide, MAX_PATH);
   std::string self = Utf8(selfWide);
-  std::string selfName = Upper(self.substr(self.find_last_of('\\') + 1));
+  std::string selfName = common::Upper(self.substr(self.find_last_of('\\') + 1));
   EXPECT_EQ(expected.KindByName[selfName], "P");
   EXPECT_EQ(StatusText(d.status),
             std::to_string(rows.size()) + " Items Displayed - 0 Duplicate(s)");
@@ -281,7 +276,7 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   std::optional<std::string> treeText = e2e::ClipboardText();
   ASSERT_TRUE(treeText);
   std::string node =
-      selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" + Upper(self) + "\r\n";
+      selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" + common::Upper(self) + "\r\n";
   EXPECT_NE(treeText->find(node), std::string::npos) << *treeText;
   d.Command(dlvnt::kCmdViewTreeView);
   EXPECT_TRUE(IsWindowVisible(grid));
@@ -387,7 +382,7 @@ bool Loads(DWORD pid, const std::string& upperPath) {
     for (DWORD j = 0; j < bytes / sizeof(HMODULE) && !found; ++j) {
       wchar_t file[MAX_PATH] = {};
       GetModuleFileNameExW(process, modules[j], file, MAX_PATH);
-      found = Upper(Utf8(file)) == upperPath;
+      found = common::Upper(Utf8(file)) == upperPath;
     }
   }
   CloseHandle(process);
@@ -422,7 +417,7 @@ TEST(DlvntE2E, ModuleFromAUnicodeFolderIsListedWithPathSizeAndDate) {
   LARGE_INTEGER size{};
   GetFileSizeEx(file, &size);
   CloseHandle(file);
-  const std::string path = Upper(dll), sizeText = Grouped(size.QuadPart), date = "03-05-24  14:07";
+  const std::string path = common::Upper(dll), sizeText = Grouped(size.QuadPart), date = "03-05-24  14:07";
 
   e2e::Process host;
   ASSERT_TRUE(host.Start(e2e::DriverDirectory() + "\\e2e_module_host.exe", "\"" + dll + "\""));

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/text_case.h"
+
 namespace ui::win32 {
 
 // ---- Menus ----
@@ -263,7 +265,7 @@ bool ParseShortcut(const std::string& text, ACCEL& accel) {
     }
   }
   if (rest.size() == 1) {
-    accel.key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(rest[0])));
+    accel.key = static_cast<WORD>(static_cast<unsigned char>(common::AsciiUpper(rest[0])));
     return true;
   }
   if (rest.size() >= 2 && rest[0] == 'F' && std::isdigit(static_cast<unsigned char>(rest[1]))) {
