@@ -416,12 +416,16 @@ size_t Image::NoCaseHash::operator()(std::string_view text) const {
   return static_cast<size_t>(hash);
 }
 
-bool Image::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+bool SameModuleName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   }
   return true;
+}
+
+bool Image::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+  return SameModuleName(a, b);
 }
 
 void Image::WalkImportDescriptors() const {

@@ -255,6 +255,10 @@ struct Resource {
   uint32_t CodePage = 0;
 };
 
+// Module names match without regard to ASCII case (the loader's rule); other
+// bytes compare as they are.
+bool SameModuleName(std::string_view a, std::string_view b);
+
 class Image {
  public:
   Image(const void* data, size_t size);

@@ -56,17 +56,6 @@ std::vector<std::string> Names(char* const* list, int32_t count) {
   return names;
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 uint16_t Le16(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
@@ -120,7 +109,7 @@ std::string PeReport(const void* data, size_t size) {
   for (const auto& module : moduleNames) {
     int32_t occurrence = 0;
     for (const auto& earlier : seen) {
-      if (SameNoCase(earlier, module)) ++occurrence;
+      if (pe::SameModuleName(earlier, module)) ++occurrence;
     }
     seen.push_back(module);
     Line(out, "import %s", module.c_str());
@@ -176,7 +165,7 @@ uint64_t ExerciseAllCalls(const void* image) {
   const auto modules = Names(&names, NubrikImportModules(image, heap.Handle(), &names));
   for (size_t i = 0; i < modules.size() && i < kMaxLookups; ++i) {
     int32_t occurrence = 0;
-    for (size_t j = 0; j < i; ++j) occurrence += SameNoCase(modules[j], modules[i]) ? 1 : 0;
+    for (size_t j = 0; j < i; ++j) occurrence += pe::SameModuleName(modules[j], modules[i]) ? 1 : 0;
     char* functions = nullptr;
     int32_t n =
         NubrikImportFunctions(image, heap.Handle(), modules[i].c_str(), &functions, occurrence);
