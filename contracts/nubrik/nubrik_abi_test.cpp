@@ -172,6 +172,23 @@ TEST(SampleExeTest, ImportsByOrdinalAreNamedOrdinalN) {
   }
 }
 
+TEST(NamesDllTest, ResourceNamesOutsideLatin1ComeOutAsUtf8) {
+  REQUIRE_FIXTURES();
+  for (const char* path : {DLV_NAMES_DLL_X64, DLV_NAMES_DLL_X86}) {
+    auto file = Registered::FromFile(path);
+    ScopedHeap heap;
+    const int32_t count = NubrikResourceCount(file.Image());
+    const NubrikResourceRecord* records = NubrikResourceTable(file.Image(), heap.Handle());
+    ASSERT_EQ(count, 2) << path;
+    ASSERT_NE(records, nullptr);
+    EXPECT_EQ(records[0].Type, 10u);
+    EXPECT_STREQ(records[0].Name, "\xE6\x97\xA5\xE6\x9C\xAC\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF")
+        << path;  // 日本データ
+    EXPECT_EQ(records[1].Type, 240u);
+    EXPECT_STREQ(records[1].Name, "\xCE\xA9MEGA") << path;  // ΩMEGA
+  }
+}
+
 TEST(WrittenFileTest, OccurrencePicksTheNthDescriptorOfAModule) {
   fixtures::PeWriter w;
   w.AddImports({{"KERNEL32.dll", {"A"}}, {"USER32.dll", {"B"}}, {"kernel32.dll", {"C", "#9"}}});
