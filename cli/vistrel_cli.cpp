@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/vistrel_cli_report.h"
 #include "platform/fake/fake_machine.h"
 #include "platform/posix/posix_files.h"
 #include "ui/headless/headless.h"
-#include "vistrel/browser/page_report.h"
-#include "vistrel/browser/vistrel_main_form.h"
 
 namespace {
 
@@ -44,52 +43,22 @@ int main(int argc, char** argv) {
   vistrel::TVistrelMainForm form(app, {fileSystem, registry, clipboard, environment});
 
   int failures = 0;
-  bool firstJson = true;
-  std::string out;
-  if (json) out += "{";
+  bool first = true;
+  if (json) std::fputs("{", stdout);
   for (const auto& path : files) {
-    platform::MapError error;
-    if (!fileSystem.MapReadOnly(path, &error)) {
-      std::fprintf(stderr, "vistrel-cli: %s: %s\n", path.c_str(), error.Message.c_str());
-      ++failures;
-      continue;
+    vistrel::FileReport report = vistrel::ReportFile(form, app, path, json, first);
+    if (!report.Output.empty()) {
+      first = false;
+      std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
     }
-    app.messages.clear();
-    app.errors.clear();
-    form.FileName = path;
-    app.Guard([&] { form.LoadFile(); });
-    if (json) {
-      if (!firstJson) out += ",";
-      firstJson = false;
-      out += "\n";
-      vistrel::AppendJsonString(path, out);
-      out += ":";
-      if (!app.messages.empty()) {
-        out += "{\"Message\":";
-        vistrel::AppendJsonString(app.messages.front().Text, out);
-        out += ",\"Pages\":";
-        vistrel::AppendJsonReport(form, out);
-        out += "}";
-      } else {
-        vistrel::AppendJsonReport(form, out);
-      }
-    } else {
-      out += "#### " + path + "\n";
-      for (const auto& message : app.messages) out += message.Caption + ": " + message.Text + "\n";
-      vistrel::AppendTextReport(form, out);
-      out += "\n";
-    }
-    for (const auto& e : app.errors) {
+    for (const auto& e : report.Errors) {
       std::fprintf(stderr, "vistrel-cli: %s: %s\n", path.c_str(), e.c_str());
-      ++failures;
     }
-    if (out.size() > (1u << 20)) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
+    if (!report.Errors.empty()) ++failures;
+    // The next file starts without this one's view and lists.
+    form.FileCloseMenuItemClick();
   }
-  if (json) out += "\n}\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (json) std::fputs("\n}\n", stdout);
   std::fflush(stdout);
   return failures ? 1 : 0;
 }

@@ -247,7 +247,8 @@ std::optional<DebugEntry> Client::Debug() const {
   auto begin = reinterpret_cast<uintptr_t>(file_.data());
   if (at < begin || at - begin > file_.size() || file_.size() - (at - begin) < pe::kDebugEntrySize)
     return std::nullopt;
-  return DecodeDebugEntry(std::span<const uint8_t, pe::kDebugEntrySize>(entry, pe::kDebugEntrySize));
+  return DecodeDebugEntry(
+      std::span<const uint8_t, pe::kDebugEntrySize>(entry, pe::kDebugEntrySize));
 }
 
 }  // namespace nubrik

@@ -73,7 +73,8 @@ TEST(ClientDecode, OptionalHeaderOfBothWidths) {
     size_t ImageBase, ImageBaseSize, BaseOfData;  // BaseOfData 0: none
     size_t Stack, SizeWidth, LoaderFlags, Directories;
   };
-  for (const Case& c : {Case{224, 28, 4, 24, 72, 4, 88, 96}, Case{240, 24, 8, 0, 72, 8, 104, 112}}) {
+  for (const Case& c :
+       {Case{224, 28, 4, 24, 72, 4, 88, 96}, Case{240, 24, 8, 0, 72, 8, 104, 112}}) {
     SCOPED_TRACE(c.Size);
     std::vector<uint8_t> b(c.Size);
     std::iota(b.begin(), b.end(), uint8_t{1});

@@ -12,8 +12,8 @@
 #include "tests/fixtures/pe_writer.h"
 #include "ui/headless/headless.h"
 #include "vistrel/browser/about_box.h"
-#include "vistrel/browser/page_report.h"
 #include "vistrel/browser/preferences_dlg.h"
+#include "vistrel/browser/report_sink.h"
 #include "vistrel/viewers/disassembly_dlg.h"
 
 namespace vistrel {
@@ -25,6 +25,18 @@ using Lines = std::vector<std::string>;
 
 std::string Bytes(const std::vector<uint8_t>& v) {
   return std::string(v.begin(), v.end());
+}
+
+std::string TextReport(TVistrelMainForm& form, size_t limit = SIZE_MAX) {
+  TextSink sink(limit);
+  form.Report(sink);
+  return sink.Output();
+}
+
+std::string JsonReport(TVistrelMainForm& form, size_t limit = SIZE_MAX) {
+  JsonSink sink(limit);
+  form.Report(sink);
+  return sink.Output();
 }
 
 // A file with exports Foo (3) at 0x1234 and one without a name (7), two
@@ -81,7 +93,7 @@ TEST_F(MainFormTest, CreationState) {
   EXPECT_EQ(form->CalculatorPath, "C:\\WINNT\\calc.exe");
   EXPECT_EQ(form->ActivePage(), kFileHeaderPage);
   EXPECT_TRUE(form->Form->AcceptsFiles());
-  EXPECT_EQ(form->ResourceTreeView->ImageList(),
+  EXPECT_EQ(form->ResourceSection->ResourceTreeView->ImageList(),
             (std::vector<int>{101, 106, 105, 104, 108, 109, 107, 110, 111, 102}));
   EXPECT_EQ(form->VistrelPageControl->PageCount(), 7);
   EXPECT_EQ(form->Pages[kDebugPage]->Text(), "Debug Section");
@@ -91,13 +103,13 @@ TEST_F(MainFormTest, CreationState) {
 TEST_F(MainFormTest, FileHeaderPage) {
   LoadRich();
   EXPECT_EQ(form->Form->Caption(), "Vistrel - RICH.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "NT");
-  EXPECT_EQ(form->MachineEdit->Text(), "Intel 386");
-  EXPECT_EQ(form->NumberOfSectionsEdit1->Text(), "1");
-  EXPECT_EQ(form->FileTimeDateStampEdit->Text(), "0x5F5E1000");
-  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "0x00E0");
-  EXPECT_EQ(form->FileCharacteristicsRawEdit->Text(), "0x210E");
-  EXPECT_EQ(form->FileCharacteristicsListBox->Items(),
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "NT");
+  EXPECT_EQ(form->FileHeader->MachineEdit->Text(), "Intel 386");
+  EXPECT_EQ(form->FileHeader->NumberOfSectionsEdit1->Text(), "1");
+  EXPECT_EQ(form->FileHeader->FileTimeDateStampEdit->Text(), "0x5F5E1000");
+  EXPECT_EQ(form->FileHeader->SizeOfOptionalHeaderEdit->Text(), "0x00E0");
+  EXPECT_EQ(form->FileHeader->FileCharacteristicsRawEdit->Text(), "0x210E");
+  EXPECT_EQ(form->FileHeader->FileCharacteristicsListBox->Items(),
             (Lines{"File is executable.", "Line numbers stripped from file.",
                    "Local symbols stripped from file.", "32 bit word machine.", "File is a DLL."}));
   EXPECT_TRUE(form->FileCloseMenuItem->Enabled());
@@ -106,22 +118,22 @@ TEST_F(MainFormTest, FileHeaderPage) {
 
 TEST_F(MainFormTest, OptionalHeaderInBothModesAndModeToggleKeepsThePage) {
   LoadRich();
-  EXPECT_EQ(form->MagicEdit->Text(), "0x010B");
-  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x10000000");
-  EXPECT_EQ(form->BaseOfCodeEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->BaseOfDataEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->SectionAlignmentEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->SubsystemEdit->Text(), "Windows GUI subsystem.");
-  EXPECT_EQ(form->ModuleEntryPointEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->MajorLinkerVersionEdit->Text(), "14");
+  EXPECT_EQ(form->OptionalHeader->MagicEdit->Text(), "0x010B");
+  EXPECT_EQ(form->OptionalHeader->ImageBaseEdit->Text(), "0x10000000");
+  EXPECT_EQ(form->OptionalHeader->BaseOfCodeEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->BaseOfDataEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->SectionAlignmentEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->SubsystemEdit->Text(), "Windows GUI subsystem.");
+  EXPECT_EQ(form->OptionalHeader->ModuleEntryPointEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->MajorLinkerVersionEdit->Text(), "14");
   ShowPage(kOptionalHeaderPage);
   form->ViewModeMenuItemClick();
   EXPECT_FALSE(form->HexMode);
   EXPECT_EQ(form->ActivePage(), kOptionalHeaderPage);
-  EXPECT_EQ(form->SectionAlignmentEdit->Text(), "4096");
-  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "224");
-  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x10000000");  // fixed format
-  EXPECT_EQ(form->FileCharacteristicsRawEdit->Text(), "0x210E");
+  EXPECT_EQ(form->OptionalHeader->SectionAlignmentEdit->Text(), "4096");
+  EXPECT_EQ(form->FileHeader->SizeOfOptionalHeaderEdit->Text(), "224");
+  EXPECT_EQ(form->OptionalHeader->ImageBaseEdit->Text(), "0x10000000");  // fixed format
+  EXPECT_EQ(form->FileHeader->FileCharacteristicsRawEdit->Text(), "0x210E");
   form->ViewMenuClick();
   EXPECT_EQ(form->ViewModeMenuItem->Caption(), "Hex Mode");
   form->ViewModeMenuItemClick();
@@ -132,46 +144,46 @@ TEST_F(MainFormTest, OptionalHeaderInBothModesAndModeToggleKeepsThePage) {
 TEST_F(MainFormTest, Pe32PlusShowsTheWideFields) {
   files.files["X64.DLL"] = RichFile(true);
   Load("X64.DLL");
-  EXPECT_EQ(form->MagicEdit->Text(), "0x020B");
-  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x0000000180000000");
-  EXPECT_EQ(form->BaseOfDataEdit->Text(), "");
-  EXPECT_EQ(form->SubsystemEdit->Text(), "Windows GUI subsystem.");
-  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "0x00F0");
-  EXPECT_TRUE(form->Is64Bit);
+  EXPECT_EQ(form->OptionalHeader->MagicEdit->Text(), "0x020B");
+  EXPECT_EQ(form->OptionalHeader->ImageBaseEdit->Text(), "0x0000000180000000");
+  EXPECT_EQ(form->OptionalHeader->BaseOfDataEdit->Text(), "");
+  EXPECT_EQ(form->OptionalHeader->SubsystemEdit->Text(), "Windows GUI subsystem.");
+  EXPECT_EQ(form->FileHeader->SizeOfOptionalHeaderEdit->Text(), "0x00F0");
+  EXPECT_TRUE(form->Model.Is64Bit);
 }
 
 TEST_F(MainFormTest, SectionsAndTheCodeDelta) {
   LoadRich();
-  EXPECT_EQ(form->SectionHeadersListBox->Items(), (Lines{".data"}));
-  EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->PointerToRawDataEdit->Text(), "0x00000200");
-  EXPECT_EQ(form->SectionCharacteristicsEdit->Text(), "0xC0000040");
-  EXPECT_EQ(form->SectionCharacteristicsListBox->Items(),
+  EXPECT_EQ(form->SectionHeaders->SectionHeadersListBox->Items(), (Lines{".data"}));
+  EXPECT_EQ(form->SectionHeaders->SectionHeadersListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->SectionHeaders->VirtualAddressEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->SectionHeaders->PointerToRawDataEdit->Text(), "0x00000200");
+  EXPECT_EQ(form->SectionHeaders->SectionCharacteristicsEdit->Text(), "0xC0000040");
+  EXPECT_EQ(form->SectionHeaders->SectionCharacteristicsListBox->Items(),
             (Lines{"Contains initialized data", "Readable", "Writeable"}));
-  EXPECT_EQ(form->CodeSectionName, ".data");
-  EXPECT_EQ(form->CodeDelta, 0xE00);
+  EXPECT_EQ(form->Model.CodeSectionName, ".data");
+  EXPECT_EQ(form->Model.CodeDelta, 0xE00);
 }
 
 TEST_F(MainFormTest, ExportLinesEntryPointsAndSortedLookup) {
   LoadRich();
-  EXPECT_EQ(form->NumberOfExportedFunctionsEdit->Text(), "2");
-  EXPECT_EQ(form->ExportSectionListBox->Items(), (Lines{"Foo (3)", "(7)"}));
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000434");  // 0x1234 - 0xE00
-  form->ExportSectionListBox->SetItemIndex(1);
+  EXPECT_EQ(form->ExportSection->NumberOfExportedFunctionsEdit->Text(), "2");
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->Items(), (Lines{"Foo (3)", "(7)"}));
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000434");  // 0x1234 - 0xE00
+  form->ExportSection->ExportSectionListBox->SetItemIndex(1);
   form->ExportSectionListBoxClick();
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000500");
-  EXPECT_TRUE(form->DisassembleButton->Enabled());
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000500");
+  EXPECT_TRUE(form->ExportSection->DisassembleButton->Enabled());
 
   ShowPage(kExportPage);
   form->ViewSortedMenuItemClick();
   EXPECT_TRUE(form->SortedFlag);
-  EXPECT_EQ(form->ExportSectionListBox->Items(), (Lines{"(7)", "Foo (3)"}));
-  EXPECT_EQ(form->ExportSectionListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000500");  // the record of "(7)"
-  form->ExportSectionListBox->SetItemIndex(1);
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->Items(), (Lines{"(7)", "Foo (3)"}));
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000500");  // the record of "(7)"
+  form->ExportSection->ExportSectionListBox->SetItemIndex(1);
   form->ExportSectionListBoxClick();
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000434");
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000434");
   ASSERT_NE(form->ExportOfLine(1), nullptr);
   EXPECT_EQ(form->ExportOfLine(1)->EntryRva, 0x1234u);
   EXPECT_EQ(form->ExportOfLine(5), nullptr);
@@ -179,45 +191,46 @@ TEST_F(MainFormTest, ExportLinesEntryPointsAndSortedLookup) {
 
 TEST_F(MainFormTest, ImportOccurrencesFollowTheSelectedLine) {
   LoadRich();
-  EXPECT_EQ(form->ImportModuleListBox->Items(),
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->Items(),
             (Lines{"KERNEL32.DLL", "USER32.DLL", "KERNEL32.DLL"}));
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
-  form->ImportModuleListBox->SetItemIndex(2);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(),
+            (Lines{"GetTickCount", "Sleep"}));
+  form->ImportSection->ImportModuleListBox->SetItemIndex(2);
   form->ImportModuleListBoxClick();
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"ExitProcess"}));
-  form->ImportModuleListBox->SetItemIndex(1);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(), (Lines{"ExitProcess"}));
+  form->ImportSection->ImportModuleListBox->SetItemIndex(1);
   form->ImportModuleListBoxClick();
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"MessageBoxA"}));
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(), (Lines{"MessageBoxA"}));
 }
 
 TEST_F(MainFormTest, DebugTypeLine) {
   LoadRich();
-  EXPECT_EQ(form->DebugTypeListBox->Items(), (Lines{"CodeView"}));
+  EXPECT_EQ(form->DebugSection->DebugTypeListBox->Items(), (Lines{"CodeView"}));
   files.files["T0.DLL"] = RichFile(false, 0);
   Load("T0.DLL");
-  EXPECT_EQ(form->DebugTypeListBox->Items(), (Lines{"Unknown"}));
+  EXPECT_EQ(form->DebugSection->DebugTypeListBox->Items(), (Lines{"Unknown"}));
   files.files["T9.DLL"] = RichFile(false, 9);
   Load("T9.DLL");
-  EXPECT_TRUE(form->DebugTypeListBox->Items().empty());
-  EXPECT_FALSE(form->DebugPointerToDataEdit->Text().empty());
+  EXPECT_TRUE(form->DebugSection->DebugTypeListBox->Items().empty());
+  EXPECT_FALSE(form->DebugSection->DebugPointerToDataEdit->Text().empty());
 }
 
 TEST_F(MainFormTest, Win16AndDosFilesShowTheMessageAndNothingElse) {
   files.files["OLD.EXE"] = Bytes(fixtures::FileWithSignature("NE"));
   Load("OLD.EXE");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "Win16");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "Win16");
   ASSERT_EQ(app.messages.size(), 1u);
   EXPECT_EQ(app.messages[0].Text, "Unable to handle this file type!");
   EXPECT_EQ(app.messages[0].Caption, "Vistrel");
   EXPECT_EQ(app.messages[0].Buttons, ui::MessageButtons::OkCancel);
-  EXPECT_EQ(form->MachineEdit->Text(), "");
+  EXPECT_EQ(form->FileHeader->MachineEdit->Text(), "");
   files.files["DOS.EXE"] = Bytes(fixtures::DosFile());
   Load("DOS.EXE");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "DOS");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "DOS");
   EXPECT_EQ(app.messages.size(), 2u);
   files.files["VXD.386"] = Bytes(fixtures::FileWithSignature("LE"));
   Load("VXD.386");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "VXD");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "VXD");
   EXPECT_EQ(app.messages.size(), 2u);
 }
 
@@ -225,14 +238,14 @@ TEST_F(MainFormTest, UnreadableFileLeavesCaptionAndEmptyPages) {
   LoadRich();
   Load("C:\\NOWHERE\\GONE.DLL");
   EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
-  EXPECT_TRUE(form->ExportSectionListBox->Items().empty());
-  EXPECT_TRUE(form->SectionHeadersListBox->Items().empty());
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
+  EXPECT_TRUE(form->ExportSection->ExportSectionListBox->Items().empty());
+  EXPECT_TRUE(form->SectionHeaders->SectionHeadersListBox->Items().empty());
   EXPECT_TRUE(form->ViewMenu->Enabled());
-  EXPECT_FALSE(form->DisassembleButton->Enabled());
+  EXPECT_FALSE(form->ExportSection->DisassembleButton->Enabled());
   files.files["EMPTY.DLL"] = "";
   Load("EMPTY.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
 }
 
 TEST_F(MainFormTest, LoadReleasesThePreviousFileAndCloseTwiceIsHarmless) {
@@ -246,7 +259,7 @@ TEST_F(MainFormTest, LoadReleasesThePreviousFileAndCloseTwiceIsHarmless) {
   EXPECT_EQ(form->Form->Caption(), "Vistrel");
   EXPECT_FALSE(form->FileCloseMenuItem->Enabled());
   EXPECT_FALSE(form->ViewMenu->Enabled());
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
 }
 
 TEST_F(MainFormTest, DropsOfOneFileLoadIt) {
@@ -256,7 +269,7 @@ TEST_F(MainFormTest, DropsOfOneFileLoadIt) {
   EXPECT_TRUE(files.opened.empty());
   form->Form->OnDropFiles({"A.DLL"});
   EXPECT_EQ(form->Form->Caption(), "Vistrel - A.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "NT");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "NT");
 }
 
 TEST_F(MainFormTest, LoadCommandUsesTheOpenDialog) {
@@ -457,7 +470,7 @@ TEST_F(MainFormTest, DisassemblyDialogFromTheExportPage) {
   EXPECT_EQ(disassembly.CodeOffset, 0x1234u);
   EXPECT_EQ(disassembly.Bits, 32);
 
-  form->ExportSectionListBox->SetItemIndex(-1);
+  form->ExportSection->ExportSectionListBox->SetItemIndex(-1);
   caption.clear();
   form->DisassembleButtonClick();
   EXPECT_EQ(caption, "");
@@ -484,9 +497,7 @@ TEST(DisassemblyDlg, CodeOutsideTheImageCannotBeViewed) {
 
 TEST_F(MainFormTest, ReportNamesEveryPage) {
   LoadRich();
-  std::string text, json;
-  AppendTextReport(*form, text);
-  AppendJsonReport(*form, json);
+  std::string text = TextReport(*form), json = JsonReport(*form);
   for (const char* page : {"File Header", "Optional Header", "Section Headers", "Import Section",
                            "Export Section", "Resource Section", "Debug Section"}) {
     EXPECT_NE(text.find(std::string("== ") + page + " =="), std::string::npos) << page;
@@ -496,8 +507,9 @@ TEST_F(MainFormTest, ReportNamesEveryPage) {
   EXPECT_NE(text.find("  Foo (3)  Entry Point: 0x00000434\n"), std::string::npos);
   EXPECT_NE(json.find("\"Image Type:\":\"NT\""), std::string::npos);
   // Walking the lists leaves the selections as they were.
-  EXPECT_EQ(form->ImportModuleListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(),
+            (Lines{"GetTickCount", "Sleep"}));
 }
 
 TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
@@ -505,15 +517,15 @@ TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
   w.NumberOfSections = 3;  // ".data", ".extra", ".extra"
   files.files["THREE.DLL"] = Bytes(w.Build());
   Load("THREE.DLL");
-  ASSERT_EQ(form->SectionHeadersListBox->Items(), (Lines{".data", ".extra", ".extra"}));
-  std::string text;
-  AppendTextReport(*form, text);
+  ASSERT_EQ(form->SectionHeaders->SectionHeadersListBox->Items(),
+            (Lines{".data", ".extra", ".extra"}));
+  std::string text = TextReport(*form);
   size_t at = text.find("  .extra\n    Virtual Address: 0x00011000\n");
   ASSERT_NE(at, std::string::npos);
   // The second line of the same name shows the first one's header again.
   EXPECT_NE(text.find("  .extra\n    Virtual Address: 0x00011000\n", at + 1), std::string::npos);
-  EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->SectionHeaders->SectionHeadersListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->SectionHeaders->VirtualAddressEdit->Text(), "0x00001000");
 }
 
 TEST(ImageLayout, SectionsAtTheirRvasAndHostileSizesRefused) {
@@ -579,20 +591,20 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
   for (const char* path : {DLV_SAMPLE_DLL_X86, DLV_SAMPLE_DLL_X64}) {
     form.FileName = path;
     form.LoadFile();
-    EXPECT_EQ(form.ImageTypeEdit->Text(), "NT");
-    Lines exports = form.ExportSectionListBox->Items();
+    EXPECT_EQ(form.FileHeader->ImageTypeEdit->Text(), "NT");
+    Lines exports = form.ExportSection->ExportSectionListBox->Items();
     EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
     EXPECT_NE(std::find(exports.begin(), exports.end(), "(5)"), exports.end());
-    EXPECT_EQ(form.DebugTypeListBox->Items(), (Lines{"CodeView"}));
-    Lines modules = form.ImportModuleListBox->Items();
+    EXPECT_EQ(form.DebugSection->DebugTypeListBox->Items(), (Lines{"CodeView"}));
+    Lines modules = form.ImportSection->ImportModuleListBox->Items();
     EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
   }
-  EXPECT_EQ(form.MachineEdit->Text(), "Unknown");  // 0x8664 has no name
+  EXPECT_EQ(form.FileHeader->MachineEdit->Text(), "Unknown");  // 0x8664 has no name
 
   // The disassembly of an export of the 64-bit sample, from the private image.
   TDisassemblyDlg dlg(app);
   form.DisassemblyDlg = &dlg;
-  Lines exports = form.ExportSectionListBox->Items();
+  Lines exports = form.ExportSection->ExportSectionListBox->Items();
   int line = static_cast<int>(std::find(exports.begin(), exports.end(), "SampleAdd (1)") -
                               exports.begin());
   ASSERT_TRUE(form.PrepareDisassembly(line));
@@ -603,7 +615,7 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
   EXPECT_FALSE(code[0].empty());
   EXPECT_EQ(dlg.Form->Caption().rfind("Export Entry Point - SampleAdd (1) - 0x", 0), 0u);
   form.DisassemblyDlg = nullptr;
-  EXPECT_EQ(form.ImageBaseEdit->Text().size(), 18u);
+  EXPECT_EQ(form.OptionalHeader->ImageBaseEdit->Text().size(), 18u);
 }
 #endif
 
