@@ -476,6 +476,212 @@ TEST_F(MainFormTest, DisassemblyDialogFromTheExportPage) {
   EXPECT_EQ(caption, "");
 }
 
+// 1,025 import descriptors that share one module name and one entry array,
+// whose entries all point at one 4,095-character function name: a 25 KB
+// file that would make 168 MB of text.
+std::vector<uint8_t> AmplifyingFile(size_t descriptors = 1025, size_t entries = 40) {
+  PeWriter w;
+  uint32_t module = w.AddString("amplify.dll");
+  std::vector<uint8_t> hintName(2, 0);
+  hintName.insert(hintName.end(), 4095, 'f');
+  hintName.push_back(0);
+  uint32_t name = w.Add(hintName);
+  std::vector<uint8_t> thunks((entries + 1) * 4, 0);
+  uint32_t array = w.Add(thunks);
+  for (size_t i = 0; i < entries; ++i) w.Put32(array + static_cast<uint32_t>(4 * i), name);
+  std::vector<uint8_t> table((descriptors + 1) * 20, 0);
+  uint32_t rva = w.Add(table);
+  for (size_t i = 0; i < descriptors; ++i) {
+    uint32_t at = rva + static_cast<uint32_t>(20 * i);
+    w.Put32(at, array);        // OriginalFirstThunk
+    w.Put32(at + 12, module);  // Name
+    w.Put32(at + 16, array);   // FirstThunk
+  }
+  w.SetDirectory(1, rva, static_cast<uint32_t>(table.size()));
+  return w.Build();
+}
+
+TEST_F(MainFormTest, AmplifyingFileIsBoundedByItsSize) {
+  std::vector<uint8_t> file = AmplifyingFile();
+  ASSERT_LT(file.size(), 30000u);
+  files.files["AMP.DLL"] = Bytes(file);
+  Load("AMP.DLL");
+  ASSERT_EQ(form->ImportSection->ImportModuleListBox->Count(), 1025);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Count(), 40);
+  const size_t limit = TextLimit(file.size());
+  const std::string rest = std::string(kRestLeftOut) + "\n";
+  std::string text = TextReport(*form, limit);
+  EXPECT_GT(text.size(), limit - 8192);
+  EXPECT_LE(text.size(), limit + rest.size());
+  EXPECT_EQ(text.substr(text.size() - rest.size()), rest);
+  std::string json = JsonReport(*form, limit);
+  EXPECT_LE(json.size(), limit + 200);
+  EXPECT_NE(json.find("\"Left Out\":"), std::string::npos);
+  EXPECT_EQ(json.back(), '}');
+  // The walk put the selection back.
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->ItemIndex(), 0);
+  EXPECT_TRUE(app.errors.empty());
+
+  // The window's lists obey the same bound: a tiny file of long lines.
+  form->Model.ListLimit = 3 * (4095 + 2);
+  form->ImportSection->ImportModuleListBox->SetItemIndex(1);
+  form->ImportModuleListBoxClick();
+  Lines functions = form->ImportSection->ImportedFunctionsListBox->Items();
+  ASSERT_EQ(functions.size(), 4u);
+  EXPECT_EQ(functions[2], std::string(4095, 'f'));
+  EXPECT_EQ(functions[3], kRestLeftOut);
+}
+
+TEST_F(MainFormTest, ExportsPastTheBoundCannotBeChosen) {
+  PeWriter w;
+  std::vector<std::pair<std::string, uint16_t>> names;
+  for (uint16_t i = 0; i < 5; ++i) names.emplace_back("Export" + std::to_string(i), i);
+  w.AddExports("five.dll", 1, std::vector<uint32_t>(5, 0x1100), names);
+  files.files["FIVE.DLL"] = Bytes(w.Build());
+  Load("FIVE.DLL");
+  ASSERT_EQ(form->ExportSection->ExportSectionListBox->Count(), 5);
+  form->Model.ListLimit = 2 * (11 + 2);  // "Export0 (1)" and one more
+  form->ExportSection->Fill();
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->Items(),
+            (Lines{"Export0 (1)", "Export1 (2)", kRestLeftOut}));
+  EXPECT_EQ(form->ExportSection->ExportList.size(), 2u);
+  ASSERT_NE(form->ExportOfLine(1), nullptr);
+  EXPECT_EQ(form->ExportOfLine(2), nullptr);
+}
+
+TEST_F(MainFormTest, AFileTheUserOpensThatCannotBeOpenedSaysWhy) {
+  form->Form->OnDropFiles({"C:\\NOWHERE\\GONE.DLL"});
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
+  EXPECT_EQ(app.errors, (Lines{"The system cannot find the file specified."}));
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
+  app.openFileAnswers.push_back(std::string("C:\\NOWHERE\\LOST.DLL"));
+  form->FileLoadMenuItem->Click();
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - LOST.DLL");
+  EXPECT_EQ(app.errors.size(), 2u);
+  // A file that opens says nothing.
+  LoadRich();
+  form->Form->OnDropFiles({"C:\\DIR\\RICH.DLL"});
+  EXPECT_EQ(app.errors.size(), 2u);
+}
+
+TEST_F(MainFormTest, AutomationLoadOfAFileThatCannotBeOpenedFails) {
+  try {
+    form->AutomationLoad("C:\\NOWHERE\\GONE.DLL");
+    ADD_FAILURE() << "Load succeeded";
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "The system cannot find the file specified.");
+  }
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
+  EXPECT_TRUE(app.errors.empty());  // the caller reports it, not the window
+  EXPECT_TRUE(form->AutomationFlag);
+}
+
+TEST_F(MainFormTest, AutomationLoadOfA16BitFileReturnsBeforeTheMessage) {
+  files.files["OLD.EXE"] = Bytes(fixtures::FileWithSignature("NE"));
+  form->AutomationLoad("OLD.EXE");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "Win16");
+  EXPECT_TRUE(app.messages.empty());
+  app.ProcessMessages();
+  ASSERT_EQ(app.messages.size(), 1u);
+  EXPECT_EQ(app.messages[0].Text, kUnableToHandle);
+  // Loaded by the user, the box comes at once.
+  Load("OLD.EXE");
+  EXPECT_EQ(app.messages.size(), 2u);
+}
+
+TEST_F(MainFormTest, LastAutomationReleaseMakesAUserStartedWindowClosable) {
+  LoadRich();
+  form->Form->Show();
+  form->AutomationLoad("C:\\DIR\\RICH.DLL");
+  EXPECT_FALSE(form->FileExitMenuItem->Enabled());
+  form->AutomationLastRelease(false);
+  EXPECT_TRUE(form->FileExitMenuItem->Enabled());
+  EXPECT_TRUE(form->Form->Showing());
+  form->FileExitMenuItemClick();
+  EXPECT_FALSE(form->Form->Showing());
+  EXPECT_TRUE(app.messages.empty());  // nobody was asked
+
+  TVistrelMainForm oleStarted(app, services());
+  oleStarted.Form->Show();
+  oleStarted.AutomationLoad("C:\\DIR\\RICH.DLL");
+  oleStarted.AutomationLastRelease(true);
+  EXPECT_FALSE(oleStarted.Form->Showing());
+}
+
+TEST_F(MainFormTest, ClosingAWindowAutomationHoldsAsksTheUser) {
+  LoadRich();
+  form->Form->Show();
+  form->AutomationLoad("C:\\DIR\\RICH.DLL");
+  app.messageAnswers.push_back(ui::ModalResult::No);
+  form->Form->Close();
+  EXPECT_TRUE(form->Form->Showing());
+  ASSERT_EQ(app.messages.size(), 1u);
+  EXPECT_EQ(app.messages[0].Text, kCloseWhileAutomated);
+  EXPECT_EQ(app.messages[0].Caption, "Vistrel");
+  EXPECT_EQ(app.messages[0].Buttons, ui::MessageButtons::YesNo);
+  app.messageAnswers.push_back(ui::ModalResult::Yes);
+  form->Form->Close();
+  EXPECT_FALSE(form->Form->Showing());
+  EXPECT_TRUE(registry.KeyExists(RegistryRoot::CurrentUser, kSettingsKey));
+}
+
+// A clipboard that runs out of memory.
+class ExhaustedClipboard : public platform::fake::FakeClipboard {
+ public:
+  bool SetText(const std::string&) override { throw std::bad_alloc(); }
+};
+
+TEST_F(MainFormTest, RunningOutOfMemoryIsAnErrorReport) {
+  ExhaustedClipboard exhausted;
+  TVistrelMainForm f(app, {files, registry, exhausted, env});
+  files.files["RICH.DLL"] = RichFile();
+  f.FileName = "RICH.DLL";
+  f.LoadFile();
+  f.VistrelPageControl->SetActivePageIndex(kExportPage);
+  f.EditCopyMenuItem->Click();
+  ASSERT_EQ(app.errors.size(), 1u);
+  EXPECT_EQ(app.errors[0], std::bad_alloc().what());
+}
+
+TEST_F(MainFormTest, ResourceTreeGroupsByTypeInFirstOccurrenceOrder) {
+  PeWriter w;
+  w.AddResources({{uint32_t{14}, uint32_t{1}, 0x409, {1}},
+                  {uint32_t{3}, uint32_t{1}, 0x409, {1, 2}},
+                  {uint32_t{3}, uint32_t{2}, 0x409, {1, 2, 3}},
+                  {uint32_t{17}, uint32_t{5}, 0, {1}},
+                  {uint32_t{240}, uint32_t{6}, 0, {1}},
+                  {uint32_t{16}, uint32_t{1}, 0x409, {1, 2, 3, 4}}});
+  files.files["RES.DLL"] = Bytes(w.Build());
+  Load("RES.DLL");
+  ResourcePage& page = *form->ResourceSection;
+  EXPECT_EQ(page.NumberOfResourcesEdit->Text(), "6");
+  ui::TreeView* tree = page.ResourceTreeView;
+  std::vector<ui::TreeNode> groups = tree->Children(ui::kNoNode);
+  Lines texts;
+  for (ui::TreeNode g : groups) texts.push_back(tree->NodeText(g));
+  EXPECT_EQ(texts, (Lines{"GROUPICON", "ICON", " (17)", "VERSION"}));
+  EXPECT_EQ(tree->Children(groups[2]).size(), 2u);  // 17 and 240 share it
+  EXPECT_EQ(tree->NodeImageIndex(groups[0]), 9);
+  ui::TreeNode icon = tree->Children(groups[1])[1];
+  EXPECT_EQ(tree->NodeText(icon), "2");
+  EXPECT_EQ(tree->NodeImageIndex(icon), 6);
+  EXPECT_EQ(tree->NodeData(groups[0]), -1);
+
+  tree->SetSelected(icon);
+  form->ResourceTreeViewClick();
+  EXPECT_EQ(page.ResourceSizeOfResourceEdit->Text(), "0x00000003");
+  EXPECT_EQ(page.ResourceOffsetToDataEdit->Text().rfind("0x", 0), 0u);
+  ShowPage(kResourcePage);
+  form->ViewMenuClick();
+  EXPECT_TRUE(form->ViewItemMenuItem->Enabled());
+  EXPECT_TRUE(form->ViewItemImageMenuItem->Visible());
+  tree->SetSelected(groups[0]);
+  form->ResourceTreeViewClick();
+  EXPECT_EQ(page.ResourceSizeOfResourceEdit->Text(), "");
+  form->ViewMenuClick();
+  EXPECT_FALSE(form->ViewItemMenuItem->Enabled());
+}
+
 TEST(DisassemblyDlg, CodeOutsideTheImageCannotBeViewed) {
   ui::headless::HeadlessApplication app;
   TDisassemblyDlg dlg(app);
