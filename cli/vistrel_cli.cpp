@@ -6,11 +6,43 @@
 #include <vector>
 
 #include "cli/vistrel_cli_report.h"
-#include "platform/fake/fake_machine.h"
 #include "platform/posix/posix_files.h"
 #include "ui/headless/headless.h"
 
 namespace {
+
+// The command line keeps no settings: every read finds nothing and nothing
+// is written, so each run starts from the window's defaults.
+class NoSettings : public platform::Registry {
+ public:
+  using Root = platform::RegistryRoot;
+  bool KeyExists(Root, const std::string&) override { return false; }
+  bool CreateKey(Root, const std::string&) override { return false; }
+  bool DeleteKey(Root, const std::string&) override { return false; }
+  std::optional<std::vector<uint8_t>> ReadValue(Root, const std::string&, const std::string&,
+                                                size_t) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ReadString(Root, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<uint32_t> ReadDword(Root, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  bool WriteString(Root, const std::string&, const std::string&, const std::string&) override {
+    return false;
+  }
+  bool WriteDword(Root, const std::string&, const std::string&, uint32_t) override { return false; }
+  std::vector<std::string> SubKeys(Root, const std::string&) override { return {}; }
+};
+
+// Nor has it a clipboard: the report walk never copies.
+class NoClipboard : public platform::Clipboard {
+ public:
+  bool SetText(const std::string&) override { return false; }
+  std::optional<std::string> GetText() override { return std::nullopt; }
+  bool Clear() override { return false; }
+};
 
 int Usage() {
   std::fprintf(stderr, "usage: vistrel-cli FILE... [--json]\n");
@@ -37,9 +69,8 @@ int main(int argc, char** argv) {
   ui::headless::HeadlessApplication app;
   platform::posix::PosixFileSystem fileSystem;
   platform::posix::PosixEnvironment environment;
-  // Settings stay in memory: the command line has its own defaults.
-  platform::fake::FakeRegistry registry;
-  platform::fake::FakeClipboard clipboard;
+  NoSettings registry;
+  NoClipboard clipboard;
   vistrel::TVistrelMainForm form(app, {fileSystem, registry, clipboard, environment});
 
   int failures = 0;

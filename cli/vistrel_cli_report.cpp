@@ -6,8 +6,10 @@
 
 namespace vistrel {
 
-FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                      const std::string& path, bool json, bool first) {
+namespace {
+
+FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
+                  const std::string& path, bool json, bool first) {
   FileReport result;
   app.messages.clear();
   app.errors.clear();
@@ -51,6 +53,20 @@ FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication&
   // A report cut short by a failure is left out whole: the JSON stays valid.
   if (!opened || completed) result.Output = std::move(out);
   return result;
+}
+
+}  // namespace
+
+FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
+                      const std::string& path, bool json, bool first) {
+  try {
+    return Report(form, app, path, json, first);
+  } catch (const std::exception& e) {
+    // Out of memory while gathering the errors: still this file's error.
+    FileReport failed;
+    failed.Errors.push_back(e.what());
+    return failed;
+  }
 }
 
 }  // namespace vistrel
