@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/version_info.h"
+#include "common/version_info_test_util.h"
 #include "dlv_fixtures.h"
 #include "platform/fake/fake_machine.h"
 #ifndef _WIN32
@@ -783,6 +785,24 @@ TEST(AboutBox, VersionTextsReplaceTheDesignTexts) {
   // No LegalCopyright in the sample: the design text stays.
   EXPECT_EQ(box.CopyrightLabel2->Text(), "Copyright (c) Tessaloom. All rights reserved.");
   EXPECT_EQ(box.Form->Caption(), "About Vistrel");
+}
+
+// A text longer than the box takes keeps the label's design text; one that
+// fits replaces it.
+TEST(AboutBox, OverLongTextsKeepTheDesignText) {
+  using namespace versioninfo::testing;
+  ui::headless::HeadlessApplication app;
+  BlockSystem system;
+  std::u16string tooLong(versioninfo::kAboutBoxMaxLength + 1, u'x');
+  std::u16string fits(versioninfo::kAboutBoxMaxLength, u'y');
+  system.Add("VISTREL.EXE", Serialize(Block({}, {{"040904E4", {{"ProductName", tooLong},
+                                                               {"LegalCopyright", fits}}}},
+                                            {{0x0409, 0x04E4}})));
+  TAboutBox box(app, "VISTREL.EXE", &system);
+  box.FormShow();
+  EXPECT_EQ(box.CopyrightLabel1->Text(), "PE file browser and automation server");
+  EXPECT_EQ(box.CopyrightLabel2->Text(), std::string(versioninfo::kAboutBoxMaxLength, 'y'));
+  EXPECT_EQ(box.VersionLabel->Text(), "Version 4.0.1");  // no FileVersion text
 }
 
 #ifndef _WIN32

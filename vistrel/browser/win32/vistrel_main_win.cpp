@@ -70,9 +70,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     cls.ProgId = kProgId;
     cls.ClassId = kClassId;
     cls.Description = kClassDescription;
+    // What Load throws (a file that cannot be opened) is the call's exception.
     cls.Methods.push_back({"Load", 1,
                            [&](const std::vector<std::string>& args) {
-                             app.Guard([&] { mainForm.AutomationLoad(args.at(0)); });
+                             mainForm.AutomationLoad(args.at(0));
                            },
                            1});
     cls.Methods.push_back({"ShutDown", 2,
@@ -80,13 +81,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                              app.Guard([&] { mainForm.AutomationShutDown(); });
                            },
                            0});
-    // Started by OLE: when the last client lets go, the program ends.
-    if (switches.Automation) {
-      server.OnLastRelease = [&] {
-        mainForm.AutomationFlag = false;
-        mainForm.Form->Close();
-      };
-    }
+    // When the last client lets go, a program OLE started ends and one the
+    // user started can be closed again.
+    server.OnLastRelease = [&] { mainForm.AutomationLastRelease(switches.Automation); };
     server.Start(cls);
     result = app.Run(*mainForm.Form);
     server.Stop();
