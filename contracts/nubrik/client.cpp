@@ -5,18 +5,19 @@
 namespace nubrik {
 namespace {
 
-// Little-endian fields of a buffer the library filled; the buffers are
-// whole, so every read is inside them.
+// Little-endian fields of a buffer the library filled. The buffers are
+// whole, so every read is inside them; the reader's own byte view lives in
+// the library, which the programs reach only through its C interface.
 class Fields {
  public:
-  explicit Fields(std::span<const uint8_t> bytes) : view_(bytes.data(), bytes.size()) {}
-  uint8_t U8(size_t at) const { return view_.U8(at).value_or(0); }
-  uint16_t U16(size_t at) const { return view_.U16(at).value_or(0); }
-  uint32_t U32(size_t at) const { return view_.U32(at).value_or(0); }
-  uint64_t U64(size_t at) const { return view_.U64(at).value_or(0); }
+  explicit Fields(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  uint8_t U8(size_t at) const { return at < bytes_.size() ? bytes_[at] : 0; }
+  uint16_t U16(size_t at) const { return static_cast<uint16_t>(U8(at) | U8(at + 1) << 8); }
+  uint32_t U32(size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
+  uint64_t U64(size_t at) const { return U32(at) | static_cast<uint64_t>(U32(at + 4)) << 32; }
 
  private:
-  pe::ByteView view_;
+  std::span<const uint8_t> bytes_;
 };
 
 }  // namespace

@@ -14,7 +14,8 @@ using common::HexText;
 
 FileHeaderPage::FileHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
     : BrowserPage(sheet, model) {
-  const int lw = 150, y0 = 8, dy = 25;
+  // Rows close enough that the characteristics list ends inside the page.
+  const int lw = 150, y0 = 8, dy = 23;
   ImageTypeEdit = AddField("Image Type:", "ImageTypeEdit", 8, y0, lw, 110);
   MachineEdit = AddField("Machine:", "MachineEdit", 8, y0 + dy, lw, 170);
   NumberOfSectionsEdit1 =
@@ -30,7 +31,7 @@ FileHeaderPage::FileHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
   FileCharacteristicsRawEdit =
       AddField("Characteristics:", "FileCharacteristicsRawEdit", 8, y0 + 7 * dy, lw, 90);
   FileCharacteristicsListBox =
-      Sheet->AddListBox("FileCharacteristicsListBox", {8 + lw, y0 + 8 * dy, 250, 78});
+      Sheet->AddListBox("FileCharacteristicsListBox", {8 + lw, y0 + 8 * dy, 250, 84});
   Fields.back().Controls.push_back(FileCharacteristicsListBox);
   ImageTypeEdit->SetControlId(ids::kImageTypeEdit);
   MachineEdit->SetControlId(ids::kMachineEdit);
@@ -69,13 +70,17 @@ void OptionalHeaderPage::Pair(const std::string& label, const std::string& first
 
 OptionalHeaderPage::OptionalHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
     : BrowserPage(sheet, model) {
-  // Two columns; 64-bit values need the wide edits on the left.
-  const int ly = 21, top = 20, llw = 124, lew = 124, rx = 254, rlw = 38, rew = 60;
+  // Two columns. The left edits take a 64-bit ImageBase (sixteen digits), the
+  // right ones "0x00000000" with room to spare, and the right column ends
+  // inside the page.
+  const int ly = 21, top = 20, llw = 126, lew = 110, rx = 244, rlw = 34, rew = 64;
+  const int slw = 96, sew = 70;  // the right column's single fields
   ui::TabSheet* p = Sheet;
   MagicEdit = AddField("Magic:", "MagicEdit", 4, top, llw, lew);
-  p->AddLabel("LinkerMajorLabel", {4 + llw, 3, 55, 13}, "Major");
-  p->AddLabel("LinkerMinorLabel", {4 + llw + 59, 3, 55, 13}, "Minor");
-  Pair("Linker:", "MajorLinkerVersionEdit", "MinorLinkerVersionEdit", 4, top + ly, llw, 55,
+  const int linker = (lew - 4) / 2;
+  p->AddLabel("LinkerMajorLabel", {4 + llw, 3, linker, 13}, "Major");
+  p->AddLabel("LinkerMinorLabel", {4 + llw + linker + 4, 3, linker, 13}, "Minor");
+  Pair("Linker:", "MajorLinkerVersionEdit", "MinorLinkerVersionEdit", 4, top + ly, llw, linker,
        MajorLinkerVersionEdit, MinorLinkerVersionEdit);
   SizeOfCodeEdit = AddField("Size Of Code:", "SizeOfCodeEdit", 4, top + 2 * ly, llw, lew);
   SizeOfInitializedDataEdit =
@@ -105,9 +110,9 @@ OptionalHeaderPage::OptionalHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
   Pair("Heap:", "HeapReserveEdit", "HeapCommitEdit", rx, top + 5 * ly, rlw, rew, HeapReserveEdit,
        HeapCommitEdit);
   SectionAlignmentEdit =
-      AddField("Section Alignment:", "SectionAlignmentEdit", rx, top + 6 * ly, 96, 66);
-  FileAlignmentEdit = AddField("File Alignment:", "FileAlignmentEdit", rx, top + 7 * ly, 96, 66);
-  ChecksumEdit = AddField("Checksum:", "ChecksumEdit", rx, top + 8 * ly, 96, 66);
+      AddField("Section Alignment:", "SectionAlignmentEdit", rx, top + 6 * ly, slw, sew);
+  FileAlignmentEdit = AddField("File Alignment:", "FileAlignmentEdit", rx, top + 7 * ly, slw, sew);
+  ChecksumEdit = AddField("Checksum:", "ChecksumEdit", rx, top + 8 * ly, slw, sew);
   MagicEdit->SetControlId(ids::kMagicEdit);
   ImageBaseEdit->SetControlId(ids::kImageBaseEdit);
   SizeOfCodeEdit->SetControlId(ids::kSizeOfCodeEdit);
@@ -162,7 +167,7 @@ SectionHeadersPage::SectionHeadersPage(ui::TabSheet* sheet, BrowserModel& model)
   SectionHeadersListBox = Sheet->AddListBox("SectionHeadersListBox", {8, 8, 100, 272});
   SectionHeadersListBox->SetControlId(ids::kSectionHeadersListBox);
   Fields.push_back(PageField{"Sections:", {SectionHeadersListBox}});
-  const int sx = 116, sw = 150, sy = 26;
+  const int sx = 116, sw = 150, sy = 25;
   VirtualAddressEdit = AddField("Virtual Address:", "VirtualAddressEdit", sx, 8, sw, 100);
   SizeOfRawDataEdit = AddField("Size Of Raw Data:", "SizeOfRawDataEdit", sx, 8 + sy, sw, 100);
   PointerToRawDataEdit =

@@ -102,6 +102,40 @@ TEST_F(MainFormTest, CreationState) {
   EXPECT_EQ(form->FileLoadMenuItem->Shortcut(), "Ctrl+L");
 }
 
+// Every control inside its page (416 x 283 inside the 424 x 336 window with
+// two rows of tabs) and none over another.
+TEST_F(MainFormTest, ControlsFitTheirPagesWithoutOverlap) {
+  const ui::Rect page{0, 0, 416, 283};
+  for (int p = 0; p < kPageCount; ++p) {
+    std::vector<ui::Control*> controls = form->Pages[p]->Children();
+    for (size_t i = 0; i < controls.size(); ++i) {
+      ui::Rect r = controls[i]->Bounds();
+      SCOPED_TRACE(controls[i]->Name());
+      EXPECT_GE(r.Left, page.Left);
+      EXPECT_GE(r.Top, page.Top);
+      EXPECT_LE(r.Left + r.Width, page.Width - 4);
+      EXPECT_LE(r.Top + r.Height, page.Height - 2);
+      for (size_t j = 0; j < i; ++j) {
+        ui::Rect o = controls[j]->Bounds();
+        bool apart = r.Left >= o.Left + o.Width || o.Left >= r.Left + r.Width ||
+                     r.Top >= o.Top + o.Height || o.Top >= r.Top + r.Height;
+        EXPECT_TRUE(apart) << "over " << controls[j]->Name();
+      }
+    }
+  }
+  // The wide optional header values and the longest label have their room
+  // (measured under Wine: 99 and 114 pixels of text).
+  auto width = [&](const char* name) {
+    return form->Pages[kOptionalHeaderPage]->FindControl(name)->Bounds().Width;
+  };
+  EXPECT_GE(width("ImageBaseEdit"), 110);
+  EXPECT_GE(width("SizeOfUninitializedDataEditLabel"), 122);
+  for (const char* name : {"StackReserveEdit", "StackCommitEdit", "HeapCommitEdit", "ChecksumEdit",
+                           "SectionAlignmentEdit"}) {
+    EXPECT_GE(width(name), 64) << name;
+  }
+}
+
 TEST_F(MainFormTest, FileHeaderPage) {
   LoadRich();
   EXPECT_EQ(form->Form->Caption(), "Vistrel - RICH.DLL");
@@ -795,9 +829,10 @@ TEST(AboutBox, OverLongTextsKeepTheDesignText) {
   BlockSystem system;
   std::u16string tooLong(versioninfo::kAboutBoxMaxLength + 1, u'x');
   std::u16string fits(versioninfo::kAboutBoxMaxLength, u'y');
-  system.Add("VISTREL.EXE", Serialize(Block({}, {{"040904E4", {{"ProductName", tooLong},
-                                                               {"LegalCopyright", fits}}}},
-                                            {{0x0409, 0x04E4}})));
+  system.Add(
+      "VISTREL.EXE",
+      Serialize(Block({}, {{"040904E4", {{"ProductName", tooLong}, {"LegalCopyright", fits}}}},
+                      {{0x0409, 0x04E4}})));
   TAboutBox box(app, "VISTREL.EXE", &system);
   box.FormShow();
   EXPECT_EQ(box.CopyrightLabel1->Text(), "PE file browser and automation server");
