@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <thread>
 
 #include "dlv_fixtures.h"
 #include "tests/e2e/driver.h"
@@ -117,10 +116,17 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
   EXPECT_TRUE(IsWindowEnabled(disassemble));
   EXPECT_EQ(WindowText(disassemble), "Disassemble...");
 
-  // Exit is disabled and closing is refused while automation owns the window.
+  // Exit is disabled while automation owns the window; closing it asks the
+  // user, who may keep it open.
   SendMessageW(window, WM_COMMAND, ids::kFileExit, 0);
   EXPECT_TRUE(IsWindowVisible(window));
-  SendMessageW(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  HWND question = e2e::WaitForTopWindow(0, "Vistrel", "#32770");
+  ASSERT_NE(question, nullptr);
+  HWND no = e2e::FindChild(question, IDNO);
+  ASSERT_NE(no, nullptr);
+  e2e::Click(no);
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(question); }));
   EXPECT_TRUE(IsWindowVisible(window));
   ShutDown(window);
 }
@@ -138,17 +144,8 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
     bytes[0x41] = 'E';
     std::ofstream(path, std::ios::binary) << bytes;
   }
-  // Load waits for the message box: call it from a thread of its own.
-  HRESULT loaded = E_FAIL;
-  std::thread caller([&] {
-    e2e::ComScope threadCom;
-    e2e::AutomationClient second;
-    // One object per server: the thread starts a server of its own.
-    if (second.Create("Vistrel.Vistrel") == S_OK) {
-      loaded = second.Call("Load", {path});
-      second.Call("ShutDown");
-    }
-  });
+  // Load returns at once; the box comes after it.
+  EXPECT_EQ(client.Call("Load", {path}), S_OK);
   HWND box = e2e::WaitForTopWindow(0, "Vistrel", "#32770");
   ASSERT_NE(box, nullptr);
   EXPECT_NE(e2e::FindChildByText(box, "Static", "Unable to handle this file type!"), nullptr);
@@ -157,11 +154,41 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
   EXPECT_EQ(Field(window, ids::kImageTypeEdit), "Win16");
   EXPECT_EQ(Field(window, ids::kMachineEdit), "");
   e2e::Click(e2e::FindChild(box, IDOK));
-  caller.join();
-  EXPECT_EQ(loaded, S_OK);
-  EXPECT_TRUE(WaitForEndOfWindowProcess(window));
-  client.Call("ShutDown");
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+  ShutDown(window);
   DeleteFileA(path.c_str());
+}
+
+TEST_F(VistrelAutomation, LoadOfAFileThatCannotBeOpenedFails) {
+  std::string path = e2e::DriverDirectory() + "\\no-such-file.dll";
+  EXPECT_EQ(client.Call("Load", {path}), DISP_E_EXCEPTION);
+  HWND window = e2e::WaitForTopWindow(0, "Vistrel - no-such-file.dll");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "");
+  ShutDown(window);
+}
+
+// A client that lets go of a copy the user started, without ShutDown: the
+// window may be closed again (Exit enabled).
+TEST(VistrelUserStarted, LastReleaseMakesTheWindowClosable) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  Register();
+  e2e::Process program;
+  ASSERT_TRUE(program.Start(VistrelExe()));
+  HWND window = e2e::WaitForTopWindow(program.Id(), "Vistrel");
+  ASSERT_NE(window, nullptr);
+  {
+    e2e::ComScope com;
+    e2e::AutomationClient client;
+    ASSERT_EQ(client.Create("Vistrel.Vistrel"), S_OK);
+    EXPECT_EQ(client.Call("Load", {SampleDll()}), S_OK);
+    EXPECT_EQ(WindowText(window), "Vistrel - sample.dll");
+    client.Release();
+  }
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    PostMessageW(window, WM_COMMAND, ids::kFileExit, 0);
+    return !program.Running();
+  }));
 }
 
 TEST_F(VistrelAutomation, DecimalModeRefillsAndCopyPutsTheExportLines) {
