@@ -12,13 +12,6 @@ using common::HexText;
 
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 // Selecting each module line costs a call of the library; past this many
 // lines (hostile files with tens of thousands of descriptors) the report
 // names the line without its functions.
@@ -44,7 +37,7 @@ void ImportPage::Fill() {
   ImportedFunctionsListBox->SetSorted(model_.Sorted);
   std::vector<std::string> modules = model_.Client->ImportModules(model_.Heap);
   if (modules.empty()) return;
-  for (auto& name : modules) name = Upper(std::move(name));
+  for (auto& name : modules) name = UpperCase(std::move(name));
   FillList(ImportModuleListBox, modules, model_.ListLimit);
   ImportModuleListBox->SetItemIndex(0);
   ShowFunctions(ImportModuleListBox->Item(0), 0);
