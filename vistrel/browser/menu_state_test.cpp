@@ -31,8 +31,8 @@ TEST(MenuState, ItemCommandsPerPageAndSelection) {
       {kDebugPage, true, {}, false, false, false, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "page " << c.Page << " resource "
-                                    << (c.Resource ? int(*c.Resource) : -1));
+    SCOPED_TRACE(testing::Message()
+                 << "page " << c.Page << " resource " << (c.Resource ? int(*c.Resource) : -1));
     MenuSnapshot s;
     s.Page = c.Page;
     s.HasExportLines = c.ExportLines;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "common/version_info.h"
 #include "common/version_info_test_util.h"
 #include "dlv_fixtures.h"
@@ -515,9 +517,10 @@ TEST_F(MainFormTest, DisassemblyDialogFromTheExportPage) {
 // 1,025 import descriptors that share one module name and one entry array,
 // whose entries all point at one 4,095-character function name: a 25 KB
 // file that would make 168 MB of text.
-std::vector<uint8_t> AmplifyingFile(size_t descriptors = 1025, size_t entries = 40) {
+std::vector<uint8_t> AmplifyingFile(size_t descriptors = 1025, size_t entries = 40,
+                                    const std::string& moduleName = "amplify.dll") {
   PeWriter w;
-  uint32_t module = w.AddString("amplify.dll");
+  uint32_t module = w.AddString(moduleName);
   std::vector<uint8_t> hintName(2, 0);
   hintName.insert(hintName.end(), 4095, 'f');
   hintName.push_back(0);
@@ -566,6 +569,26 @@ TEST_F(MainFormTest, AmplifyingFileIsBoundedByItsSize) {
   ASSERT_EQ(functions.size(), 4u);
   EXPECT_EQ(functions[2], std::string(4095, 'f'));
   EXPECT_EQ(functions[3], kRestLeftOut);
+}
+
+// Descriptors sharing one 4,095-character module name: the report counts
+// each line's occurrence as it goes instead of comparing the lines above.
+TEST_F(MainFormTest, SharedLongModuleNamesReportInLinearTime) {
+  files.files["LONG.DLL"] = Bytes(AmplifyingFile(1025, 1, std::string(4095, 'm')));
+  Load("LONG.DLL");
+  ASSERT_EQ(form->ImportSection->ImportModuleListBox->Count(), 1025);
+  auto start = std::chrono::steady_clock::now();
+  std::string json = JsonReport(*form);  // unbounded: every module is walked
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 10.0);
+  // Each line looked up, but for the one past the 1,024 lookups a report makes.
+  size_t unlooked = json.find("\"Functions\":null");
+  ASSERT_NE(unlooked, std::string::npos);
+  EXPECT_EQ(json.find("\"Functions\":null", unlooked + 1), std::string::npos);
+  // The last line is the 1,025th descriptor of that module.
+  form->ImportSection->ImportModuleListBox->SetItemIndex(1024);
+  form->ImportModuleListBoxClick();
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Count(), 1);
 }
 
 TEST_F(MainFormTest, ExportsPastTheBoundCannotBeChosen) {
