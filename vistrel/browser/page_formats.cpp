@@ -138,8 +138,10 @@ std::string UpperCase(std::string text) {
 }
 
 std::string ExportLine(const char* name, int32_t ordinal) {
-  std::string number = "(" + std::to_string(ordinal) + ")";
-  return name ? std::string(name) + " " + number : number;
+  std::string line;
+  if (name) line.append(name).append(" ");
+  line.append("(").append(std::to_string(ordinal)).append(")");
+  return line;
 }
 
 namespace {
