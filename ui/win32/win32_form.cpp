@@ -435,12 +435,6 @@ PopupMenu* Win32Form::CreatePopupMenu(const std::string& name) {
   return popups_.back().get();
 }
 
-void Win32Form::MenuBarChanged() {
-  if (menu_) menu_->Rebuild();
-}
-
-void Win32Form::CollectAccelerators(WMenuItem*, std::vector<ACCEL>&) {}
-
 HACCEL Win32Form::Accelerators() {
   if (!acceleratorsDirty_) return accelerators_;
   acceleratorsDirty_ = false;

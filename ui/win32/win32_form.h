@@ -133,7 +133,6 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void RegisterSubmenu(HMENU menu, WMenuItem* item) { submenus_[menu] = item; }
   void AcceleratorsChanged() { acceleratorsDirty_ = true; }
   HACCEL Accelerators();
-  void MenuBarChanged();
   bool IsModal() const { return modal_; }
   void SetDefaultButton(Button* button) { defaultButton_ = button; }
   void SetCancelButton(Button* button) { cancelButton_ = button; }
@@ -147,7 +146,6 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void ApplyFrame();
   void Place();
   void DispatchCommand(int id);
-  void CollectAccelerators(WMenuItem* item, std::vector<ACCEL>& table);
 
   Win32Application* app_;
   std::string name_;
