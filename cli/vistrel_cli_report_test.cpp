@@ -10,6 +10,7 @@
 
 #include "platform/fake/fake_machine.h"
 #include "tests/fixtures/pe_writer.h"
+#include "vistrel/browser/amplifying_file.h"
 
 namespace {
 
@@ -95,6 +96,23 @@ TEST(VistrelCliReport, OutOfMemoryAnywhereIsThatFilesError) {
     }
     EXPECT_GT(failures, 100);
   }
+}
+
+// 25 KB that would make 168 MB of text: at most 64 bytes a byte and 1 MB,
+// then the line that says the rest is left out.
+TEST(VistrelCliReport, OutputIsBoundedByTheFile) {
+  Cli cli;
+  std::vector<uint8_t> file = testfiles::AmplifyingFile();
+  cli.files.files["AMP.DLL"] = std::string(file.begin(), file.end());
+  const size_t limit = TextLimit(file.size());
+  FileReport text = ReportFile(cli.form, cli.app, "AMP.DLL", false, true);
+  EXPECT_TRUE(text.Errors.empty());
+  EXPECT_GT(text.Output.size(), limit / 2);
+  EXPECT_LE(text.Output.size(), limit + 200);
+  EXPECT_NE(text.Output.find(std::string("\n") + kRestLeftOut + "\n"), std::string::npos);
+  FileReport json = ReportFile(cli.form, cli.app, "AMP.DLL", true, true);
+  EXPECT_LE(json.Output.size(), limit + 200);
+  EXPECT_NE(json.Output.find("\"Left Out\":"), std::string::npos);
 }
 
 TEST(VistrelCliReport, MissingFileIsNamedAndMakesNoBlock) {

@@ -16,6 +16,7 @@
 #include "tests/fixtures/pe_writer.h"
 #include "ui/headless/headless.h"
 #include "vistrel/browser/about_box.h"
+#include "vistrel/browser/amplifying_file.h"
 #include "vistrel/browser/preferences_dlg.h"
 #include "vistrel/browser/report_sink.h"
 #include "vistrel/viewers/disassembly_dlg.h"
@@ -514,34 +515,8 @@ TEST_F(MainFormTest, DisassemblyDialogFromTheExportPage) {
   EXPECT_EQ(caption, "");
 }
 
-// 1,025 import descriptors that share one module name and one entry array,
-// whose entries all point at one 4,095-character function name: a 25 KB
-// file that would make 168 MB of text.
-std::vector<uint8_t> AmplifyingFile(size_t descriptors = 1025, size_t entries = 40,
-                                    const std::string& moduleName = "amplify.dll") {
-  PeWriter w;
-  uint32_t module = w.AddString(moduleName);
-  std::vector<uint8_t> hintName(2, 0);
-  hintName.insert(hintName.end(), 4095, 'f');
-  hintName.push_back(0);
-  uint32_t name = w.Add(hintName);
-  std::vector<uint8_t> thunks((entries + 1) * 4, 0);
-  uint32_t array = w.Add(thunks);
-  for (size_t i = 0; i < entries; ++i) w.Put32(array + static_cast<uint32_t>(4 * i), name);
-  std::vector<uint8_t> table((descriptors + 1) * 20, 0);
-  uint32_t rva = w.Add(table);
-  for (size_t i = 0; i < descriptors; ++i) {
-    uint32_t at = rva + static_cast<uint32_t>(20 * i);
-    w.Put32(at, array);        // OriginalFirstThunk
-    w.Put32(at + 12, module);  // Name
-    w.Put32(at + 16, array);   // FirstThunk
-  }
-  w.SetDirectory(1, rva, static_cast<uint32_t>(table.size()));
-  return w.Build();
-}
-
 TEST_F(MainFormTest, AmplifyingFileIsBoundedByItsSize) {
-  std::vector<uint8_t> file = AmplifyingFile();
+  std::vector<uint8_t> file = testfiles::AmplifyingFile();
   ASSERT_LT(file.size(), 30000u);
   files.files["AMP.DLL"] = Bytes(file);
   Load("AMP.DLL");
@@ -574,7 +549,7 @@ TEST_F(MainFormTest, AmplifyingFileIsBoundedByItsSize) {
 // Descriptors sharing one 4,095-character module name: the report counts
 // each line's occurrence as it goes instead of comparing the lines above.
 TEST_F(MainFormTest, SharedLongModuleNamesReportInLinearTime) {
-  files.files["LONG.DLL"] = Bytes(AmplifyingFile(1025, 1, std::string(4095, 'm')));
+  files.files["LONG.DLL"] = Bytes(testfiles::AmplifyingFile(1025, 1, std::string(4095, 'm')));
   Load("LONG.DLL");
   ASSERT_EQ(form->ImportSection->ImportModuleListBox->Count(), 1025);
   auto start = std::chrono::steady_clock::now();
