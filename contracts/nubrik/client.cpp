@@ -179,7 +179,8 @@ uint32_t Client::EntryPoint() const {
 std::vector<std::string> Client::SectionNames(NUBRIK_HEAP heap) const {
   char* first = nullptr;
   if (!Image()) return {};
-  return DecodeNameList(first, NubrikSectionNames(Image(), heap, &first));
+  int32_t count = NubrikSectionNames(Image(), heap, &first);
+  return DecodeNameList(first, count);
 }
 
 std::optional<pe::SectionHeader> Client::SectionByName(const std::string& name) const {
