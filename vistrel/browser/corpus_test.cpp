@@ -36,9 +36,9 @@ TEST(BrowserCorpus, HostileFilesLoadAndReport) {
     form.Report(text);
     form.Report(json);
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // Both reports of a 1 MB file may reach the 68 MB bound each: a minute
-    // covers that in a debug build.
-    EXPECT_LT(seconds, 60.0) << entry.path();
+    // Both reports of a 1 MB file may reach the 68 MB bound each (half a
+    // minute in a debug build, a minute under ASan): a hang shows past two.
+    EXPECT_LT(seconds, 120.0) << entry.path();
     // The bound, and the closing line or member past it.
     EXPECT_LE(json.Output().size(), limit + 200) << entry.path();
     EXPECT_LE(text.Output().size(), limit + 200) << entry.path();
