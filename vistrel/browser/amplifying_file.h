@@ -18,9 +18,9 @@ inline std::vector<uint8_t> AmplifyingFile(size_t descriptors = 1025, size_t ent
                                            const std::string& moduleName = "amplify.dll") {
   fixtures::PeWriter w;
   uint32_t module = w.AddString(moduleName);
-  std::vector<uint8_t> hintName(2, 0);
-  hintName.insert(hintName.end(), 4095, 'f');
-  hintName.push_back(0);
+  // Hint 0, the name, its NUL.
+  std::vector<uint8_t> hintName(2 + 4095 + 1, 'f');
+  hintName[0] = hintName[1] = hintName.back() = 0;
   uint32_t name = w.Add(hintName);
   std::vector<uint8_t> thunks((entries + 1) * 4, 0);
   uint32_t array = w.Add(thunks);
