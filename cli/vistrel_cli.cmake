@@ -1,8 +1,10 @@
 # vistrel-cli: the browser's pages on headless widgets.
 if(TARGET vistrel_browser AND TARGET nubrik AND NOT WIN32)
+  add_library(vistrel_cli_report STATIC ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report.cpp)
+  target_link_libraries(vistrel_cli_report PUBLIC vistrel_browser ui_headless)
   add_executable(vistrel-cli ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli.cpp)
-  target_link_libraries(vistrel-cli PRIVATE vistrel_browser ui_headless platform_fake
-                                            platform_posix)
+  # The shipping program: no part of the fake machine.
+  target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report platform_posix)
   set_target_properties(vistrel-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
 
@@ -17,4 +19,11 @@ if(TARGET vistrel-cli AND BUILD_TESTING
             ${samples}/x64/sample.dll ${samples}/x86/sample.dll
             ${samples}/x64/sample.exe ${samples}/x86/sample.exe)
   set_tests_properties(vistrel_cli_samples PROPERTIES LABELS unit)
+endif()
+
+if(TARGET vistrel_cli_report AND BUILD_TESTING
+   AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
+   AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
+  dlv_add_test(NAME vistrel_cli_report_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report_test.cpp
+    LIBS vistrel_cli_report platform_fake pe_writer)
 endif()

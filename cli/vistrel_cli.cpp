@@ -5,13 +5,44 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_machine.h"
+#include "cli/vistrel_cli_report.h"
 #include "platform/posix/posix_files.h"
 #include "ui/headless/headless.h"
-#include "vistrel/browser/page_report.h"
-#include "vistrel/browser/vistrel_main_form.h"
 
 namespace {
+
+// The command line keeps no settings: every read finds nothing and nothing
+// is written, so each run starts from the window's defaults.
+class NoSettings : public platform::Registry {
+ public:
+  using Root = platform::RegistryRoot;
+  bool KeyExists(Root, const std::string&) override { return false; }
+  bool CreateKey(Root, const std::string&) override { return false; }
+  bool DeleteKey(Root, const std::string&) override { return false; }
+  std::optional<std::vector<uint8_t>> ReadValue(Root, const std::string&, const std::string&,
+                                                size_t) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ReadString(Root, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<uint32_t> ReadDword(Root, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  bool WriteString(Root, const std::string&, const std::string&, const std::string&) override {
+    return false;
+  }
+  bool WriteDword(Root, const std::string&, const std::string&, uint32_t) override { return false; }
+  std::vector<std::string> SubKeys(Root, const std::string&) override { return {}; }
+};
+
+// Nor has it a clipboard: the report walk never copies.
+class NoClipboard : public platform::Clipboard {
+ public:
+  bool SetText(const std::string&) override { return false; }
+  std::optional<std::string> GetText() override { return std::nullopt; }
+  bool Clear() override { return false; }
+};
 
 int Usage() {
   std::fprintf(stderr, "usage: vistrel-cli FILE... [--json]\n");
@@ -38,58 +69,27 @@ int main(int argc, char** argv) {
   ui::headless::HeadlessApplication app;
   platform::posix::PosixFileSystem fileSystem;
   platform::posix::PosixEnvironment environment;
-  // Settings stay in memory: the command line has its own defaults.
-  platform::fake::FakeRegistry registry;
-  platform::fake::FakeClipboard clipboard;
+  NoSettings registry;
+  NoClipboard clipboard;
   vistrel::TVistrelMainForm form(app, {fileSystem, registry, clipboard, environment});
 
   int failures = 0;
-  bool firstJson = true;
-  std::string out;
-  if (json) out += "{";
+  bool first = true;
+  if (json) std::fputs("{", stdout);
   for (const auto& path : files) {
-    platform::MapError error;
-    if (!fileSystem.MapReadOnly(path, &error)) {
-      std::fprintf(stderr, "vistrel-cli: %s: %s\n", path.c_str(), error.Message.c_str());
-      ++failures;
-      continue;
+    vistrel::FileReport report = vistrel::ReportFile(form, app, path, json, first);
+    if (!report.Output.empty()) {
+      first = false;
+      std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
     }
-    app.messages.clear();
-    app.errors.clear();
-    form.FileName = path;
-    app.Guard([&] { form.LoadFile(); });
-    if (json) {
-      if (!firstJson) out += ",";
-      firstJson = false;
-      out += "\n";
-      vistrel::AppendJsonString(path, out);
-      out += ":";
-      if (!app.messages.empty()) {
-        out += "{\"Message\":";
-        vistrel::AppendJsonString(app.messages.front().Text, out);
-        out += ",\"Pages\":";
-        vistrel::AppendJsonReport(form, out);
-        out += "}";
-      } else {
-        vistrel::AppendJsonReport(form, out);
-      }
-    } else {
-      out += "#### " + path + "\n";
-      for (const auto& message : app.messages) out += message.Caption + ": " + message.Text + "\n";
-      vistrel::AppendTextReport(form, out);
-      out += "\n";
-    }
-    for (const auto& e : app.errors) {
+    for (const auto& e : report.Errors) {
       std::fprintf(stderr, "vistrel-cli: %s: %s\n", path.c_str(), e.c_str());
-      ++failures;
     }
-    if (out.size() > (1u << 20)) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
+    if (!report.Errors.empty()) ++failures;
+    // The next file starts without this one's view and lists.
+    form.FileCloseMenuItemClick();
   }
-  if (json) out += "\n}\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (json) std::fputs("\n}\n", stdout);
   std::fflush(stdout);
   return failures ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "contracts/nubrik/client.h"
 #include "dlvnt/inventory/paths.h"
 
 namespace dlvnt {
@@ -16,26 +17,19 @@ void ReadImage(const platform::MappedFile& view, CollectionHeap& heap, TInventor
     if (item.Kind == kOcxUnreadable) item.Kind = kOcxNotImage;
     return;
   }
-  const void* image = view.Data();
-  NubrikRegisterImage(image, view.Size());
-  if (NubrikSignature(image) == NUBRIK_SIG_PE) {
-    char* names = nullptr;
-    int32_t count = heap ? NubrikImportModules(image, heap.Handle(), &names) : 0;
-    if (count > 0 && names) {
-      std::set<std::string> sorted;
-      const char* at = names;
-      for (int32_t i = 0; i < count; ++i) {
-        std::string name(at);
-        at += name.size() + 1;
+  nubrik::Client image(view.Bytes());
+  if (image.Signature() == NUBRIK_SIG_PE) {
+    std::set<std::string> sorted;
+    if (heap) {
+      for (const auto& name : image.ImportModules(heap.Handle())) {
         sorted.insert(Upper(FileNamePart(name)));
       }
-      item.ImportNames = std::vector<std::string>(sorted.begin(), sorted.end());
     }
+    if (!sorted.empty()) item.ImportNames = std::vector<std::string>(sorted.begin(), sorted.end());
     if (item.Kind == kOcxUnreadable) item.Kind = kOcxImage;
   } else if (item.Kind == kOcxUnreadable) {
     item.Kind = kOcxNotImage;
   }
-  NubrikUnregisterImage(image);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <thread>
 
 #include "common/win32/utf16.h"
 #include "dlv_fixtures.h"
@@ -90,15 +89,21 @@ bool WaitForEndOfWindowProcess(HWND window) {
 
 // Asks the window to close as the user would. When the program asks whether
 // to close anyway, the user answers No.
-void AskToClose(HWND window) {
-  DWORD_PTR answer = 0;
-  if (SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 3000, &answer)) return;
+// Asks the window to close as the user would. While automation holds it the
+// window asks first, and the answer here is No. True when it asked.
+bool AskToClose(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (HWND box = e2e::WaitForTopWindow(pid, "", "#32770", std::chrono::seconds(5))) {
-    HWND no = e2e::FindChild(box, IDNO);
-    e2e::Click(no ? no : e2e::FindChild(box, IDCANCEL));
-  }
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  HWND box = nullptr;
+  e2e::WaitFor([&] {
+    box = e2e::FindTopWindow(pid, "Vistrel", "#32770");
+    return box || !IsWindow(window) || !IsWindowVisible(window);
+  });
+  if (!box) return false;
+  e2e::Click(e2e::FindChild(box, IDNO));
+  e2e::WaitFor([&] { return !IsWindow(box); });
+  return true;
 }
 
 TEST(VistrelRegistration, SwitchesWriteOrRemoveTheKeysAndEndAtOnce) {
@@ -169,10 +174,11 @@ TEST_F(VistrelAutomation, LoadShowsThePagesAndRefusesToCloseUntilShutDown) {
   EXPECT_EQ(WindowText(window), "Vistrel - sample.dll");
   ExpectSamplePages(window);
 
-  // Exit is disabled and closing is refused while automation owns the window.
+  // Exit is disabled while automation owns the window; closing it asks the
+  // user, who may keep it open.
   SendMessageW(window, WM_COMMAND, ids::kFileExit, 0);
   EXPECT_TRUE(IsWindowVisible(window));
-  AskToClose(window);
+  EXPECT_TRUE(AskToClose(window));
   EXPECT_TRUE(IsWindowVisible(window));
   ShutDown(window);
 }
@@ -188,17 +194,8 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
     bytes[0x41] = 'E';
     std::ofstream(path, std::ios::binary) << bytes;
   }
-  // Load waits for the message box: call it from a thread of its own.
-  HRESULT loaded = E_FAIL;
-  std::thread caller([&] {
-    e2e::ComScope threadCom;
-    e2e::AutomationClient second;
-    // One object per server: the thread starts a server of its own.
-    if (second.Create("Vistrel.Vistrel") == S_OK) {
-      loaded = second.Call("Load", {path});
-      second.Call("ShutDown");
-    }
-  });
+  // Load returns at once; the box comes after it.
+  EXPECT_EQ(client.Call("Load", {path}), S_OK);
   HWND box = e2e::WaitForTopWindow(0, "Vistrel", "#32770");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(e2e::MessageBoxText(box), "Unable to handle this file type!");
@@ -207,10 +204,8 @@ TEST_F(VistrelAutomation, Win16FileShowsItsTypeAndTheMessageBox) {
   EXPECT_EQ(Field(window, ids::kImageTypeEdit), "Win16");
   EXPECT_EQ(Field(window, ids::kMachineEdit), "");
   e2e::Click(e2e::FindChild(box, IDOK));
-  caller.join();
-  EXPECT_EQ(loaded, S_OK);
-  EXPECT_TRUE(WaitForEndOfWindowProcess(window));
-  client.Call("ShutDown");
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+  ShutDown(window);
   DeleteFileW(Wide(path).c_str());
 }
 
@@ -235,20 +230,12 @@ TEST_F(VistrelAutomation, AMissingUnicodeNameNeverOpensItsLookAlike) {
   Folder folder("vistrel-e2e-missing");
   ASSERT_FALSE(folder.Copy(SampleDll(), "Omega.dll").empty());
   std::string missing = folder.Path() + "\\Ωmega.dll";
-  HRESULT loaded = client.Call("Load", {missing});
-  // The load either fails with the system's text or shows empty pages.
-  if (loaded != S_OK) {
-    EXPECT_EQ(loaded, DISP_E_EXCEPTION);
-    EXPECT_FALSE(client.LastError().empty());
-  }
+  // The load fails with the system's text, and the window never shows the
+  // other file: its pages stay empty.
+  EXPECT_EQ(client.Call("Load", {missing}), DISP_E_EXCEPTION);
+  EXPECT_FALSE(client.LastError().empty());
   HWND window = e2e::WaitForTopWindow(0, "Vistrel", "DlvForm");
   ASSERT_NE(window, nullptr);
-  // Whatever the form does with a file it cannot open, it never shows the
-  // other one: its pages stay empty.
-  if (HWND box = e2e::FindTopWindow(0, "Vistrel", "#32770")) {
-    EXPECT_FALSE(e2e::MessageBoxText(box).empty());
-    e2e::Click(e2e::FindChild(box, IDOK));
-  }
   EXPECT_EQ(Field(window, ids::kImageTypeEdit), "");
   EXPECT_EQ(Field(window, ids::kMagicEdit), "");
   EXPECT_TRUE(List(window, ids::kSectionHeadersListBox).empty());
@@ -280,14 +267,23 @@ TEST(VistrelUserStarted, ClosesAgainAfterTheLastClientReleases) {
     ASSERT_EQ(client.Call("Load", {SampleDll()}), S_OK) << client.LastError();
     ASSERT_TRUE(e2e::WaitFor([&] { return WindowText(window) == "Vistrel - sample.dll"; }))
         << "the client reached another copy";
-    AskToClose(window);
-    EXPECT_TRUE(IsWindowVisible(window));  // refused while the client holds it
-  }                                        // released without ShutDown
+    EXPECT_TRUE(AskToClose(window));  // the user is asked while the client holds it
+    EXPECT_TRUE(IsWindowVisible(window));
+  }  // released without ShutDown
   ASSERT_TRUE(e2e::WaitFor([&] {
     AskToClose(window);
     return !IsWindow(window) || !IsWindowVisible(window);
   })) << "the window stayed closed to the user";
   EXPECT_EQ(vistrel.Wait(), 0u);
+}
+
+TEST_F(VistrelAutomation, LoadOfAFileThatCannotBeOpenedFails) {
+  std::string path = e2e::DriverDirectory() + "\\no-such-file.dll";
+  EXPECT_EQ(client.Call("Load", {path}), DISP_E_EXCEPTION);
+  HWND window = e2e::WaitForTopWindow(0, "Vistrel - no-such-file.dll");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(Field(window, ids::kImageTypeEdit), "");
+  ShutDown(window);
 }
 
 TEST_F(VistrelAutomation, DecimalModeRefillsAndCopyPutsTheExportLines) {

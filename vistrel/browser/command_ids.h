@@ -4,6 +4,8 @@
 #ifndef VISTREL_BROWSER_COMMAND_IDS_H
 #define VISTREL_BROWSER_COMMAND_IDS_H
 
+#include "vistrel/viewers/viewer_ids.h"
+
 namespace vistrel::ids {
 
 // Menu commands.
@@ -51,7 +53,6 @@ constexpr int kNumberOfResourcesEdit = 1050;
 constexpr int kResourceTreeView = 1051;
 constexpr int kDebugTypeListBox = 1060;
 constexpr int kDebugSizeOfDataEdit = 1061;
-constexpr int kDisassemblyListBox = 1100;
 constexpr int kCalculatorEdit = 1200;
 constexpr int kSaveSettingsCheckBox = 1201;
 

@@ -130,9 +130,51 @@ std::string ModeText64(uint64_t value, bool hexMode) {
   return hexMode ? common::HexText64(value) : std::to_string(value);
 }
 
+std::string UpperCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 std::string ExportLine(const char* name, int32_t ordinal) {
-  std::string number = "(" + std::to_string(ordinal) + ")";
-  return name ? std::string(name) + " " + number : number;
+  std::string line;
+  if (name) line.append(name).append(" ");
+  line.append("(").append(std::to_string(ordinal)).append(")");
+  return line;
+}
+
+namespace {
+
+struct ResourceType {
+  uint32_t Type;
+  const char* Group;
+  int Image;
+};
+constexpr ResourceType kResourceTypes[] = {
+    {1, "CURSOR", 2},      {2, "BITMAP", 3},   {3, "ICON", 6},           {4, "MENU", 4},
+    {5, "DIALOG", 1},      {6, "STRING", 7},   {7, "FONTDIR", -1},       {8, "FONT", -1},
+    {9, "ACCELERATOR", 0}, {10, "RCDATA", 5},  {11, "MESSAGETABLE", -1}, {12, "GROUPCURSOR", 2},
+    {14, "GROUPICON", 6},  {16, "VERSION", 8},
+};
+
+const ResourceType* FindResourceType(uint32_t type) {
+  for (const auto& t : kResourceTypes) {
+    if (t.Type == type) return &t;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string ResourceGroupText(uint32_t type) {
+  const ResourceType* t = FindResourceType(type);
+  return t ? t->Group : "";
+}
+
+int ResourceImage(uint32_t type) {
+  const ResourceType* t = FindResourceType(type);
+  return t ? t->Image : -1;
 }
 
 }  // namespace vistrel

@@ -29,6 +29,15 @@ std::string ModeText16(uint16_t value, bool hexMode);
 // fits in 32 bits, else sixteen hex digits or the unsigned decimal value.
 std::string ModeText64(uint64_t value, bool hexMode);
 
+// The resource tree's group of a resource type: "CURSOR", "BITMAP", ...;
+// empty for the types without a name (they share one group).
+std::string ResourceGroupText(uint32_t type);
+// The image list position of a resource of that type; -1 for none.
+int ResourceImage(uint32_t type);
+
+// ASCII letters in upper case; other bytes (UTF-8 included) as they are.
+std::string UpperCase(std::string text);
+
 // An export's list line: "%s (%d)" or "(%d)" without a name.
 std::string ExportLine(const char* name, int32_t ordinal);
 

@@ -1,18 +1,9 @@
 #include "vistrel/browser/preferences_dlg.h"
 
-#include <cctype>
-
 #include "vistrel/browser/command_ids.h"
+#include "vistrel/browser/page_formats.h"
 
 namespace vistrel {
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 TPreferencesDlg::TPreferencesDlg(ui::Application& app)
     : App(app), Form(app.CreateForm("PreferencesDlg")) {
@@ -41,7 +32,7 @@ TPreferencesDlg::TPreferencesDlg(ui::Application& app)
 }
 
 void TPreferencesDlg::FormShow() {
-  CalculatorEdit->SetText(Upper(CalculatorPath));
+  CalculatorEdit->SetText(UpperCase(CalculatorPath));
 }
 
 void TPreferencesDlg::BrowseButtonClick() {
@@ -49,7 +40,7 @@ void TPreferencesDlg::BrowseButtonClick() {
   options.Title = "Find Another Calculator:";
   options.Filter = "Program (*.EXE)|*.EXE|All Files (*.*)|*.*";
   options.HideReadOnly = true;
-  if (auto path = App.OpenFile(options)) CalculatorEdit->SetText(Upper(*path));
+  if (auto path = App.OpenFile(options)) CalculatorEdit->SetText(UpperCase(*path));
 }
 
 }  // namespace vistrel

@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "contracts/nubrik/client.h"
 #include "contracts/nubrik/scoped_heap.h"
 #include "platform/clipboard.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "ui/widgets.h"
+#include "vistrel/browser/browser_pages.h"
 #include "vistrel/browser/image_layout.h"
+#include "vistrel/browser/menu_state.h"
 #include "vistrel/browser/settings.h"
 
 namespace vistrel {
@@ -23,44 +26,22 @@ class TDisassemblyDlg;
 class TPreferencesDlg;
 class TAboutBox;
 
-enum PageIndex {
-  kFileHeaderPage = 0,
-  kOptionalHeaderPage = 1,
-  kSectionHeadersPage = 2,
-  kImportPage = 3,
-  kExportPage = 4,
-  kResourcePage = 5,
-  kDebugPage = 6,
-  kPageCount = 7
-};
-
 inline constexpr const char* kUnableToHandle = "Unable to handle this file type!";
 inline constexpr const char* kProgramTitle = "Vistrel";
 inline constexpr const char* kLoadFilter =
     "Executables (*.EXE;*.DLL;*.CPL;*.OCX)|*.EXE;*.DLL;*.CPL;*.OCX|Dynamic-Link Libraries "
     "(*.DLL)|*.DLL|Programs (*.EXE)|*.EXE|Control Panel Ext (*.CPL)|*.CPL|OCX Files "
     "(*.OCX)|*.OCX|All Files (*.*)|*.*";
+// Asked when the user closes a window that automation still holds.
+inline constexpr const char* kCloseWhileAutomated =
+    "Another program is using this window through automation.\n\n"
+    "Close it anyway?";
 
 struct BrowserServices {
   platform::FileSystem& Files;
   platform::Registry& Registry;
   platform::Clipboard& Clipboard;
   platform::Environment& Environment;
-};
-
-// A labelled field of a page, as the page shows it: the label's text and the
-// controls beside it (an edit, a Major/Minor pair, a list).
-struct PageField {
-  std::string Label;
-  std::vector<ui::Control*> Controls;
-};
-
-// The main window's copy of one export record.
-struct ExportEntry {
-  std::optional<std::string> Name;
-  int32_t Ordinal = 0;
-  uint32_t EntryRva = 0;
-  std::string Line() const;
 };
 
 class TVistrelMainForm {
@@ -75,9 +56,13 @@ class TVistrelMainForm {
   void LoadFile();
   void DisplayImage();
   void ClearDisplay();
-  // Automation methods.
+  // Automation methods. Load throws (with the system's text) when the file
+  // cannot be opened.
   void AutomationLoad(const std::string& fileName);
   void AutomationShutDown();
+  // The last automation reference went: a program OLE started ends, one the
+  // user started becomes closable again.
+  void AutomationLastRelease(bool startedByAutomation);
 
   // Handlers.
   void FormShow();
@@ -97,14 +82,19 @@ class TVistrelMainForm {
   void ViewSortedMenuItemClick();
   void HelpAboutMenuItemClick();
   void VistrelPageControlChange();
-  void SectionHeadersListBoxClick();
-  void ImportModuleListBoxClick();
-  void ExportSectionListBoxClick();
+  void SectionHeadersListBoxClick() { SectionHeaders->SectionHeadersListBoxClick(); }
+  void ImportModuleListBoxClick() { ImportSection->ImportModuleListBoxClick(); }
+  void ExportSectionListBoxClick() { ExportSection->ExportSectionListBoxClick(); }
+  void ResourceTreeViewClick() { ResourceSection->ResourceTreeViewClick(); }
   void DisassembleButtonClick();
 
+  // Every page as the window shows it, in page order.
+  void Report(ReportSink& sink);
+  // What the menus show now.
+  MenuSnapshot Snapshot() const;
   // The export record behind a line of the export list box; nullptr when
   // there is none.
-  const ExportEntry* ExportOfLine(int line) const;
+  const ExportEntry* ExportOfLine(int line) const { return ExportSection->ExportOfLine(line); }
   // The text that Copy puts on the clipboard for the current page.
   std::string CopyText() const;
   // Sets up the disassembly dialog for the export of a line; false when the
@@ -117,51 +107,27 @@ class TVistrelMainForm {
   bool HexMode = true;
   bool SortedFlag = false;
   bool AutomationFlag = false;
-  uint32_t BaseOfCode = 0;
-  std::string CodeSectionName;
-  int32_t CodeDelta = 0;
   std::string CalculatorPath;
-  std::vector<ExportEntry> ExportList;
+  // Why the last LoadFile could not open its file (the system's text).
+  std::optional<std::string> OpenError;
   std::unique_ptr<platform::MappedFile> ImageView;
+  std::unique_ptr<nubrik::Client> Client;
   std::unique_ptr<nubrik::ScopedHeap> Heap;
-  uint64_t ImageBase = 0;
-  bool Is64Bit = false;
-  uint16_t Machine = 0;
-  // Labelled fields of each page, in page order, for reports.
-  std::vector<PageField> PageFields[kPageCount];
+  BrowserModel Model;
 
   // Controls.
   ui::Application& App;
   std::unique_ptr<ui::Form> Form;
   ui::PageControl* VistrelPageControl;
   ui::TabSheet* Pages[kPageCount];
-  ui::Edit *ImageTypeEdit, *MachineEdit, *NumberOfSectionsEdit1, *PointerToSymbolTableEdit,
-      *NumberOfSymbolsEdit, *FileTimeDateStampEdit, *SizeOfOptionalHeaderEdit,
-      *FileCharacteristicsRawEdit;
-  ui::ListBox* FileCharacteristicsListBox;
-  ui::Edit *MagicEdit, *MajorLinkerVersionEdit, *MinorLinkerVersionEdit, *SizeOfCodeEdit,
-      *SizeOfInitializedDataEdit, *SizeOfUninitializedDataEdit, *ImageBaseEdit, *BaseOfCodeEdit,
-      *BaseOfDataEdit, *OSMajorVersionEdit, *OSMinorVersionEdit, *UserMajorVersionEdit,
-      *UserMinorVersionEdit, *SubsystemMajorEdit, *SubsystemMinorEdit, *StackReserveEdit,
-      *StackCommitEdit, *HeapReserveEdit, *HeapCommitEdit, *SectionAlignmentEdit,
-      *FileAlignmentEdit, *ChecksumEdit, *SubsystemEdit, *ImageSizeEdit, *HeaderSizeEdit,
-      *ModuleEntryPointEdit;
-  ui::ListBox* SectionHeadersListBox;
-  ui::Edit *VirtualAddressEdit, *SizeOfRawDataEdit, *PointerToRawDataEdit,
-      *PointerToRelocationsEdit, *PointerToLinenumbersEdit, *NumberOfRelocationsEdit,
-      *NumberOfLinenumbersEdit, *SectionCharacteristicsEdit;
-  ui::ListBox* SectionCharacteristicsListBox;
-  ui::ListBox *ImportModuleListBox, *ImportedFunctionsListBox;
-  ui::Edit* NumberOfExportedFunctionsEdit;
-  ui::ListBox* ExportSectionListBox;
-  ui::Edit* EntryPointEdit;
-  ui::Button* DisassembleButton;
-  ui::Edit* NumberOfResourcesEdit;
-  ui::TreeView* ResourceTreeView;
-  ui::Edit *ResourceOffsetToDataEdit, *ResourceSizeOfResourceEdit;
-  ui::ListBox* DebugTypeListBox;
-  ui::Edit *DebugMajorEdit, *DebugMinorEdit, *DebugSizeOfDataEdit, *DebugAddressOfDataEdit,
-      *DebugPointerToDataEdit;
+  std::unique_ptr<FileHeaderPage> FileHeader;
+  std::unique_ptr<OptionalHeaderPage> OptionalHeader;
+  std::unique_ptr<SectionHeadersPage> SectionHeaders;
+  std::unique_ptr<ImportPage> ImportSection;
+  std::unique_ptr<ExportPage> ExportSection;
+  std::unique_ptr<ResourcePage> ResourceSection;
+  std::unique_ptr<DebugPage> DebugSection;
+  BrowserPage* PageObjects[kPageCount];
 
   ui::MainMenu* MainMenu;
   ui::MenuItem *FileMenu, *FileLoadMenuItem, *FileCloseMenuItem, *FilePreferencesMenuItem,
@@ -179,29 +145,23 @@ class TVistrelMainForm {
   TAboutBox* AboutBox;
 
  private:
-  void CreateControls();
+  void CreatePages();
   void CreateMenus();
-  ui::Edit* AddField(int page, ui::Container* parent, const std::string& label,
-                     const std::string& editName, int x, int y, int labelWidth, int editWidth);
   void ReleaseFile();
-  void FillFileHeader();
-  void FillOptionalHeader();
-  void FillSections();
-  void ShowSectionHeader(const std::string& name);
-  void FillImports();
-  void FillImportFunctions(const std::string& module, int occurrence);
-  void FillExports();
-  void ShowEntryPoint(int line);
-  void FillDebug();
+  // LoadFile for a file the user chose: a file that cannot be opened is
+  // reported.
+  void LoadChosenFile(const std::string& path);
   void UpdateMenus();
   void ReadSettings();
   void SaveSettings();
-  const void* Image() const;
+  const ImageLayout* Layout();
 
   BrowserServices services_;
-  const ImageLayout* Layout();
   std::optional<ImageLayout> layout_;
   bool layoutTried_ = false;
+  // Inside an automation call: what would block the caller waits until the
+  // call has returned.
+  bool inAutomationCall_ = false;
 };
 
 }  // namespace vistrel

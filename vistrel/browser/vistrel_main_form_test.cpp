@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+
+#include "common/version_info.h"
+#include "common/version_info_test_util.h"
 #include "dlv_fixtures.h"
 #include "platform/fake/fake_machine.h"
 #ifndef _WIN32
@@ -12,8 +15,9 @@
 #include "tests/fixtures/pe_writer.h"
 #include "ui/headless/headless.h"
 #include "vistrel/browser/about_box.h"
-#include "vistrel/browser/page_report.h"
+#include "vistrel/browser/amplifying_file.h"
 #include "vistrel/browser/preferences_dlg.h"
+#include "vistrel/browser/report_sink.h"
 #include "vistrel/viewers/disassembly_dlg.h"
 
 namespace vistrel {
@@ -25,6 +29,18 @@ using Lines = std::vector<std::string>;
 
 std::string Bytes(const std::vector<uint8_t>& v) {
   return std::string(v.begin(), v.end());
+}
+
+std::string TextReport(TVistrelMainForm& form, size_t limit = SIZE_MAX) {
+  TextSink sink(limit);
+  form.Report(sink);
+  return sink.Output();
+}
+
+std::string JsonReport(TVistrelMainForm& form, size_t limit = SIZE_MAX) {
+  JsonSink sink(limit);
+  form.Report(sink);
+  return sink.Output();
 }
 
 // A file with exports Foo (3) at 0x1234 and one without a name (7), two
@@ -81,23 +97,57 @@ TEST_F(MainFormTest, CreationState) {
   EXPECT_EQ(form->CalculatorPath, "C:\\WINNT\\calc.exe");
   EXPECT_EQ(form->ActivePage(), kFileHeaderPage);
   EXPECT_TRUE(form->Form->AcceptsFiles());
-  EXPECT_EQ(form->ResourceTreeView->ImageList(),
+  EXPECT_EQ(form->ResourceSection->ResourceTreeView->ImageList(),
             (std::vector<int>{101, 106, 105, 104, 108, 109, 107, 110, 111, 102}));
   EXPECT_EQ(form->VistrelPageControl->PageCount(), 7);
   EXPECT_EQ(form->Pages[kDebugPage]->Text(), "Debug Section");
   EXPECT_EQ(form->FileLoadMenuItem->Shortcut(), "Ctrl+L");
 }
 
+// Every control inside its page (416 x 283 inside the 424 x 336 window with
+// two rows of tabs) and none over another.
+TEST_F(MainFormTest, ControlsFitTheirPagesWithoutOverlap) {
+  const ui::Rect page{0, 0, 416, 283};
+  for (int p = 0; p < kPageCount; ++p) {
+    std::vector<ui::Control*> controls = form->Pages[p]->Children();
+    for (size_t i = 0; i < controls.size(); ++i) {
+      ui::Rect r = controls[i]->Bounds();
+      SCOPED_TRACE(controls[i]->Name());
+      EXPECT_GE(r.Left, page.Left);
+      EXPECT_GE(r.Top, page.Top);
+      EXPECT_LE(r.Left + r.Width, page.Width - 4);
+      EXPECT_LE(r.Top + r.Height, page.Height - 2);
+      for (size_t j = 0; j < i; ++j) {
+        ui::Rect o = controls[j]->Bounds();
+        bool apart = r.Left >= o.Left + o.Width || o.Left >= r.Left + r.Width ||
+                     r.Top >= o.Top + o.Height || o.Top >= r.Top + r.Height;
+        EXPECT_TRUE(apart) << "over " << controls[j]->Name();
+      }
+    }
+  }
+  // The wide optional header values and the longest label have their room
+  // (measured under Wine: 99 and 114 pixels of text).
+  auto width = [&](const char* name) {
+    return form->Pages[kOptionalHeaderPage]->FindControl(name)->Bounds().Width;
+  };
+  EXPECT_GE(width("ImageBaseEdit"), 110);
+  EXPECT_GE(width("SizeOfUninitializedDataEditLabel"), 122);
+  for (const char* name : {"StackReserveEdit", "StackCommitEdit", "HeapCommitEdit", "ChecksumEdit",
+                           "SectionAlignmentEdit"}) {
+    EXPECT_GE(width(name), 64) << name;
+  }
+}
+
 TEST_F(MainFormTest, FileHeaderPage) {
   LoadRich();
   EXPECT_EQ(form->Form->Caption(), "Vistrel - RICH.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "NT");
-  EXPECT_EQ(form->MachineEdit->Text(), "Intel 386");
-  EXPECT_EQ(form->NumberOfSectionsEdit1->Text(), "1");
-  EXPECT_EQ(form->FileTimeDateStampEdit->Text(), "0x5F5E1000");
-  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "0x00E0");
-  EXPECT_EQ(form->FileCharacteristicsRawEdit->Text(), "0x210E");
-  EXPECT_EQ(form->FileCharacteristicsListBox->Items(),
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "NT");
+  EXPECT_EQ(form->FileHeader->MachineEdit->Text(), "Intel 386");
+  EXPECT_EQ(form->FileHeader->NumberOfSectionsEdit1->Text(), "1");
+  EXPECT_EQ(form->FileHeader->FileTimeDateStampEdit->Text(), "0x5F5E1000");
+  EXPECT_EQ(form->FileHeader->SizeOfOptionalHeaderEdit->Text(), "0x00E0");
+  EXPECT_EQ(form->FileHeader->FileCharacteristicsRawEdit->Text(), "0x210E");
+  EXPECT_EQ(form->FileHeader->FileCharacteristicsListBox->Items(),
             (Lines{"File is executable.", "Line numbers stripped from file.",
                    "Local symbols stripped from file.", "32 bit word machine.", "File is a DLL."}));
   EXPECT_TRUE(form->FileCloseMenuItem->Enabled());
@@ -106,22 +156,22 @@ TEST_F(MainFormTest, FileHeaderPage) {
 
 TEST_F(MainFormTest, OptionalHeaderInBothModesAndModeToggleKeepsThePage) {
   LoadRich();
-  EXPECT_EQ(form->MagicEdit->Text(), "0x010B");
-  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x10000000");
-  EXPECT_EQ(form->BaseOfCodeEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->BaseOfDataEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->SectionAlignmentEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->SubsystemEdit->Text(), "Windows GUI subsystem.");
-  EXPECT_EQ(form->ModuleEntryPointEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->MajorLinkerVersionEdit->Text(), "14");
+  EXPECT_EQ(form->OptionalHeader->MagicEdit->Text(), "0x010B");
+  EXPECT_EQ(form->OptionalHeader->ImageBaseEdit->Text(), "0x10000000");
+  EXPECT_EQ(form->OptionalHeader->BaseOfCodeEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->BaseOfDataEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->SectionAlignmentEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->SubsystemEdit->Text(), "Windows GUI subsystem.");
+  EXPECT_EQ(form->OptionalHeader->ModuleEntryPointEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->OptionalHeader->MajorLinkerVersionEdit->Text(), "14");
   ShowPage(kOptionalHeaderPage);
   form->ViewModeMenuItemClick();
   EXPECT_FALSE(form->HexMode);
   EXPECT_EQ(form->ActivePage(), kOptionalHeaderPage);
-  EXPECT_EQ(form->SectionAlignmentEdit->Text(), "4096");
-  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "224");
-  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x10000000");  // fixed format
-  EXPECT_EQ(form->FileCharacteristicsRawEdit->Text(), "0x210E");
+  EXPECT_EQ(form->OptionalHeader->SectionAlignmentEdit->Text(), "4096");
+  EXPECT_EQ(form->FileHeader->SizeOfOptionalHeaderEdit->Text(), "224");
+  EXPECT_EQ(form->OptionalHeader->ImageBaseEdit->Text(), "0x10000000");  // fixed format
+  EXPECT_EQ(form->FileHeader->FileCharacteristicsRawEdit->Text(), "0x210E");
   form->ViewMenuClick();
   EXPECT_EQ(form->ViewModeMenuItem->Caption(), "Hex Mode");
   form->ViewModeMenuItemClick();
@@ -132,46 +182,46 @@ TEST_F(MainFormTest, OptionalHeaderInBothModesAndModeToggleKeepsThePage) {
 TEST_F(MainFormTest, Pe32PlusShowsTheWideFields) {
   files.files["X64.DLL"] = RichFile(true);
   Load("X64.DLL");
-  EXPECT_EQ(form->MagicEdit->Text(), "0x020B");
-  EXPECT_EQ(form->ImageBaseEdit->Text(), "0x0000000180000000");
-  EXPECT_EQ(form->BaseOfDataEdit->Text(), "");
-  EXPECT_EQ(form->SubsystemEdit->Text(), "Windows GUI subsystem.");
-  EXPECT_EQ(form->SizeOfOptionalHeaderEdit->Text(), "0x00F0");
-  EXPECT_TRUE(form->Is64Bit);
+  EXPECT_EQ(form->OptionalHeader->MagicEdit->Text(), "0x020B");
+  EXPECT_EQ(form->OptionalHeader->ImageBaseEdit->Text(), "0x0000000180000000");
+  EXPECT_EQ(form->OptionalHeader->BaseOfDataEdit->Text(), "");
+  EXPECT_EQ(form->OptionalHeader->SubsystemEdit->Text(), "Windows GUI subsystem.");
+  EXPECT_EQ(form->FileHeader->SizeOfOptionalHeaderEdit->Text(), "0x00F0");
+  EXPECT_TRUE(form->Model.Is64Bit);
 }
 
 TEST_F(MainFormTest, SectionsAndTheCodeDelta) {
   LoadRich();
-  EXPECT_EQ(form->SectionHeadersListBox->Items(), (Lines{".data"}));
-  EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
-  EXPECT_EQ(form->PointerToRawDataEdit->Text(), "0x00000200");
-  EXPECT_EQ(form->SectionCharacteristicsEdit->Text(), "0xC0000040");
-  EXPECT_EQ(form->SectionCharacteristicsListBox->Items(),
+  EXPECT_EQ(form->SectionHeaders->SectionHeadersListBox->Items(), (Lines{".data"}));
+  EXPECT_EQ(form->SectionHeaders->SectionHeadersListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->SectionHeaders->VirtualAddressEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->SectionHeaders->PointerToRawDataEdit->Text(), "0x00000200");
+  EXPECT_EQ(form->SectionHeaders->SectionCharacteristicsEdit->Text(), "0xC0000040");
+  EXPECT_EQ(form->SectionHeaders->SectionCharacteristicsListBox->Items(),
             (Lines{"Contains initialized data", "Readable", "Writeable"}));
-  EXPECT_EQ(form->CodeSectionName, ".data");
-  EXPECT_EQ(form->CodeDelta, 0xE00);
+  EXPECT_EQ(form->Model.CodeSectionName, ".data");
+  EXPECT_EQ(form->Model.CodeDelta, 0xE00);
 }
 
 TEST_F(MainFormTest, ExportLinesEntryPointsAndSortedLookup) {
   LoadRich();
-  EXPECT_EQ(form->NumberOfExportedFunctionsEdit->Text(), "2");
-  EXPECT_EQ(form->ExportSectionListBox->Items(), (Lines{"Foo (3)", "(7)"}));
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000434");  // 0x1234 - 0xE00
-  form->ExportSectionListBox->SetItemIndex(1);
+  EXPECT_EQ(form->ExportSection->NumberOfExportedFunctionsEdit->Text(), "2");
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->Items(), (Lines{"Foo (3)", "(7)"}));
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000434");  // 0x1234 - 0xE00
+  form->ExportSection->ExportSectionListBox->SetItemIndex(1);
   form->ExportSectionListBoxClick();
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000500");
-  EXPECT_TRUE(form->DisassembleButton->Enabled());
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000500");
+  EXPECT_TRUE(form->ExportSection->DisassembleButton->Enabled());
 
   ShowPage(kExportPage);
   form->ViewSortedMenuItemClick();
   EXPECT_TRUE(form->SortedFlag);
-  EXPECT_EQ(form->ExportSectionListBox->Items(), (Lines{"(7)", "Foo (3)"}));
-  EXPECT_EQ(form->ExportSectionListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000500");  // the record of "(7)"
-  form->ExportSectionListBox->SetItemIndex(1);
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->Items(), (Lines{"(7)", "Foo (3)"}));
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000500");  // the record of "(7)"
+  form->ExportSection->ExportSectionListBox->SetItemIndex(1);
   form->ExportSectionListBoxClick();
-  EXPECT_EQ(form->EntryPointEdit->Text(), "0x00000434");
+  EXPECT_EQ(form->ExportSection->EntryPointEdit->Text(), "0x00000434");
   ASSERT_NE(form->ExportOfLine(1), nullptr);
   EXPECT_EQ(form->ExportOfLine(1)->EntryRva, 0x1234u);
   EXPECT_EQ(form->ExportOfLine(5), nullptr);
@@ -179,45 +229,46 @@ TEST_F(MainFormTest, ExportLinesEntryPointsAndSortedLookup) {
 
 TEST_F(MainFormTest, ImportOccurrencesFollowTheSelectedLine) {
   LoadRich();
-  EXPECT_EQ(form->ImportModuleListBox->Items(),
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->Items(),
             (Lines{"KERNEL32.DLL", "USER32.DLL", "KERNEL32.DLL"}));
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
-  form->ImportModuleListBox->SetItemIndex(2);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(),
+            (Lines{"GetTickCount", "Sleep"}));
+  form->ImportSection->ImportModuleListBox->SetItemIndex(2);
   form->ImportModuleListBoxClick();
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"ExitProcess"}));
-  form->ImportModuleListBox->SetItemIndex(1);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(), (Lines{"ExitProcess"}));
+  form->ImportSection->ImportModuleListBox->SetItemIndex(1);
   form->ImportModuleListBoxClick();
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"MessageBoxA"}));
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(), (Lines{"MessageBoxA"}));
 }
 
 TEST_F(MainFormTest, DebugTypeLine) {
   LoadRich();
-  EXPECT_EQ(form->DebugTypeListBox->Items(), (Lines{"CodeView"}));
+  EXPECT_EQ(form->DebugSection->DebugTypeListBox->Items(), (Lines{"CodeView"}));
   files.files["T0.DLL"] = RichFile(false, 0);
   Load("T0.DLL");
-  EXPECT_EQ(form->DebugTypeListBox->Items(), (Lines{"Unknown"}));
+  EXPECT_EQ(form->DebugSection->DebugTypeListBox->Items(), (Lines{"Unknown"}));
   files.files["T9.DLL"] = RichFile(false, 9);
   Load("T9.DLL");
-  EXPECT_TRUE(form->DebugTypeListBox->Items().empty());
-  EXPECT_FALSE(form->DebugPointerToDataEdit->Text().empty());
+  EXPECT_TRUE(form->DebugSection->DebugTypeListBox->Items().empty());
+  EXPECT_FALSE(form->DebugSection->DebugPointerToDataEdit->Text().empty());
 }
 
 TEST_F(MainFormTest, Win16AndDosFilesShowTheMessageAndNothingElse) {
   files.files["OLD.EXE"] = Bytes(fixtures::FileWithSignature("NE"));
   Load("OLD.EXE");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "Win16");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "Win16");
   ASSERT_EQ(app.messages.size(), 1u);
   EXPECT_EQ(app.messages[0].Text, "Unable to handle this file type!");
   EXPECT_EQ(app.messages[0].Caption, "Vistrel");
   EXPECT_EQ(app.messages[0].Buttons, ui::MessageButtons::OkCancel);
-  EXPECT_EQ(form->MachineEdit->Text(), "");
+  EXPECT_EQ(form->FileHeader->MachineEdit->Text(), "");
   files.files["DOS.EXE"] = Bytes(fixtures::DosFile());
   Load("DOS.EXE");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "DOS");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "DOS");
   EXPECT_EQ(app.messages.size(), 2u);
   files.files["VXD.386"] = Bytes(fixtures::FileWithSignature("LE"));
   Load("VXD.386");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "VXD");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "VXD");
   EXPECT_EQ(app.messages.size(), 2u);
 }
 
@@ -225,14 +276,14 @@ TEST_F(MainFormTest, UnreadableFileLeavesCaptionAndEmptyPages) {
   LoadRich();
   Load("C:\\NOWHERE\\GONE.DLL");
   EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
-  EXPECT_TRUE(form->ExportSectionListBox->Items().empty());
-  EXPECT_TRUE(form->SectionHeadersListBox->Items().empty());
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
+  EXPECT_TRUE(form->ExportSection->ExportSectionListBox->Items().empty());
+  EXPECT_TRUE(form->SectionHeaders->SectionHeadersListBox->Items().empty());
   EXPECT_TRUE(form->ViewMenu->Enabled());
-  EXPECT_FALSE(form->DisassembleButton->Enabled());
+  EXPECT_FALSE(form->ExportSection->DisassembleButton->Enabled());
   files.files["EMPTY.DLL"] = "";
   Load("EMPTY.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
 }
 
 TEST_F(MainFormTest, LoadReleasesThePreviousFileAndCloseTwiceIsHarmless) {
@@ -246,7 +297,7 @@ TEST_F(MainFormTest, LoadReleasesThePreviousFileAndCloseTwiceIsHarmless) {
   EXPECT_EQ(form->Form->Caption(), "Vistrel");
   EXPECT_FALSE(form->FileCloseMenuItem->Enabled());
   EXPECT_FALSE(form->ViewMenu->Enabled());
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
 }
 
 TEST_F(MainFormTest, DropsOfOneFileLoadIt) {
@@ -256,7 +307,7 @@ TEST_F(MainFormTest, DropsOfOneFileLoadIt) {
   EXPECT_TRUE(files.opened.empty());
   form->Form->OnDropFiles({"A.DLL"});
   EXPECT_EQ(form->Form->Caption(), "Vistrel - A.DLL");
-  EXPECT_EQ(form->ImageTypeEdit->Text(), "NT");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "NT");
 }
 
 TEST_F(MainFormTest, LoadCommandUsesTheOpenDialog) {
@@ -457,10 +508,214 @@ TEST_F(MainFormTest, DisassemblyDialogFromTheExportPage) {
   EXPECT_EQ(disassembly.CodeOffset, 0x1234u);
   EXPECT_EQ(disassembly.Bits, 32);
 
-  form->ExportSectionListBox->SetItemIndex(-1);
+  form->ExportSection->ExportSectionListBox->SetItemIndex(-1);
   caption.clear();
   form->DisassembleButtonClick();
   EXPECT_EQ(caption, "");
+}
+
+TEST_F(MainFormTest, AmplifyingFileIsBoundedByItsSize) {
+  std::vector<uint8_t> file = testfiles::AmplifyingFile();
+  ASSERT_LT(file.size(), 30000u);
+  files.files["AMP.DLL"] = Bytes(file);
+  Load("AMP.DLL");
+  ASSERT_EQ(form->ImportSection->ImportModuleListBox->Count(), 1025);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Count(), 40);
+  const size_t limit = TextLimit(file.size());
+  const std::string rest = std::string(kRestLeftOut) + "\n";
+  std::string text = TextReport(*form, limit);
+  EXPECT_GT(text.size(), limit - 8192);
+  EXPECT_LE(text.size(), limit + rest.size());
+  EXPECT_EQ(text.substr(text.size() - rest.size()), rest);
+  std::string json = JsonReport(*form, limit);
+  EXPECT_LE(json.size(), limit + 200);
+  EXPECT_NE(json.find("\"Left Out\":"), std::string::npos);
+  EXPECT_EQ(json.back(), '}');
+  // The walk put the selection back.
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->ItemIndex(), 0);
+  EXPECT_TRUE(app.errors.empty());
+
+  // The window's lists obey the same bound: a tiny file of long lines.
+  form->Model.ListLimit = 3 * (4095 + 2);
+  form->ImportSection->ImportModuleListBox->SetItemIndex(1);
+  form->ImportModuleListBoxClick();
+  Lines functions = form->ImportSection->ImportedFunctionsListBox->Items();
+  ASSERT_EQ(functions.size(), 4u);
+  EXPECT_EQ(functions[2], std::string(4095, 'f'));
+  EXPECT_EQ(functions[3], kRestLeftOut);
+}
+
+// Descriptors sharing one 4,095-character module name: the report counts
+// each line's occurrence as it goes instead of comparing the lines above.
+TEST_F(MainFormTest, SharedLongModuleNamesReportInLinearTime) {
+  files.files["LONG.DLL"] = Bytes(testfiles::AmplifyingFile(1025, 1, std::string(4095, 'm')));
+  Load("LONG.DLL");
+  ASSERT_EQ(form->ImportSection->ImportModuleListBox->Count(), 1025);
+  std::string json = JsonReport(*form);  // unbounded: every module is walked
+  // Each line looked up, but for the one past the 1,024 lookups a report makes.
+  size_t unlooked = json.find("\"Functions\":null");
+  ASSERT_NE(unlooked, std::string::npos);
+  EXPECT_EQ(json.find("\"Functions\":null", unlooked + 1), std::string::npos);
+  // A later line shows its own descriptor's functions. (The library gives a
+  // file names worth at most four times its size plus 64 KB: lines past that
+  // are empty and show none.)
+  form->ImportSection->ImportModuleListBox->SetItemIndex(20);
+  form->ImportModuleListBoxClick();
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Count(), 1);
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->Item(1024), "");
+  form->ImportSection->ImportModuleListBox->SetItemIndex(1024);
+  form->ImportModuleListBoxClick();
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Count(), 0);
+}
+
+TEST_F(MainFormTest, ExportsPastTheBoundCannotBeChosen) {
+  PeWriter w;
+  std::vector<std::pair<std::string, uint16_t>> names;
+  for (uint16_t i = 0; i < 5; ++i) names.emplace_back("Export" + std::to_string(i), i);
+  w.AddExports("five.dll", 1, std::vector<uint32_t>(5, 0x1100), names);
+  files.files["FIVE.DLL"] = Bytes(w.Build());
+  Load("FIVE.DLL");
+  ASSERT_EQ(form->ExportSection->ExportSectionListBox->Count(), 5);
+  form->Model.ListLimit = 2 * (11 + 2);  // "Export0 (1)" and one more
+  form->ExportSection->Fill();
+  EXPECT_EQ(form->ExportSection->ExportSectionListBox->Items(),
+            (Lines{"Export0 (1)", "Export1 (2)", kRestLeftOut}));
+  EXPECT_EQ(form->ExportSection->ExportList.size(), 2u);
+  ASSERT_NE(form->ExportOfLine(1), nullptr);
+  EXPECT_EQ(form->ExportOfLine(2), nullptr);
+}
+
+TEST_F(MainFormTest, AFileTheUserOpensThatCannotBeOpenedSaysWhy) {
+  form->Form->OnDropFiles({"C:\\NOWHERE\\GONE.DLL"});
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
+  EXPECT_EQ(app.errors, (Lines{"The system cannot find the file specified."}));
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "");
+  app.openFileAnswers.push_back(std::string("C:\\NOWHERE\\LOST.DLL"));
+  form->FileLoadMenuItem->Click();
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - LOST.DLL");
+  EXPECT_EQ(app.errors.size(), 2u);
+  // A file that opens says nothing.
+  LoadRich();
+  form->Form->OnDropFiles({"C:\\DIR\\RICH.DLL"});
+  EXPECT_EQ(app.errors.size(), 2u);
+}
+
+TEST_F(MainFormTest, AutomationLoadOfAFileThatCannotBeOpenedFails) {
+  try {
+    form->AutomationLoad("C:\\NOWHERE\\GONE.DLL");
+    ADD_FAILURE() << "Load succeeded";
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "The system cannot find the file specified.");
+  }
+  EXPECT_EQ(form->Form->Caption(), "Vistrel - GONE.DLL");
+  EXPECT_TRUE(app.errors.empty());  // the caller reports it, not the window
+  EXPECT_TRUE(form->AutomationFlag);
+}
+
+TEST_F(MainFormTest, AutomationLoadOfA16BitFileReturnsBeforeTheMessage) {
+  files.files["OLD.EXE"] = Bytes(fixtures::FileWithSignature("NE"));
+  form->AutomationLoad("OLD.EXE");
+  EXPECT_EQ(form->FileHeader->ImageTypeEdit->Text(), "Win16");
+  EXPECT_TRUE(app.messages.empty());
+  app.ProcessMessages();
+  ASSERT_EQ(app.messages.size(), 1u);
+  EXPECT_EQ(app.messages[0].Text, kUnableToHandle);
+  // Loaded by the user, the box comes at once.
+  Load("OLD.EXE");
+  EXPECT_EQ(app.messages.size(), 2u);
+}
+
+TEST_F(MainFormTest, LastAutomationReleaseMakesAUserStartedWindowClosable) {
+  LoadRich();
+  form->Form->Show();
+  form->AutomationLoad("C:\\DIR\\RICH.DLL");
+  EXPECT_FALSE(form->FileExitMenuItem->Enabled());
+  form->AutomationLastRelease(false);
+  EXPECT_TRUE(form->FileExitMenuItem->Enabled());
+  EXPECT_TRUE(form->Form->Showing());
+  form->FileExitMenuItemClick();
+  EXPECT_FALSE(form->Form->Showing());
+  EXPECT_TRUE(app.messages.empty());  // nobody was asked
+
+  TVistrelMainForm oleStarted(app, services());
+  oleStarted.Form->Show();
+  oleStarted.AutomationLoad("C:\\DIR\\RICH.DLL");
+  oleStarted.AutomationLastRelease(true);
+  EXPECT_FALSE(oleStarted.Form->Showing());
+}
+
+TEST_F(MainFormTest, ClosingAWindowAutomationHoldsAsksTheUser) {
+  LoadRich();
+  form->Form->Show();
+  form->AutomationLoad("C:\\DIR\\RICH.DLL");
+  app.messageAnswers.push_back(ui::ModalResult::No);
+  form->Form->Close();
+  EXPECT_TRUE(form->Form->Showing());
+  ASSERT_EQ(app.messages.size(), 1u);
+  EXPECT_EQ(app.messages[0].Text, kCloseWhileAutomated);
+  EXPECT_EQ(app.messages[0].Caption, "Vistrel");
+  EXPECT_EQ(app.messages[0].Buttons, ui::MessageButtons::YesNo);
+  app.messageAnswers.push_back(ui::ModalResult::Yes);
+  form->Form->Close();
+  EXPECT_FALSE(form->Form->Showing());
+  EXPECT_TRUE(registry.KeyExists(RegistryRoot::CurrentUser, kSettingsKey));
+}
+
+// A clipboard that runs out of memory.
+class ExhaustedClipboard : public platform::fake::FakeClipboard {
+ public:
+  bool SetText(const std::string&) override { throw std::bad_alloc(); }
+};
+
+TEST_F(MainFormTest, RunningOutOfMemoryIsAnErrorReport) {
+  ExhaustedClipboard exhausted;
+  TVistrelMainForm f(app, {files, registry, exhausted, env});
+  files.files["RICH.DLL"] = RichFile();
+  f.FileName = "RICH.DLL";
+  f.LoadFile();
+  f.VistrelPageControl->SetActivePageIndex(kExportPage);
+  f.EditCopyMenuItem->Click();
+  ASSERT_EQ(app.errors.size(), 1u);
+  EXPECT_EQ(app.errors[0], std::bad_alloc().what());
+}
+
+TEST_F(MainFormTest, ResourceTreeGroupsByTypeInFirstOccurrenceOrder) {
+  PeWriter w;
+  w.AddResources({{uint32_t{14}, uint32_t{1}, 0x409, {1}},
+                  {uint32_t{3}, uint32_t{1}, 0x409, {1, 2}},
+                  {uint32_t{3}, uint32_t{2}, 0x409, {1, 2, 3}},
+                  {uint32_t{17}, uint32_t{5}, 0, {1}},
+                  {uint32_t{240}, uint32_t{6}, 0, {1}},
+                  {uint32_t{16}, uint32_t{1}, 0x409, {1, 2, 3, 4}}});
+  files.files["RES.DLL"] = Bytes(w.Build());
+  Load("RES.DLL");
+  ResourcePage& page = *form->ResourceSection;
+  EXPECT_EQ(page.NumberOfResourcesEdit->Text(), "6");
+  ui::TreeView* tree = page.ResourceTreeView;
+  std::vector<ui::TreeNode> groups = tree->Children(ui::kNoNode);
+  Lines texts;
+  for (ui::TreeNode g : groups) texts.push_back(tree->NodeText(g));
+  EXPECT_EQ(texts, (Lines{"GROUPICON", "ICON", " (17)", "VERSION"}));
+  EXPECT_EQ(tree->Children(groups[2]).size(), 2u);  // 17 and 240 share it
+  EXPECT_EQ(tree->NodeImageIndex(groups[0]), 9);
+  ui::TreeNode icon = tree->Children(groups[1])[1];
+  EXPECT_EQ(tree->NodeText(icon), "2");
+  EXPECT_EQ(tree->NodeImageIndex(icon), 6);
+  EXPECT_EQ(tree->NodeData(groups[0]), -1);
+
+  tree->SetSelected(icon);
+  form->ResourceTreeViewClick();
+  EXPECT_EQ(page.ResourceSizeOfResourceEdit->Text(), "0x00000003");
+  EXPECT_EQ(page.ResourceOffsetToDataEdit->Text().rfind("0x", 0), 0u);
+  ShowPage(kResourcePage);
+  form->ViewMenuClick();
+  EXPECT_TRUE(form->ViewItemMenuItem->Enabled());
+  EXPECT_TRUE(form->ViewItemImageMenuItem->Visible());
+  tree->SetSelected(groups[0]);
+  form->ResourceTreeViewClick();
+  EXPECT_EQ(page.ResourceSizeOfResourceEdit->Text(), "");
+  form->ViewMenuClick();
+  EXPECT_FALSE(form->ViewItemMenuItem->Enabled());
 }
 
 TEST(DisassemblyDlg, CodeOutsideTheImageCannotBeViewed) {
@@ -484,9 +739,7 @@ TEST(DisassemblyDlg, CodeOutsideTheImageCannotBeViewed) {
 
 TEST_F(MainFormTest, ReportNamesEveryPage) {
   LoadRich();
-  std::string text, json;
-  AppendTextReport(*form, text);
-  AppendJsonReport(*form, json);
+  std::string text = TextReport(*form), json = JsonReport(*form);
   for (const char* page : {"File Header", "Optional Header", "Section Headers", "Import Section",
                            "Export Section", "Resource Section", "Debug Section"}) {
     EXPECT_NE(text.find(std::string("== ") + page + " =="), std::string::npos) << page;
@@ -496,8 +749,9 @@ TEST_F(MainFormTest, ReportNamesEveryPage) {
   EXPECT_NE(text.find("  Foo (3)  Entry Point: 0x00000434\n"), std::string::npos);
   EXPECT_NE(json.find("\"Image Type:\":\"NT\""), std::string::npos);
   // Walking the lists leaves the selections as they were.
-  EXPECT_EQ(form->ImportModuleListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->ImportedFunctionsListBox->Items(), (Lines{"GetTickCount", "Sleep"}));
+  EXPECT_EQ(form->ImportSection->ImportModuleListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->ImportSection->ImportedFunctionsListBox->Items(),
+            (Lines{"GetTickCount", "Sleep"}));
 }
 
 TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
@@ -505,15 +759,15 @@ TEST_F(MainFormTest, ReportShowsEachSectionLineWithItsHeader) {
   w.NumberOfSections = 3;  // ".data", ".extra", ".extra"
   files.files["THREE.DLL"] = Bytes(w.Build());
   Load("THREE.DLL");
-  ASSERT_EQ(form->SectionHeadersListBox->Items(), (Lines{".data", ".extra", ".extra"}));
-  std::string text;
-  AppendTextReport(*form, text);
+  ASSERT_EQ(form->SectionHeaders->SectionHeadersListBox->Items(),
+            (Lines{".data", ".extra", ".extra"}));
+  std::string text = TextReport(*form);
   size_t at = text.find("  .extra\n    Virtual Address: 0x00011000\n");
   ASSERT_NE(at, std::string::npos);
   // The second line of the same name shows the first one's header again.
   EXPECT_NE(text.find("  .extra\n    Virtual Address: 0x00011000\n", at + 1), std::string::npos);
-  EXPECT_EQ(form->SectionHeadersListBox->ItemIndex(), 0);
-  EXPECT_EQ(form->VirtualAddressEdit->Text(), "0x00001000");
+  EXPECT_EQ(form->SectionHeaders->SectionHeadersListBox->ItemIndex(), 0);
+  EXPECT_EQ(form->SectionHeaders->VirtualAddressEdit->Text(), "0x00001000");
 }
 
 TEST(ImageLayout, SectionsAtTheirRvasAndHostileSizesRefused) {
@@ -567,6 +821,25 @@ TEST(AboutBox, VersionTextsReplaceTheDesignTexts) {
   EXPECT_EQ(box.Form->Caption(), "About Vistrel");
 }
 
+// A text longer than the box takes keeps the label's design text; one that
+// fits replaces it.
+TEST(AboutBox, OverLongTextsKeepTheDesignText) {
+  using namespace versioninfo::testing;
+  ui::headless::HeadlessApplication app;
+  BlockSystem system;
+  std::u16string tooLong(versioninfo::kAboutBoxMaxLength + 1, u'x');
+  std::u16string fits(versioninfo::kAboutBoxMaxLength, u'y');
+  system.Add(
+      "VISTREL.EXE",
+      Serialize(Block({}, {{"040904E4", {{"ProductName", tooLong}, {"LegalCopyright", fits}}}},
+                      {{0x0409, 0x04E4}})));
+  TAboutBox box(app, "VISTREL.EXE", &system);
+  box.FormShow();
+  EXPECT_EQ(box.CopyrightLabel1->Text(), "PE file browser and automation server");
+  EXPECT_EQ(box.CopyrightLabel2->Text(), std::string(versioninfo::kAboutBoxMaxLength, 'y'));
+  EXPECT_EQ(box.VersionLabel->Text(), "Version 4.0.1");  // no FileVersion text
+}
+
 #ifndef _WIN32
 TEST(MainFormFixtures, SampleDllBothWidths) {
   if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
@@ -579,20 +852,20 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
   for (const char* path : {DLV_SAMPLE_DLL_X86, DLV_SAMPLE_DLL_X64}) {
     form.FileName = path;
     form.LoadFile();
-    EXPECT_EQ(form.ImageTypeEdit->Text(), "NT");
-    Lines exports = form.ExportSectionListBox->Items();
+    EXPECT_EQ(form.FileHeader->ImageTypeEdit->Text(), "NT");
+    Lines exports = form.ExportSection->ExportSectionListBox->Items();
     EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
     EXPECT_NE(std::find(exports.begin(), exports.end(), "(5)"), exports.end());
-    EXPECT_EQ(form.DebugTypeListBox->Items(), (Lines{"CodeView"}));
-    Lines modules = form.ImportModuleListBox->Items();
+    EXPECT_EQ(form.DebugSection->DebugTypeListBox->Items(), (Lines{"CodeView"}));
+    Lines modules = form.ImportSection->ImportModuleListBox->Items();
     EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
   }
-  EXPECT_EQ(form.MachineEdit->Text(), "Unknown");  // 0x8664 has no name
+  EXPECT_EQ(form.FileHeader->MachineEdit->Text(), "Unknown");  // 0x8664 has no name
 
   // The disassembly of an export of the 64-bit sample, from the private image.
   TDisassemblyDlg dlg(app);
   form.DisassemblyDlg = &dlg;
-  Lines exports = form.ExportSectionListBox->Items();
+  Lines exports = form.ExportSection->ExportSectionListBox->Items();
   int line = static_cast<int>(std::find(exports.begin(), exports.end(), "SampleAdd (1)") -
                               exports.begin());
   ASSERT_TRUE(form.PrepareDisassembly(line));
@@ -603,7 +876,7 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
   EXPECT_FALSE(code[0].empty());
   EXPECT_EQ(dlg.Form->Caption().rfind("Export Entry Point - SampleAdd (1) - 0x", 0), 0u);
   form.DisassemblyDlg = nullptr;
-  EXPECT_EQ(form.ImageBaseEdit->Text().size(), 18u);
+  EXPECT_EQ(form.OptionalHeader->ImageBaseEdit->Text().size(), 18u);
 }
 #endif
 

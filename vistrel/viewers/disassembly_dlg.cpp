@@ -2,7 +2,7 @@
 
 #include "common/hex_text.h"
 #include "contracts/nubrik/nubrik.h"
-#include "vistrel/browser/command_ids.h"
+#include "vistrel/viewers/viewer_ids.h"
 
 namespace vistrel {
 

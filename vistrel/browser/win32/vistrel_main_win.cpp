@@ -75,16 +75,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     cls.Methods.push_back({"ShutDown", 2,
                            [&](const std::vector<std::string>&) { mainForm.AutomationShutDown(); },
                            0});
-    server.OnLastRelease = [&] {
-      mainForm.AutomationFlag = false;
-      if (switches.Automation) {
-        // Started by OLE: when the last client lets go, the program ends.
-        mainForm.Form->Close();
-      } else {
-        // Started by the user: the window is the user's again.
-        mainForm.FileExitMenuItem->SetEnabled(true);
-      }
-    };
+    // When the last client lets go, a program OLE started ends and one the
+    // user started can be closed again.
+    server.OnLastRelease = [&] { mainForm.AutomationLastRelease(switches.Automation); };
     server.Start(cls);
     result = app.Run(*mainForm.Form);
     server.Stop();
