@@ -1,8 +1,16 @@
 #include "vistrel/browser/about_box.h"
 
+#include "common/about_texts.h"
 #include "common/version_info.h"
 
 namespace vistrel {
+namespace {
+
+// The labels' design texts, shown when the program file has no better.
+const versioninfo::AboutTexts kDesignTexts{"Version 4.0.1", "PE file browser and automation server",
+                                           "Copyright (c) Tessaloom. All rights reserved."};
+
+}  // namespace
 
 TAboutBox::TAboutBox(ui::Application& app, std::string programPath,
                      const versioninfo::VersionSystem* system)
@@ -19,11 +27,9 @@ TAboutBox::TAboutBox(ui::Application& app, std::string programPath,
   ProductName->SetFont(ui::Font{"Times New Roman", 16, true, true, ui::kBlack});
   TrademarkLabel = Panel1->AddLabel("TrademarkLabel", {150, 12, 24, 13}, "TM");
   TrademarkLabel->SetFont(ui::Font{"MS Sans Serif", 7, true, false, ui::kBlack});
-  VersionLabel = Panel1->AddLabel("VersionLabel", {60, 46, 220, 13}, "Version 4.0.1");
-  CopyrightLabel1 = Panel1->AddLabel("CopyrightLabel1", {12, 70, 266, 13},
-                                     "PE file browser and automation server");
-  CopyrightLabel2 = Panel1->AddLabel("CopyrightLabel2", {12, 92, 266, 13},
-                                     "Copyright (c) Tessaloom. All rights reserved.");
+  VersionLabel = Panel1->AddLabel("VersionLabel", {60, 46, 220, 13}, kDesignTexts.Version);
+  CopyrightLabel1 = Panel1->AddLabel("CopyrightLabel1", {12, 70, 266, 13}, kDesignTexts.Product);
+  CopyrightLabel2 = Panel1->AddLabel("CopyrightLabel2", {12, 92, 266, 13}, kDesignTexts.Copyright);
   ContactLabel =
       Panel1->AddLabel("ContactLabel", {12, 114, 266, 13}, "Questions: support@tessaloom.example");
   OKButton = Form->AddButton("OKButton", {115, 166, 75, 25}, "OK");
@@ -33,21 +39,12 @@ TAboutBox::TAboutBox(ui::Application& app, std::string programPath,
 }
 
 void TAboutBox::FormShow() {
-  using namespace versioninfo;
-  const VersionSystem& system = system_ ? *system_ : DefaultVersionSystem();
-  // A label keeps its design text when the value is empty or too long.
-  if (VersionText v = GetFileVersionString(system, ProgramPath, kAboutBoxMaxLength);
-      v.Length > 0 && !v.Text.empty()) {
-    VersionLabel->SetText("Version - " + v.Text);
-  }
-  if (VersionText v = GetProductName(system, ProgramPath, kAboutBoxMaxLength);
-      v.Length > 0 && !v.Text.empty()) {
-    CopyrightLabel1->SetText(v.Text);
-  }
-  if (VersionText v = GetCopyright(system, ProgramPath, kAboutBoxMaxLength);
-      v.Length > 0 && !v.Text.empty()) {
-    CopyrightLabel2->SetText(v.Text);
-  }
+  const versioninfo::VersionSystem& system =
+      system_ ? *system_ : versioninfo::DefaultVersionSystem();
+  versioninfo::AboutTexts texts = versioninfo::ReadAboutTexts(system, ProgramPath, kDesignTexts);
+  VersionLabel->SetText(texts.Version);
+  CopyrightLabel1->SetText(texts.Product);
+  CopyrightLabel2->SetText(texts.Copyright);
 }
 
 }  // namespace vistrel

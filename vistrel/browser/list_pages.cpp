@@ -2,6 +2,7 @@
 #include <unordered_map>
 
 #include "common/hex_text.h"
+#include "common/text_case.h"
 #include "vistrel/browser/browser_pages.h"
 #include "vistrel/browser/command_ids.h"
 #include "vistrel/browser/page_formats.h"
@@ -37,7 +38,7 @@ void ImportPage::Fill() {
   ImportedFunctionsListBox->SetSorted(model_.Sorted);
   std::vector<std::string> modules = model_.Client->ImportModules(model_.Heap);
   if (modules.empty()) return;
-  for (auto& name : modules) name = UpperCase(std::move(name));
+  for (auto& name : modules) name = common::Upper(std::move(name));
   FillList(ImportModuleListBox, modules, model_.ListLimit);
   ImportModuleListBox->SetItemIndex(0);
   ShowFunctions(ImportModuleListBox->Item(0), 0);

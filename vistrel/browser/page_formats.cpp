@@ -130,13 +130,6 @@ std::string ModeText64(uint64_t value, bool hexMode) {
   return hexMode ? common::HexText64(value) : std::to_string(value);
 }
 
-std::string UpperCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 std::string ExportLine(const char* name, int32_t ordinal) {
   std::string line;
   if (name) line.append(name).append(" ");

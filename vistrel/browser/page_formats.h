@@ -35,9 +35,6 @@ std::string ResourceGroupText(uint32_t type);
 // The image list position of a resource of that type; -1 for none.
 int ResourceImage(uint32_t type);
 
-// ASCII letters in upper case; other bytes (UTF-8 included) as they are.
-std::string UpperCase(std::string text);
-
 // An export's list line: "%s (%d)" or "(%d)" without a name.
 std::string ExportLine(const char* name, int32_t ordinal);
 

@@ -95,12 +95,5 @@ TEST(ExportLines, NameAndOrdinalOrOrdinalAlone) {
   EXPECT_EQ(ExportLine("", 1), " (1)");
 }
 
-TEST(UpperCase, AsciiLettersOnly) {
-  EXPECT_EQ(UpperCase("kernel32.dll"), "KERNEL32.DLL");
-  EXPECT_EQ(UpperCase("c:\\winnt\\calc.exe"), "C:\\WINNT\\CALC.EXE");
-  // UTF-8 bytes stay as they are ("\xCE\xA9" is an omega).
-  EXPECT_EQ(UpperCase("\xCE\xA9mega.dll"), "\xCE\xA9MEGA.DLL");
-}
-
 }  // namespace
 }  // namespace vistrel

@@ -1,5 +1,6 @@
 #include "vistrel/browser/preferences_dlg.h"
 
+#include "common/text_case.h"
 #include "vistrel/browser/command_ids.h"
 #include "vistrel/browser/page_formats.h"
 
@@ -32,7 +33,7 @@ TPreferencesDlg::TPreferencesDlg(ui::Application& app)
 }
 
 void TPreferencesDlg::FormShow() {
-  CalculatorEdit->SetText(UpperCase(CalculatorPath));
+  CalculatorEdit->SetText(common::Upper(CalculatorPath));
 }
 
 void TPreferencesDlg::BrowseButtonClick() {
@@ -40,7 +41,7 @@ void TPreferencesDlg::BrowseButtonClick() {
   options.Title = "Find Another Calculator:";
   options.Filter = "Program (*.EXE)|*.EXE|All Files (*.*)|*.*";
   options.HideReadOnly = true;
-  if (auto path = App.OpenFile(options)) CalculatorEdit->SetText(UpperCase(*path));
+  if (auto path = App.OpenFile(options)) CalculatorEdit->SetText(common::Upper(*path));
 }
 
 }  // namespace vistrel

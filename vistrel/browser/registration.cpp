@@ -1,23 +1,12 @@
 #include "vistrel/browser/registration.h"
 
-#include <cctype>
+#include "common/text_case.h"
 
 namespace vistrel {
 namespace {
 
 using platform::RegistryRoot;
 constexpr auto kRoot = RegistryRoot::ClassesRoot;
-
-bool SameNoCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return i == a.size() && !b[i];
-}
 
 std::string ClassKey() {
   return std::string("CLSID\\") + kClassId;
@@ -30,9 +19,10 @@ Switches ParseSwitches(const std::vector<std::string>& args) {
   for (const auto& arg : args) {
     if (arg.empty() || (arg[0] != '-' && arg[0] != '/')) continue;
     std::string name = arg.substr(1);
-    if (SameNoCase(name, "AUTOMATION") || SameNoCase(name, "EMBEDDING")) switches.Automation = true;
-    if (SameNoCase(name, "REGSERVER")) switches.RegServer = true;
-    if (SameNoCase(name, "UNREGSERVER")) switches.UnregServer = true;
+    if (common::EqualNoCase(name, "AUTOMATION") || common::EqualNoCase(name, "EMBEDDING"))
+      switches.Automation = true;
+    if (common::EqualNoCase(name, "REGSERVER")) switches.RegServer = true;
+    if (common::EqualNoCase(name, "UNREGSERVER")) switches.UnregServer = true;
   }
   return switches;
 }

@@ -25,6 +25,20 @@ TEST(BrowserSettings, FirstRunWithoutKeyChangesNothing) {
   EXPECT_EQ(s.Calculator, "C:\\WINNT\\calc.exe");
 }
 
+// Pages 0 to 6 come back as stored; anything else opens "File Header".
+TEST(BrowserSettings, TabSheetEveryPageAndTheFirstInvalidValue) {
+  const std::pair<uint32_t, int> cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3},     {4, 4},
+                                            {5, 5}, {6, 6}, {7, 0}, {0x101, 0}, {0xFFFFFFFF, 0}};
+  for (auto [stored, page] : cases) {
+    FakeRegistry reg;
+    reg.WriteDword(kUser, kSettingsKey, "TabSheet", stored);
+    BrowserSettings s = Defaults();
+    s.TabSheet = -1;  // tells "File Header" chosen (0) from left unchanged
+    ReadSettings(reg, s);
+    EXPECT_EQ(s.TabSheet, page) << stored;
+  }
+}
+
 TEST(BrowserSettings, OlderKeyWinsAndIsRemovedAtTheNextSave) {
   FakeRegistry reg;
   reg.WriteDword(kUser, kOlderSettingsKey, "Mode", 0);
