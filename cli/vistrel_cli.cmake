@@ -16,7 +16,7 @@ if(TARGET vistrel-cli AND BUILD_TESTING
   set(samples ${CMAKE_BINARY_DIR}/fixtures)
   add_test(NAME vistrel_cli_samples
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
-            ${samples}/x64/sample.dll ${samples}/x86/sample.dll
+            NAMES=${samples}/x64/names.dll NAMES=${samples}/x86/names.dll ${samples}/x64/sample.dll ${samples}/x86/sample.dll
             ${samples}/x64/sample.exe ${samples}/x86/sample.exe)
   set_tests_properties(vistrel_cli_samples PROPERTIES LABELS unit)
 endif()

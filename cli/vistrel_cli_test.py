@@ -3,7 +3,10 @@
 with the seven pages, the imports and exports the pages show agree with
 pefile, the missing file named on stderr, the run going on, exit status 1.
 
-usage: vistrel_cli_test.py VISTREL_CLI FILE..."""
+A file named NAMES=PATH is a resource-only DLL whose resource names are
+Japanese and Greek: the tree shows them as they are, in UTF-8.
+
+usage: vistrel_cli_test.py VISTREL_CLI [NAMES=PATH] FILE..."""
 import json
 import os
 import subprocess
@@ -39,8 +42,21 @@ def check_against_pefile(path, pages):
         assert lines[matching[0]].startswith("0x") and len(lines[matching[0]]) == 10, lines
 
 
+def check_resource_names(cli, path):
+    run = subprocess.run([cli, "--json", path], capture_output=True, check=True)
+    report = json.loads(run.stdout.decode("utf-8"))
+    tree = report[path]["Resource Section"]["Resources:"]
+    assert tree == ["RCDATA", "  \u65e5\u672c\u30c7\u30fc\u30bf", " (240)", "  \u03a9MEGA"], tree
+    # The text form carries the same bytes.
+    text = subprocess.run([cli, path], capture_output=True, check=True).stdout.decode("utf-8")
+    assert "\u65e5\u672c\u30c7\u30fc\u30bf" in text and "\u03a9MEGA" in text, text
+
+
 def main():
     cli, files = sys.argv[1], sys.argv[2:]
+    for name in [f for f in files if f.startswith("NAMES=")]:
+        files.remove(name)
+        check_resource_names(cli, name[len("NAMES="):])
     missing = os.path.join(os.path.dirname(files[0]), "no-such-file.dll")
     args = [cli, "--json", files[0], missing] + files[1:]
     run = subprocess.run(args, capture_output=True, text=True, check=False)
