@@ -501,14 +501,10 @@ std::string TMainForm::GridText(int page) const {
 }
 
 std::string TMainForm::TreeText(int page) const {
-  ui::TreeView* tree = Pages[page].Tree;
-  std::string text;
-  if (!tree) return text;
-  for (ui::TreeNode process : tree->Children(ui::kNoNode)) {
-    text += tree->NodeText(process) + "\r\n";
-    for (ui::TreeNode module : tree->Children(process)) text += tree->NodeText(module) + "\r\n";
-  }
-  return text;
+  // The tree views show these trees node for node (ShowTree).
+  if (page == kWin32Page) return TreeCopyText(Module32Tree);
+  if (page == kWin16Page) return TreeCopyText(Module16Tree);
+  return {};
 }
 
 std::string TMainForm::CopyAllText() {
