@@ -2,6 +2,8 @@
 # CMakeLists.txt): on Windows it calls nubrik.dll through the import library.
 add_library(nubrik_client STATIC ${CMAKE_CURRENT_LIST_DIR}/client.cpp)
 target_include_directories(nubrik_client PUBLIC ${PROJECT_SOURCE_DIR})
+# The header layouts are the reader's, linked statically beside the calls.
+target_link_libraries(nubrik_client PUBLIC nubrik_reader)
 if(TARGET nubrik_import)
   target_link_libraries(nubrik_client PUBLIC nubrik_import)
 else()

@@ -2,128 +2,29 @@
 
 #include <cstring>
 
+#include "contracts/nubrik/pe_layout.h"
+
 namespace nubrik {
-namespace {
 
-// Little-endian fields of a buffer the library filled. The buffers are
-// whole, so every read is inside them; the reader's own byte view lives in
-// the library, which the programs reach only through its C interface.
-class Fields {
- public:
-  explicit Fields(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-  uint8_t U8(size_t at) const { return at < bytes_.size() ? bytes_[at] : 0; }
-  uint16_t U16(size_t at) const { return static_cast<uint16_t>(U8(at) | U8(at + 1) << 8); }
-  uint32_t U32(size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
-  uint64_t U64(size_t at) const { return U32(at) | static_cast<uint64_t>(U32(at + 4)) << 32; }
-
- private:
-  std::span<const uint8_t> bytes_;
-};
-
-}  // namespace
+// The layouts themselves are the reader's (pe_layout.h); the client only
+// picks the one its buffer holds.
 
 pe::FileHeader DecodeFileHeader(std::span<const uint8_t, pe::kFileHeaderSize> bytes) {
-  Fields f(bytes);
-  pe::FileHeader h;
-  h.Machine = f.U16(0);
-  h.NumberOfSections = f.U16(2);
-  h.TimeDateStamp = f.U32(4);
-  h.PointerToSymbolTable = f.U32(8);
-  h.NumberOfSymbols = f.U32(12);
-  h.SizeOfOptionalHeader = f.U16(16);
-  h.Characteristics = f.U16(18);
-  return h;
+  return pe::DecodeFileHeader(bytes);
 }
 
 std::optional<pe::OptionalHeader> DecodeOptionalHeader(std::span<const uint8_t> bytes) {
   bool wide = bytes.size() == pe::kOptionalHeader64Size;
   if (!wide && bytes.size() != pe::kOptionalHeader32Size) return std::nullopt;
-  Fields f(bytes);
-  pe::OptionalHeader h;
-  h.Magic = f.U16(0);
-  h.MajorLinkerVersion = f.U8(2);
-  h.MinorLinkerVersion = f.U8(3);
-  h.SizeOfCode = f.U32(4);
-  h.SizeOfInitializedData = f.U32(8);
-  h.SizeOfUninitializedData = f.U32(12);
-  h.AddressOfEntryPoint = f.U32(16);
-  h.BaseOfCode = f.U32(20);
-  // The two layouts part at BaseOfData, which PE32+ spends on a wider
-  // ImageBase, and again at the stack and heap sizes.
-  if (wide) {
-    h.ImageBase = f.U64(24);
-  } else {
-    h.BaseOfData = f.U32(24);
-    h.ImageBase = f.U32(28);
-  }
-  h.SectionAlignment = f.U32(32);
-  h.FileAlignment = f.U32(36);
-  h.MajorOperatingSystemVersion = f.U16(40);
-  h.MinorOperatingSystemVersion = f.U16(42);
-  h.MajorImageVersion = f.U16(44);
-  h.MinorImageVersion = f.U16(46);
-  h.MajorSubsystemVersion = f.U16(48);
-  h.MinorSubsystemVersion = f.U16(50);
-  h.Win32VersionValue = f.U32(52);
-  h.SizeOfImage = f.U32(56);
-  h.SizeOfHeaders = f.U32(60);
-  h.CheckSum = f.U32(64);
-  h.Subsystem = f.U16(68);
-  h.DllCharacteristics = f.U16(70);
-  size_t directories;
-  if (wide) {
-    h.SizeOfStackReserve = f.U64(72);
-    h.SizeOfStackCommit = f.U64(80);
-    h.SizeOfHeapReserve = f.U64(88);
-    h.SizeOfHeapCommit = f.U64(96);
-    h.LoaderFlags = f.U32(104);
-    h.NumberOfRvaAndSizes = f.U32(108);
-    directories = 112;
-  } else {
-    h.SizeOfStackReserve = f.U32(72);
-    h.SizeOfStackCommit = f.U32(76);
-    h.SizeOfHeapReserve = f.U32(80);
-    h.SizeOfHeapCommit = f.U32(84);
-    h.LoaderFlags = f.U32(88);
-    h.NumberOfRvaAndSizes = f.U32(92);
-    directories = 96;
-  }
-  size_t count = std::min<size_t>(h.NumberOfRvaAndSizes, pe::kMaxDataDirectories);
-  for (size_t i = 0; i < count; ++i) {
-    h.Directories[i].VirtualAddress = f.U32(directories + 8 * i);
-    h.Directories[i].Size = f.U32(directories + 8 * i + 4);
-  }
-  return h;
+  return pe::DecodeOptionalHeader(bytes, wide);
 }
 
 pe::SectionHeader DecodeSectionHeader(std::span<const uint8_t, pe::kSectionHeaderSize> bytes) {
-  Fields f(bytes);
-  pe::SectionHeader s;
-  std::memcpy(s.Name.data(), bytes.data(), s.Name.size());
-  s.VirtualSize = f.U32(8);
-  s.VirtualAddress = f.U32(12);
-  s.SizeOfRawData = f.U32(16);
-  s.PointerToRawData = f.U32(20);
-  s.PointerToRelocations = f.U32(24);
-  s.PointerToLinenumbers = f.U32(28);
-  s.NumberOfRelocations = f.U16(32);
-  s.NumberOfLinenumbers = f.U16(34);
-  s.Characteristics = f.U32(36);
-  return s;
+  return pe::DecodeSectionHeader(bytes);
 }
 
 DebugEntry DecodeDebugEntry(std::span<const uint8_t, pe::kDebugEntrySize> bytes) {
-  Fields f(bytes);
-  DebugEntry d;
-  d.Characteristics = f.U32(0);
-  d.TimeDateStamp = f.U32(4);
-  d.MajorVersion = f.U16(8);
-  d.MinorVersion = f.U16(10);
-  d.Type = f.U32(12);
-  d.SizeOfData = f.U32(16);
-  d.AddressOfRawData = f.U32(20);
-  d.PointerToRawData = f.U32(24);
-  return d;
+  return pe::DecodeDebugEntry(bytes);
 }
 
 std::vector<std::string> DecodeNameList(const char* first, int32_t count) {
@@ -153,7 +54,7 @@ uint32_t Client::Signature() const {
 std::optional<uint32_t> Client::NewHeaderOffset() const {
   uint8_t dos[pe::kDosHeaderSize] = {};
   if (!Image() || !NubrikDosHeader(Image(), dos)) return std::nullopt;
-  return Fields(dos).U32(0x3C);
+  return pe::Le32(dos + 0x3C);
 }
 
 std::optional<pe::FileHeader> Client::FileHeader() const {

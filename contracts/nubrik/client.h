@@ -32,18 +32,9 @@ struct ResourceRecord {
   uint32_t Size = 0;
 };
 
-struct DebugEntry {
-  uint32_t Characteristics = 0;
-  uint32_t TimeDateStamp = 0;
-  uint16_t MajorVersion = 0;
-  uint16_t MinorVersion = 0;
-  uint32_t Type = 0;
-  uint32_t SizeOfData = 0;
-  uint32_t AddressOfRawData = 0;
-  uint32_t PointerToRawData = 0;
-};
+using DebugEntry = pe::DebugEntry;
 
-// The decoders of the interface's buffers, little-endian as stored.
+// The decoders of the interface's buffers (the reader's layouts).
 pe::FileHeader DecodeFileHeader(std::span<const uint8_t, pe::kFileHeaderSize> bytes);
 // 224 bytes (PE32) or 240 (PE32+); nullopt for any other size.
 std::optional<pe::OptionalHeader> DecodeOptionalHeader(std::span<const uint8_t> bytes);

@@ -11,16 +11,12 @@
 
 #include "contracts/nubrik/nubrik.h"
 #include "contracts/nubrik/pe_image.h"
+#include "contracts/nubrik/pe_layout.h"
 #include "contracts/nubrik/pe_report.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace {
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 // Copies one import descriptor over the ones after it (up to `count` of
 // them, as far as the file goes), so they all share its module name and its
@@ -46,7 +42,8 @@ bool StackImportDescriptors(uint8_t* data, size_t size, std::minstd_rand& random
     // Every entry of the shared array names the same function.
     const bool is64 = image.GetOptionalHeader() && image.GetOptionalHeader()->Is64();
     const size_t entry = is64 ? 8 : 4;
-    const uint32_t arrayRva = Le32(descriptor) ? Le32(descriptor) : Le32(descriptor + 16);
+    const uint32_t arrayRva =
+        pe::Le32(descriptor) ? pe::Le32(descriptor) : pe::Le32(descriptor + 16);
     auto arrayAt = image.RvaToOffset(arrayRva);
     if (arrayAt && *arrayAt < size && size - *arrayAt >= entry) {
       uint8_t first[8];

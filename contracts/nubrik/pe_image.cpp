@@ -4,6 +4,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "contracts/nubrik/pe_layout.h"
+
 namespace pe {
 
 // --- ByteView -----------------------------------------------------------------
@@ -17,14 +19,13 @@ std::optional<uint8_t> ByteView::U8(uint64_t offset) const {
 std::optional<uint16_t> ByteView::U16(uint64_t offset) const {
   const uint8_t* p = At(offset, 2);
   if (!p) return std::nullopt;
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
+  return Le16(p);
 }
 
 std::optional<uint32_t> ByteView::U32(uint64_t offset) const {
   const uint8_t* p = At(offset, 4);
   if (!p) return std::nullopt;
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return Le32(p);
 }
 
 std::optional<uint64_t> ByteView::U64(uint64_t offset) const {
@@ -62,18 +63,6 @@ std::optional<std::string> ByteView::CString(uint64_t offset, size_t maxLength) 
 // --- helpers ------------------------------------------------------------------
 
 namespace {
-
-// Little-endian fields of a structure already known to be inside the file.
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint64_t Le64(const uint8_t* p) {
-  return static_cast<uint64_t>(Le32(p + 4)) << 32 | Le32(p);
-}
 
 // Work and memory allowance of one walk over a directory. Legitimate tables
 // use distinct bytes of the file, so a multiple of the file size is plenty;
@@ -138,78 +127,19 @@ void Image::Parse() {
   const uint64_t fileHeaderAt = static_cast<uint64_t>(lfanew_) + 4;
   const uint8_t* fh = view_.At(fileHeaderAt, kFileHeaderSize);
   if (!fh) return;
-  FileHeader f;
-  f.Machine = Le16(fh);
-  f.NumberOfSections = Le16(fh + 2);
-  f.TimeDateStamp = Le32(fh + 4);
-  f.PointerToSymbolTable = Le32(fh + 8);
-  f.NumberOfSymbols = Le32(fh + 12);
-  f.SizeOfOptionalHeader = Le16(fh + 16);
-  f.Characteristics = Le16(fh + 18);
+  const FileHeader f =
+      DecodeFileHeader(std::span<const uint8_t, kFileHeaderSize>(fh, kFileHeaderSize));
   fileHeader_ = f;
 
+  // The fixed part must be in the file; the data directories are read as far
+  // as the file goes.
   const uint64_t optAt = OptionalHeaderOffset();
   if (auto magic = view_.U16(optAt); magic && (*magic == kMagicPe32 || *magic == kMagicPe32Plus)) {
     const bool is64 = *magic == kMagicPe32Plus;
-    const size_t fixed = is64 ? 112 : 96;
-    if (const uint8_t* o = view_.At(optAt, fixed)) {
-      OptionalHeader h;
-      h.Magic = *magic;
-      h.MajorLinkerVersion = o[2];
-      h.MinorLinkerVersion = o[3];
-      h.SizeOfCode = Le32(o + 4);
-      h.SizeOfInitializedData = Le32(o + 8);
-      h.SizeOfUninitializedData = Le32(o + 12);
-      h.AddressOfEntryPoint = Le32(o + 16);
-      h.BaseOfCode = Le32(o + 20);
-      // PE32+ drops BaseOfData and widens ImageBase and the four sizes.
-      size_t at = 24;
-      if (is64) {
-        h.ImageBase = Le64(o + 24);
-        at = 32;
-      } else {
-        h.BaseOfData = Le32(o + 24);
-        h.ImageBase = Le32(o + 28);
-        at = 32;
-      }
-      h.SectionAlignment = Le32(o + at);
-      h.FileAlignment = Le32(o + at + 4);
-      h.MajorOperatingSystemVersion = Le16(o + at + 8);
-      h.MinorOperatingSystemVersion = Le16(o + at + 10);
-      h.MajorImageVersion = Le16(o + at + 12);
-      h.MinorImageVersion = Le16(o + at + 14);
-      h.MajorSubsystemVersion = Le16(o + at + 16);
-      h.MinorSubsystemVersion = Le16(o + at + 18);
-      h.Win32VersionValue = Le32(o + at + 20);
-      h.SizeOfImage = Le32(o + at + 24);
-      h.SizeOfHeaders = Le32(o + at + 28);
-      h.CheckSum = Le32(o + at + 32);
-      h.Subsystem = Le16(o + at + 36);
-      h.DllCharacteristics = Le16(o + at + 38);
-      at += 40;
-      if (is64) {
-        h.SizeOfStackReserve = Le64(o + at);
-        h.SizeOfStackCommit = Le64(o + at + 8);
-        h.SizeOfHeapReserve = Le64(o + at + 16);
-        h.SizeOfHeapCommit = Le64(o + at + 24);
-        at += 32;
-      } else {
-        h.SizeOfStackReserve = Le32(o + at);
-        h.SizeOfStackCommit = Le32(o + at + 4);
-        h.SizeOfHeapReserve = Le32(o + at + 8);
-        h.SizeOfHeapCommit = Le32(o + at + 12);
-        at += 16;
-      }
-      h.LoaderFlags = Le32(o + at);
-      h.NumberOfRvaAndSizes = Le32(o + at + 4);
-      at += 8;
-      const size_t count = std::min<uint64_t>(h.NumberOfRvaAndSizes, kMaxDataDirectories);
-      for (size_t i = 0; i < count; ++i) {
-        const uint8_t* d = view_.At(optAt + at + 8 * i, 8);
-        if (!d) break;
-        h.Directories[i] = {Le32(d), Le32(d + 4)};
-      }
-      optionalHeader_ = h;
+    const size_t whole = is64 ? kOptionalHeader64Size : kOptionalHeader32Size;
+    const size_t inFile = std::min<uint64_t>(whole, view_.Size() - optAt);
+    if (const uint8_t* o = view_.At(optAt, inFile)) {
+      optionalHeader_ = DecodeOptionalHeader(std::span<const uint8_t>(o, inFile), is64);
     }
   }
 
@@ -223,17 +153,8 @@ void Image::Parse() {
     const uint64_t at = tableAt + kSectionHeaderSize * i;
     const uint8_t* s = view_.At(at, kSectionHeaderSize);
     if (!s) break;
-    SectionHeader h;
-    std::memcpy(h.Name.data(), s, 8);
-    h.VirtualSize = Le32(s + 8);
-    h.VirtualAddress = Le32(s + 12);
-    h.SizeOfRawData = Le32(s + 16);
-    h.PointerToRawData = Le32(s + 20);
-    h.PointerToRelocations = Le32(s + 24);
-    h.PointerToLinenumbers = Le32(s + 28);
-    h.NumberOfRelocations = Le16(s + 32);
-    h.NumberOfLinenumbers = Le16(s + 34);
-    h.Characteristics = Le32(s + 36);
+    SectionHeader h =
+        DecodeSectionHeader(std::span<const uint8_t, kSectionHeaderSize>(s, kSectionHeaderSize));
     h.FileOffset = at;
     sections_.push_back(h);
   }

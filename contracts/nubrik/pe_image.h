@@ -169,6 +169,18 @@ struct SectionHeader {
   std::string NameText() const { return std::string(NameView()); }
 };
 
+// One entry of the debug directory (28 bytes).
+struct DebugEntry {
+  uint32_t Characteristics = 0;
+  uint32_t TimeDateStamp = 0;
+  uint16_t MajorVersion = 0;
+  uint16_t MinorVersion = 0;
+  uint32_t Type = 0;
+  uint32_t SizeOfData = 0;
+  uint32_t AddressOfRawData = 0;
+  uint32_t PointerToRawData = 0;
+};
+
 // The records come in two forms: with texts of their own (std::string), and
 // as views of the file's bytes (std::string_view), built without copying a
 // text and valid while the file's bytes are. The callers that copy the texts

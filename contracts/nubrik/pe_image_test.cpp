@@ -6,7 +6,9 @@
 
 #include <cstring>
 #include <optional>
+#include <span>
 
+#include "contracts/nubrik/pe_layout.h"
 #include "tests/fixtures/pe_writer.h"
 
 namespace {
@@ -109,6 +111,40 @@ TEST(HeadersTest, OptionalHeaderCutByTheFileEndIsZeroFilled) {
   EXPECT_TRUE(image.Sections().empty());
   bytes.resize(0x40 + 24 + 50);  // not even the fixed fields
   EXPECT_FALSE(Read(bytes).GetOptionalHeader());
+}
+
+// A directory is read only when its 8 bytes are in the file; it and the ones
+// after it stay zero otherwise.
+TEST(HeadersTest, DirectoriesCutByTheFileEndStayZero) {
+  struct Case {
+    bool Wide;
+    size_t Fixed;
+  };
+  for (const Case& c : {Case{false, 96}, Case{true, 112}}) {
+    SCOPED_TRACE(c.Wide);
+    auto bytes = PeWriter(c.Wide).Build();
+    const size_t directories = 0x40 + 24 + c.Fixed;
+    for (size_t i = 0; i < 16; ++i) {
+      bytes[directories + 8 * i] = static_cast<uint8_t>(0x10 + i);
+      bytes[directories + 8 * i + 4] = static_cast<uint8_t>(0x80 + i);
+    }
+    bytes.resize(directories + 8 * 3 + 4);  // three directories and half of one
+    auto image = Read(bytes);
+    ASSERT_TRUE(image.GetOptionalHeader());
+    const auto& d = image.GetOptionalHeader()->Directories;
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(d[i].VirtualAddress, 0x10 + i);
+      EXPECT_EQ(d[i].Size, 0x80 + i);
+    }
+    for (size_t i = 3; i < 16; ++i) {
+      EXPECT_EQ(d[i].VirtualAddress, 0u) << i;
+      EXPECT_EQ(d[i].Size, 0u) << i;
+    }
+    // The layout decoder itself wants the fixed part whole.
+    EXPECT_TRUE(pe::DecodeOptionalHeader(std::span(bytes).subspan(0x40 + 24, c.Fixed), c.Wide));
+    EXPECT_FALSE(
+        pe::DecodeOptionalHeader(std::span(bytes).subspan(0x40 + 24, c.Fixed - 1), c.Wide));
+  }
 }
 
 TEST(SectionsTest, TableIsCutWhereTheFileEnds) {

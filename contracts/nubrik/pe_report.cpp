@@ -8,6 +8,7 @@
 
 #include "contracts/nubrik/nubrik.h"
 #include "contracts/nubrik/pe_image.h"
+#include "contracts/nubrik/pe_layout.h"
 #include "contracts/nubrik/scoped_heap.h"
 
 namespace nubrik {
@@ -56,13 +57,6 @@ std::vector<std::string> Names(char* const* list, int32_t count) {
   return names;
 }
 
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p) {
-  return Le16(p) | static_cast<uint32_t>(Le16(p + 2)) << 16;
-}
-
 }  // namespace
 
 std::string PeReport(const void* data, size_t size) {
@@ -74,8 +68,9 @@ std::string PeReport(const void* data, size_t size) {
 
   uint8_t fh[20];
   if (NubrikFileHeader(data, fh)) {
-    Line(out, "file %x %x %x %x %x %x %x", Le16(fh), Le16(fh + 2), Le32(fh + 4), Le32(fh + 8),
-         Le32(fh + 12), Le16(fh + 16), Le16(fh + 18));
+    const pe::FileHeader f = pe::DecodeFileHeader(fh);
+    Line(out, "file %x %x %x %x %x %x %x", f.Machine, f.NumberOfSections, f.TimeDateStamp,
+         f.PointerToSymbolTable, f.NumberOfSymbols, f.SizeOfOptionalHeader, f.Characteristics);
   }
   if (const auto& o = image.GetOptionalHeader()) {
     Line(out,
@@ -137,7 +132,10 @@ std::string PeReport(const void* data, size_t size) {
   }
 
   if (const auto* debug = static_cast<const uint8_t*>(NubrikDebugEntry(data))) {
-    Line(out, "debug %u", Le32(debug + 12));
+    Line(out, "debug %u",
+         pe::DecodeDebugEntry(
+             std::span<const uint8_t, pe::kDebugEntrySize>(debug, pe::kDebugEntrySize))
+             .Type);
   }
   NubrikUnregisterImage(data);
   return out;
