@@ -63,6 +63,7 @@ enum class ControlKind {
   Panel,
   Image,
   WindowHost,
+  RadioGroup,
   Form
 };
 
@@ -148,6 +149,21 @@ class ListBox : public Control {
   // platform's sorted list box does; existing lines are re-sorted.
   virtual void SetSorted(bool sorted) = 0;
   virtual void SetItemHeight(int height) = 0;
+  // The first line shown; SetTopIndex scrolls so that line is at the top.
+  virtual int TopIndex() const = 0;
+  virtual void SetTopIndex(int index) = 0;
+  // Tab characters in lines align to stops every `dialogUnits` dialog units
+  // (0: tabs are not expanded).
+  virtual void SetTabStops(int dialogUnits) = 0;
+  // Lines on demand: `count` lines whose texts come from `source` when they
+  // are drawn or asked for; the list keeps no texts, AddItem and DeleteItem
+  // do nothing (AddItem returns -1) and Clear makes it an ordinary empty
+  // list again. Selection, Item, Count and TopIndex work as usual; a new set
+  // of lines starts unselected at its first line, and keeps the source's
+  // order in a sorted list. For lists too large to copy.
+  using LineSource = std::function<std::string(int index)>;
+  virtual void SetVirtualLines(int count, LineSource source) = 0;
+  virtual bool Virtual() const = 0;
 
   std::vector<std::string> Items() const {
     std::vector<std::string> items;
@@ -277,6 +293,18 @@ class TreeView : public Control {
   std::function<void()> OnChange;
 };
 
+// A framed group of radio buttons laid out in columns, one of which is
+// chosen. OnClick fires when the user chooses an item (not on SetItemIndex,
+// nor for a click on the item already chosen).
+class RadioGroup : public Control {
+ public:
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual int ItemIndex() const = 0;  // -1: none chosen
+  // An index that is no item chooses none.
+  virtual void SetItemIndex(int index) = 0;
+};
+
 class Container;
 class TabSheet;
 
@@ -387,6 +415,9 @@ class Container : public Control {
   virtual Panel* AddPanel(const std::string& name, const Rect& bounds) = 0;
   virtual Image* AddImage(const std::string& name, const Rect& bounds) = 0;
   virtual WindowHost* AddWindowHost(const std::string& name, const Rect& bounds) = 0;
+  virtual RadioGroup* AddRadioGroup(const std::string& name, const Rect& bounds,
+                                    const std::string& caption,
+                                    const std::vector<std::string>& items, int columns) = 0;
 
   // Children in creation order.
   virtual std::vector<Control*> Children() const = 0;

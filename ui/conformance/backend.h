@@ -17,6 +17,8 @@ class Backend {
   virtual Application& App() = 0;
   // A user's click on a cell (a fixed one too).
   virtual void UserClickCell(StringGrid& grid, int col, int row) = 0;
+  // A user's click on an item of a radio group.
+  virtual void UserChoose(RadioGroup& group, int index) = 0;
   // What another program does with PostMessage; false when there is no
   // such window.
   virtual bool PostToWindow(uintptr_t window, uint32_t message, uintptr_t wParam,

@@ -40,6 +40,12 @@ class Conformance : public ::testing::Test {
   void PumpFor(int milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
   }
+  // Shows the form and lets its controls draw.
+  void ShowAndPump() {
+    form->SetClientSize(400, 300);
+    form->Show();
+    PumpFor(50);
+  }
 };
 
 TEST_F(Conformance, ListBoxOrderSelectionAndTexts) {
@@ -78,6 +84,146 @@ TEST_F(Conformance, ListBoxOrderSelectionAndTexts) {
   list->Clear();
   EXPECT_EQ(list->Count(), 0);
   EXPECT_EQ(list->ItemIndex(), -1);
+}
+
+TEST_F(Conformance, ListBoxScrollsToATopLine) {
+  ListBox* list = form->AddListBox("List", {0, 0, 200, 100});
+  EXPECT_EQ(list->TopIndex(), 0);
+  for (int i = 0; i < 300; ++i) list->AddItem("line " + std::to_string(i));
+  list->SetTopIndex(120);
+  EXPECT_EQ(list->TopIndex(), 120);
+  list->SetTopIndex(300);  // no such line: stays
+  EXPECT_EQ(list->TopIndex(), 120);
+  list->SetTopIndex(-1);
+  EXPECT_EQ(list->TopIndex(), 120);
+  list->SetTopIndex(0);
+  EXPECT_EQ(list->TopIndex(), 0);
+}
+
+// Tab stops change how lines are drawn, never what they hold.
+TEST_F(Conformance, ListBoxTabStopsKeepLinesAndSelection) {
+  ListBox* list = form->AddListBox("List", {0, 0, 200, 100});
+  list->SetControlId(4321);
+  list->SetSorted(true);
+  list->AddItem("b\tsecond");
+  list->AddItem("a\tfirst\tthird");
+  list->SetItemIndex(1);
+  list->SetTabStops(40);
+  EXPECT_EQ(list->Items(), (std::vector<std::string>{"a\tfirst\tthird", "b\tsecond"}));
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_TRUE(list->Sorted());
+  EXPECT_EQ(list->ControlId(), 4321);
+  EXPECT_EQ(list->AddItem("A0"), 1);  // still sorted
+  list->SetTabStops(0);
+  EXPECT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->Item(0), "a\tfirst\tthird");
+}
+
+TEST_F(Conformance, VirtualListBoxAsksOnlyForWhatItNeeds) {
+  ListBox* list = form->AddListBox("List", {0, 0, 200, 100});
+  list->SetControlId(77);
+  list->AddItem("held");
+  list->SetItemIndex(0);
+  long asked = 0;
+  const int lines = 2'000'000;
+  list->SetVirtualLines(lines, [&](int index) {
+    ++asked;
+    if (index == 1) return kUnicode;
+    if (index == lines - 1) return kLong;
+    return "line\t" + std::to_string(index);
+  });
+  EXPECT_TRUE(list->Virtual());
+  EXPECT_EQ(list->Count(), lines);
+  EXPECT_EQ(list->ItemIndex(), -1);  // new lines, no selection
+  EXPECT_EQ(list->ControlId(), 77);
+  ShowAndPump();
+  EXPECT_LT(asked, 10'000);  // what a screen shows, not the whole list
+  EXPECT_EQ(list->Item(0), "line\t0");
+  EXPECT_EQ(list->Item(1), kUnicode);
+  EXPECT_EQ(list->Item(lines - 1), kLong);
+  EXPECT_EQ(list->Item(lines), "");  // outside: the source is not asked
+  EXPECT_EQ(list->Item(-1), "");
+
+  // The list holds no lines of its own.
+  EXPECT_EQ(list->AddItem("refused"), -1);
+  list->DeleteItem(0);
+  EXPECT_EQ(list->Count(), lines);
+  EXPECT_EQ(list->Item(0), "line\t0");
+
+  list->SetItemIndex(lines - 2);
+  EXPECT_EQ(list->ItemIndex(), lines - 2);
+  list->SetItemIndex(lines);
+  EXPECT_EQ(list->ItemIndex(), -1);
+  list->SetTopIndex(lines / 2);
+  EXPECT_EQ(list->TopIndex(), lines / 2);
+
+  // Tab stops keep the lines on demand.
+  list->SetItemIndex(5);
+  list->SetTabStops(24);
+  EXPECT_TRUE(list->Virtual());
+  EXPECT_EQ(list->Count(), lines);
+  EXPECT_EQ(list->ItemIndex(), 5);
+  EXPECT_EQ(list->Item(lines - 1), kLong);
+  ShowAndPump();
+
+  // A shorter set of lines replaces them.
+  list->SetVirtualLines(3,
+                        [](int index) { return std::string(1, static_cast<char>('a' + index)); });
+  EXPECT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->Item(2), "c");
+  EXPECT_EQ(list->Item(3), "");
+  EXPECT_EQ(list->TopIndex(), 0);
+
+  // Clear: an ordinary empty list again.
+  list->Clear();
+  EXPECT_FALSE(list->Virtual());
+  EXPECT_EQ(list->Count(), 0);
+  EXPECT_EQ(list->AddItem("again"), 0);
+  EXPECT_EQ(list->Items(), (std::vector<std::string>{"again"}));
+  EXPECT_EQ(list->ControlId(), 77);
+}
+
+TEST_F(Conformance, RadioGroupReportsOnlyTheUsersChoice) {
+  RadioGroup* group =
+      form->AddRadioGroup("Radio", {0, 0, 240, 90}, "Show", {"Hex", kUnicode, "Text"}, 2);
+  group->SetControlId(300);
+  EXPECT_EQ(group->Kind(), ControlKind::RadioGroup);
+  EXPECT_EQ(form->FindControl("Radio"), group);
+  EXPECT_EQ(group->Text(), "Show");
+  EXPECT_EQ(group->ControlId(), 300);
+  EXPECT_EQ(group->Count(), 3);
+  EXPECT_EQ(group->Item(1), kUnicode);
+  EXPECT_EQ(group->Item(3), "");
+  EXPECT_EQ(group->Item(-1), "");
+  EXPECT_EQ(group->ItemIndex(), -1);
+
+  std::vector<int> clicks;  // the chosen item each click saw
+  group->OnClick = [&] { clicks.push_back(group->ItemIndex()); };
+  group->SetItemIndex(2);
+  EXPECT_EQ(group->ItemIndex(), 2);
+  group->SetItemIndex(3);  // no such item: none chosen
+  EXPECT_EQ(group->ItemIndex(), -1);
+  group->SetItemIndex(2);
+  PumpFor(20);
+  EXPECT_TRUE(clicks.empty());
+
+  backend->UserChoose(*group, 0);
+  PumpFor(20);
+  EXPECT_EQ(group->ItemIndex(), 0);
+  EXPECT_EQ(clicks, (std::vector<int>{0}));
+  backend->UserChoose(*group, 0);  // the chosen one again: no change
+  PumpFor(20);
+  EXPECT_EQ(clicks, (std::vector<int>{0}));
+  backend->UserChoose(*group, 1);
+  PumpFor(20);
+  EXPECT_EQ(group->ItemIndex(), 1);
+  EXPECT_EQ(clicks, (std::vector<int>{0, 1}));
+
+  group->SetItemIndex(-1);
+  EXPECT_EQ(group->ItemIndex(), -1);
+  group->SetText(kUnicode);
+  EXPECT_EQ(group->Text(), kUnicode);
+  EXPECT_EQ(clicks.size(), 2u);
 }
 
 TEST_F(Conformance, GridDefaults) {

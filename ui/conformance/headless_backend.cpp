@@ -13,6 +13,7 @@ class HeadlessBackend : public Backend {
   void UserClickCell(StringGrid& grid, int col, int row) override {
     headless::ClickCell(grid, col, row);
   }
+  void UserChoose(RadioGroup& group, int index) override { headless::ChooseItem(group, index); }
   bool PostToWindow(uintptr_t window, uint32_t message, uintptr_t wParam,
                     intptr_t lParam) override {
     return app_.PostWindowMessage(window, message, wParam, lParam);

@@ -106,11 +106,14 @@ class HCheckBox : public Basic<CheckBox> {
 class HListBox : public Basic<ListBox> {
  public:
   using Basic::Basic;
-  int Count() const override { return static_cast<int>(items_.size()); }
+  int Count() const override { return virtual_ ? virtualCount_ : static_cast<int>(items_.size()); }
   std::string Item(int index) const override {
-    return index >= 0 && index < Count() ? items_[index] : std::string();
+    if (index < 0 || index >= Count()) return std::string();
+    if (virtual_) return source_ ? source_(index) : std::string();
+    return items_[index];
   }
   int AddItem(const std::string& text) override {
+    if (virtual_) return -1;
     if (!sorted_) {
       items_.push_back(text);
       return Count() - 1;
@@ -122,24 +125,30 @@ class HListBox : public Basic<ListBox> {
     return index;
   }
   void DeleteItem(int index) override {
-    if (index < 0 || index >= Count()) return;
+    if (virtual_ || index < 0 || index >= Count()) return;
     items_.erase(items_.begin() + index);
     if (selected_ == index)
       selected_ = -1;
     else if (selected_ > index)
       --selected_;
+    top_ = std::min(top_, std::max(Count() - 1, 0));
   }
   void Clear() override {
     items_.clear();
+    virtual_ = false;
+    virtualCount_ = 0;
+    source_ = nullptr;
     selected_ = -1;
+    top_ = 0;
   }
   int ItemIndex() const override { return selected_; }
   void SetItemIndex(int index) override { selected_ = index >= 0 && index < Count() ? index : -1; }
   bool Sorted() const override { return sorted_; }
-  // The selected line stays selected where the order puts it.
+  // The selected line stays selected where the order puts it. Lines on
+  // demand keep their source's order.
   void SetSorted(bool sorted) override {
     sorted_ = sorted;
-    if (!sorted_) return;
+    if (!sorted_ || virtual_) return;
     std::vector<int> order(items_.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     std::stable_sort(order.begin(), order.end(),
@@ -154,10 +163,29 @@ class HListBox : public Basic<ListBox> {
     selected_ = selected;
   }
   void SetItemHeight(int) override {}
+  int TopIndex() const override { return top_; }
+  // As the platform's list: a line outside the list is refused.
+  void SetTopIndex(int index) override {
+    if (index >= 0 && index < Count()) top_ = index;
+  }
+  void SetTabStops(int) override {}
+  void SetVirtualLines(int count, LineSource source) override {
+    items_.clear();
+    virtual_ = true;
+    virtualCount_ = std::max(count, 0);
+    source_ = std::move(source);
+    selected_ = -1;
+    top_ = 0;
+  }
+  bool Virtual() const override { return virtual_; }
 
  private:
   std::vector<std::string> items_;
+  bool virtual_ = false;
+  int virtualCount_ = 0;
+  LineSource source_;
   int selected_ = -1;
+  int top_ = 0;
   bool sorted_ = false;
 };
 
@@ -335,6 +363,30 @@ class HWindowHost : public Basic<WindowHost> {
   uintptr_t child_ = 0;
 };
 
+class HRadioGroup : public Basic<RadioGroup> {
+ public:
+  using Basic::Basic;
+  void SetItems(std::vector<std::string> items) { items_ = std::move(items); }
+  int Count() const override { return static_cast<int>(items_.size()); }
+  std::string Item(int index) const override {
+    return index >= 0 && index < Count() ? items_[index] : std::string();
+  }
+  int ItemIndex() const override { return chosen_; }
+  void SetItemIndex(int index) override { chosen_ = index >= 0 && index < Count() ? index : -1; }
+
+  // A user's click on an item: only a change of the choice is reported, as
+  // a click on the button already chosen changes nothing.
+  void Choose(int index) {
+    if (!enabled_ || index < 0 || index >= Count() || index == chosen_) return;
+    chosen_ = index;
+    if (OnClick) OnClick();
+  }
+
+ private:
+  std::vector<std::string> items_;
+  int chosen_ = -1;
+};
+
 // Holds the children of any container.
 template <typename Base>
 class HContainer : public Basic<Base> {
@@ -380,6 +432,13 @@ class HContainer : public Basic<Base> {
   }
   WindowHost* AddWindowHost(const std::string& name, const Rect& b) override {
     return Own<HWindowHost>(ControlKind::WindowHost, name, b);
+  }
+  RadioGroup* AddRadioGroup(const std::string& name, const Rect& b, const std::string& caption,
+                            const std::vector<std::string>& items, int) override {
+    auto* group = Own<HRadioGroup>(ControlKind::RadioGroup, name, b);
+    group->SetText(caption);
+    group->SetItems(items);
+    return group;
   }
   std::vector<Control*> Children() const override {
     std::vector<Control*> children;
@@ -652,6 +711,12 @@ void ClickCell(StringGrid& grid, int col, int row) {
   auto* headless = dynamic_cast<HStringGrid*>(&grid);
   if (!headless) throw std::logic_error("not a headless grid");
   headless->Click(col, row);
+}
+
+void ChooseItem(RadioGroup& group, int index) {
+  auto* headless = dynamic_cast<HRadioGroup*>(&group);
+  if (!headless) throw std::logic_error("not a headless radio group");
+  headless->Choose(index);
 }
 
 std::unique_ptr<Form> HeadlessApplication::CreateForm(const std::string& name) {

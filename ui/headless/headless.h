@@ -83,6 +83,10 @@ void SetModalScript(Form& form, ModalScript script);
 // A user's click on a grid cell: a fixed cell reports OnFixedCellClick,
 // another becomes the current cell if OnSelectCell allows, then OnClick.
 void ClickCell(StringGrid& grid, int col, int row);
+// A user's click on item index of a radio group: a different item becomes
+// the chosen one and OnClick fires; the chosen one again, a disabled group
+// or no such item: nothing happens.
+void ChooseItem(RadioGroup& group, int index);
 
 }  // namespace ui::headless
 

@@ -27,6 +27,24 @@ TEST(HeadlessListBox, SortedListOrdersWithoutRegardToCaseAndKeepsSelection) {
   EXPECT_EQ(list->Item(7), "");
 }
 
+TEST(HeadlessRadioGroup, AUsersChoiceNeedsAnEnabledGroupAndAnItem) {
+  HeadlessApplication app;
+  auto form = app.CreateForm("F");
+  RadioGroup* group = form->AddRadioGroup("R", {}, "Show", {"Hex", "Text"}, 1);
+  int clicks = 0;
+  group->OnClick = [&] { ++clicks; };
+  group->SetEnabled(false);
+  ChooseItem(*group, 1);
+  EXPECT_EQ(group->ItemIndex(), -1);
+  group->SetEnabled(true);
+  ChooseItem(*group, 2);
+  ChooseItem(*group, -1);
+  EXPECT_EQ(clicks, 0);
+  ChooseItem(*group, 1);
+  EXPECT_EQ(group->ItemIndex(), 1);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST(HeadlessTreeView, NodesKeepParentDataAndImages) {
   HeadlessApplication app;
   auto form = app.CreateForm("F");
