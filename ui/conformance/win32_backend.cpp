@@ -49,6 +49,11 @@ class Win32Backend : public Backend {
     state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, row - headerRows, reinterpret_cast<LPARAM>(&state));
   }
+  // The item's button, found as a driver in another process finds it.
+  void UserChoose(RadioGroup& group, int index) override {
+    HWND button = GetDlgItem(Window(group.NativeHandle()), group.ControlId() * 10 + index);
+    if (button) SendMessageW(button, BM_CLICK, 0, 0);
+  }
   bool PostToWindow(uintptr_t window, uint32_t message, uintptr_t wParam,
                     intptr_t lParam) override {
     return PostMessageW(Window(window), message, wParam, lParam) != 0;

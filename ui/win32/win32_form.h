@@ -53,6 +53,8 @@ class ChildFactory {
   Panel* AddPanel(const std::string& name, const Rect& b);
   Image* AddImage(const std::string& name, const Rect& b);
   WindowHost* AddWindowHost(const std::string& name, const Rect& b);
+  RadioGroup* AddRadioGroup(const std::string& name, const Rect& b, const std::string& caption,
+                            const std::vector<std::string>& items, int columns);
   std::vector<Control*> Children() const;
 
  private:
@@ -99,6 +101,10 @@ class ChildHost : public Base {
   Image* AddImage(const std::string& n, const Rect& b) override { return Factory().AddImage(n, b); }
   WindowHost* AddWindowHost(const std::string& n, const Rect& b) override {
     return Factory().AddWindowHost(n, b);
+  }
+  RadioGroup* AddRadioGroup(const std::string& n, const Rect& b, const std::string& c,
+                            const std::vector<std::string>& items, int columns) override {
+    return Factory().AddRadioGroup(n, b, c, items, columns);
   }
   std::vector<Control*> Children() const override { return Factory().Children(); }
 

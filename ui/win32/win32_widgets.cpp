@@ -241,14 +241,22 @@ class WCheckBox : public WControl<CheckBox> {
   }
 };
 
+// Lines on demand are an owner-drawn list without data: the list box keeps
+// only the count and the selection, each line is asked for when drawn. The
+// sorted and tab-stop styles are creation styles, so those changes make the
+// window again.
 class WListBox : public WControl<ListBox> {
  public:
   WListBox(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
       : WControl(f, ControlKind::ListBox, name, b), parent_(parent) {
     Make();
   }
+  ~WListBox() override {
+    if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, Lines, 0);
+  }
   int Count() const override { return static_cast<int>(Send(LB_GETCOUNT)); }
   std::string Item(int i) const override {
+    if (virtual_) return i >= 0 && i < Count() ? Line(i) : std::string();
     LRESULT length = Send(LB_GETTEXTLEN, i);
     if (length == LB_ERR || length < 0) return {};
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -257,58 +265,214 @@ class WListBox : public WControl<ListBox> {
     return common::Utf8(text);
   }
   int AddItem(const std::string& text) override {
+    if (virtual_) return -1;
     std::wstring wide = common::Wide(text);
     return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
   }
-  void DeleteItem(int i) override { Send(LB_DELETESTRING, i); }
-  void Clear() override { Send(LB_RESETCONTENT); }
+  void DeleteItem(int i) override {
+    if (!virtual_) Send(LB_DELETESTRING, i);
+  }
+  void Clear() override {
+    if (virtual_) {
+      virtual_ = false;
+      source_ = nullptr;
+      Remake({}, -1);
+    } else {
+      Send(LB_RESETCONTENT);
+    }
+  }
   int ItemIndex() const override {
     LRESULT i = Send(LB_GETCURSEL);
     return i == LB_ERR ? -1 : static_cast<int>(i);
   }
-  void SetItemIndex(int i) override { Send(LB_SETCURSEL, i); }
+  // A list without data keeps its selection for a line it does not have.
+  void SetItemIndex(int i) override {
+    Send(LB_SETCURSEL, i >= 0 && i < Count() ? static_cast<WPARAM>(i) : static_cast<WPARAM>(-1));
+  }
   bool Sorted() const override { return sorted_; }
-  // The platform's sorted list box is a creation style: the window is made
-  // again with or without it, keeping lines, selection, id and font.
+  // Lines on demand stay in their source's order: the sorted style takes
+  // effect when the list holds its own lines again.
   void SetSorted(bool sorted) override {
     if (sorted == sorted_) return;
+    sorted_ = sorted;
+    if (virtual_) return;
     std::vector<std::string> items = Items();
-    std::string selected = ItemIndex() >= 0 ? Item(ItemIndex()) : std::string();
-    bool hadSelection = ItemIndex() >= 0;
+    int selected = ItemIndex();
+    Remake(items, selected);
+  }
+  void SetItemHeight(int h) override {
+    itemHeight_ = std::max(h, 0);
+    LineHeight();
+  }
+  int TopIndex() const override {
+    LRESULT top = Send(LB_GETTOPINDEX);
+    return top == LB_ERR ? 0 : static_cast<int>(top);
+  }
+  void SetTopIndex(int i) override {
+    if (i >= 0 && i < Count()) Send(LB_SETTOPINDEX, i);
+  }
+  void SetTabStops(int dialogUnits) override {
+    dialogUnits = std::max(dialogUnits, 0);
+    if (dialogUnits == tabStops_) return;
+    tabStops_ = dialogUnits;
+    if (virtual_) {
+      InvalidateRect(hwnd_, nullptr, TRUE);  // drawn here with the new stops
+      return;
+    }
+    std::vector<std::string> items = Items();
+    Remake(items, ItemIndex());
+  }
+  void SetVirtualLines(int count, LineSource source) override {
+    source_ = std::move(source);
+    if (!virtual_) {
+      virtual_ = true;
+      Remake({}, -1);
+    }
+    Send(LB_SETCOUNT, std::max(count, 0));
+    Send(LB_SETCURSEL, static_cast<WPARAM>(-1));
+    Send(LB_SETTOPINDEX, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  bool Virtual() const override { return virtual_; }
+  void SetFont(const Font& font) override {
+    WControl::SetFont(font);
+    LineHeight();
+  }
+  void OnCommand(int code) override {
+    if (code == LBN_SELCHANGE && OnClick) OnClick();
+    if (code == LBN_DBLCLK && OnDblClick) OnDblClick();
+  }
+  bool OnDrawItem(DRAWITEMSTRUCT* item) override {
+    if (!virtual_ || item->hwndItem != hwnd_) return false;
+    RECT r = item->rcItem;
+    if (item->itemAction == ODA_FOCUS) {
+      // Only the focus moved: the rectangle is drawn in XOR, so drawing it
+      // again takes it away.
+      DrawFocusRect(item->hDC, &r);
+      return true;
+    }
+    if (item->itemID == static_cast<UINT>(-1)) return true;
+    bool selected = (item->itemState & ODS_SELECTED) != 0;
+    FillRect(item->hDC, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(item->hDC, TRANSPARENT);
+    SetTextColor(item->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    std::wstring text = common::Wide(Line(static_cast<int>(item->itemID)));
+    // Every character takes a pixel at least, so what lies past the right
+    // edge is never laid out, however long the line.
+    size_t shown = std::min(text.size(), static_cast<size_t>(std::max(r.right, 0L)) + 16);
+    if (shown > 0 && shown < text.size() && IS_HIGH_SURROGATE(text[shown - 1])) --shown;
+    if (tabStops_ > 0) {
+      int stop = std::max(MulDiv(tabStops_, AverageCharWidth(item->hDC), 4), 1);
+      TabbedTextOutW(item->hDC, r.left + 1, r.top, text.c_str(), static_cast<int>(shown), 1, &stop,
+                     r.left + 1);
+    } else {
+      ExtTextOutW(item->hDC, r.left + 1, r.top, ETO_CLIPPED, &r, text.c_str(),
+                  static_cast<UINT>(shown), nullptr);
+    }
+    if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &r);
+    return true;
+  }
+
+ private:
+  // A test driver in another process reads the lines as those of an
+  // ordinary list box.
+  static LRESULT CALLBACK Lines(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR self) {
+    auto* list = reinterpret_cast<WListBox*>(self);
+    if (list->virtual_ && (msg == LB_GETTEXTLEN || msg == LB_GETTEXT)) {
+      int i = static_cast<int>(wParam);
+      if (i < 0 || i >= list->Count()) return LB_ERR;
+      std::wstring text = common::Wide(list->Line(i));
+      if (msg == LB_GETTEXT) {
+        if (!lParam) return LB_ERR;
+        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+        std::copy(text.begin(), text.end(), buffer);
+        buffer[text.size()] = L'\0';
+      }
+      return static_cast<LRESULT>(text.size());
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
+
+  std::string Line(int i) const { return source_ ? source_(i) : std::string(); }
+
+  void Make() {
+    DWORD style = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+    if (virtual_) {
+      style |= LBS_OWNERDRAWFIXED | LBS_NODATA;
+    } else {
+      style |= (sorted_ ? LBS_SORT : 0) | (tabStops_ > 0 ? LBS_USETABSTOPS : 0);
+    }
+    Create(parent_, L"LISTBOX", style, WS_EX_CLIENTEDGE);
+    SetWindowSubclass(hwnd_, Lines, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+  // The window made again with the current styles, in the old one's place
+  // and with its id, font, state and visibility, holding items.
+  void Remake(const std::vector<std::string>& items, int selected) {
     int id = ControlId();
     bool enabled = Enabled();
     HFONT font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
     HWND old = hwnd_;
-    sorted_ = sorted;
+    RemoveWindowSubclass(old, Lines, 0);
     Make();
     SetWindowPos(hwnd_, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    bool focused = GetFocus() == old;
     DestroyWindow(old);
     SetControlId(id);
     EnableWindow(hwnd_, enabled);
     if (font) Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (!visible_) ShowWindow(hwnd_, SW_HIDE);
+    if (focused) ::SetFocus(hwnd_);
+    if (!virtual_ && tabStops_ > 0) {
+      int stop = tabStops_;
+      Send(LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+    }
+    LineHeight();
+    if (virtual_) return;
+    std::string chosen = selected >= 0 && selected < static_cast<int>(items.size())
+                             ? items[static_cast<size_t>(selected)]
+                             : std::string();
     for (const auto& item : items) AddItem(item);
-    if (hadSelection) {
-      std::wstring wide = common::Wide(selected);
+    if (selected >= 0) {
+      std::wstring wide = common::Wide(chosen);
       Send(LB_SETCURSEL, Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                               reinterpret_cast<LPARAM>(wide.c_str())));
     }
   }
-  void SetItemHeight(int h) override { Send(LB_SETITEMHEIGHT, 0, Scale(h)); }
-  void OnCommand(int code) override {
-    if (code == LBN_SELCHANGE && OnClick) OnClick();
-    if (code == LBN_DBLCLK && OnDblClick) OnDblClick();
+
+  // An owner-drawn list keeps the line height it had when it was made, font
+  // or no font: it gets the height of its font's lines, as an ordinary list
+  // does, unless the form set one.
+  void LineHeight() {
+    if (itemHeight_ > 0) {
+      Send(LB_SETITEMHEIGHT, 0, Scale(itemHeight_));
+    } else if (virtual_) {
+      HDC dc = GetDC(hwnd_);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(Send(WM_GETFONT)));
+      TEXTMETRICW tm{};
+      GetTextMetricsW(dc, &tm);
+      SelectObject(dc, old);
+      ReleaseDC(hwnd_, dc);
+      if (tm.tmHeight > 0) Send(LB_SETITEMHEIGHT, 0, tm.tmHeight);
+    }
   }
 
- private:
-  void Make() {
-    Create(parent_, L"LISTBOX",
-           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
-               (sorted_ ? LBS_SORT : 0),
-           WS_EX_CLIENTEDGE);
+  // The unit of tab stops: a quarter of the font's average character width,
+  // as the list box measures it.
+  static int AverageCharWidth(HDC dc) {
+    static const wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kLetters, 52, &size);
+    return (size.cx / 26 + 1) / 2;
   }
+
   HWND parent_;
   bool sorted_ = false;
+  bool virtual_ = false;
+  int tabStops_ = 0;    // dialog units between stops; 0: tabs not expanded
+  int itemHeight_ = 0;  // 0: the font's
+  LineSource source_;
 };
 
 // A string grid on a report-style list view with owner data: the texts live
@@ -1002,6 +1166,127 @@ class WWindowHost : public WControl<WindowHost> {
   HWND child_ = nullptr;
 };
 
+// A frame drawn as a group box's, holding one auto radio button per item.
+// Item i's button is a child of the frame with id ControlId() * 10 + i and
+// the item's caption, for drivers in another process.
+class WRadioGroup : public WControl<RadioGroup> {
+ public:
+  WRadioGroup(Win32Form* f, HWND parent, const std::string& name, const Rect& b,
+              const std::string& caption, const std::vector<std::string>& items, int columns)
+      : WControl(f, ControlKind::RadioGroup, name, b),
+        items_(items),
+        columns_(std::max(columns, 1)) {
+    Create(parent, kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, caption);
+    SetPropW(hwnd_, kFrameProp, reinterpret_cast<HANDLE>(1));
+    for (size_t i = 0; i < items_.size(); ++i) {
+      DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+      HWND button = CreateChild(form_, hwnd_, L"BUTTON", style, 0, Rect{}, items_[i]);
+      buttons_.push_back(std::make_unique<ItemButton>(this, button, static_cast<int>(i)));
+    }
+    Ids();
+    Layout();
+  }
+  void SetText(const std::string& text) override {
+    WControl::SetText(text);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  void SetEnabled(bool enabled) override {
+    WControl::SetEnabled(enabled);
+    for (auto& button : buttons_) EnableWindow(button->Handle(), enabled);
+  }
+  void SetBounds(const Rect& b) override {
+    WControl::SetBounds(b);
+    Layout();
+  }
+  void SetFont(const Font& font) override {
+    WControl::SetFont(font);
+    for (auto& button : buttons_) {
+      SendMessageW(button->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    Layout();
+  }
+  void SetControlId(int id) override {
+    WControl::SetControlId(id);
+    Ids();
+  }
+  int Count() const override { return static_cast<int>(items_.size()); }
+  std::string Item(int i) const override {
+    return i >= 0 && i < Count() ? items_[static_cast<size_t>(i)] : std::string();
+  }
+  int ItemIndex() const override { return chosen_; }
+  void SetItemIndex(int i) override {
+    chosen_ = i >= 0 && i < Count() ? i : -1;
+    Checks();
+  }
+
+ private:
+  // A button tells the group which item it stands for.
+  class ItemButton : public NativeControl {
+   public:
+    ItemButton(WRadioGroup* group, HWND button, int index) : group_(group), index_(index) {
+      hwnd_ = button;
+      form_ = group->form_;
+      Attach(hwnd_, this);
+    }
+    void OnCommand(int code) override {
+      if (code == BN_CLICKED) group_->Clicked(index_);
+    }
+
+   private:
+    WRadioGroup* group_;
+    int index_;
+  };
+
+  // Only a change of the choice is the user's: a click on the button already
+  // chosen changes nothing.
+  void Clicked(int i) {
+    if (i == chosen_) return;
+    chosen_ = i;
+    Checks();
+    if (OnClick) OnClick();
+  }
+  void Checks() {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+      bool on = static_cast<int>(i) == chosen_;
+      SendMessageW(buttons_[i]->Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+  }
+  void Ids() {
+    int id = ControlId();
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+      SetWindowLongPtrW(buttons_[i]->Handle(), GWLP_ID, id * 10 + static_cast<int>(i));
+    }
+  }
+  // Equal columns, filled top to bottom and then left to right; the rows
+  // share the height below the caption.
+  void Layout() {
+    if (buttons_.empty()) return;
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(Send(WM_GETFONT)));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    int count = Count();
+    int perColumn = (count + columns_ - 1) / columns_;
+    int width = std::max((static_cast<int>(r.right) - Scale(10)) / columns_, 0);
+    int height = std::max(static_cast<int>(r.bottom - tm.tmHeight) - Scale(5), 0);
+    int rowHeight = height / perColumn;
+    int top = tm.tmHeight + 1 + (height % perColumn) / 2;
+    for (int i = 0; i < count; ++i) {
+      MoveWindow(buttons_[static_cast<size_t>(i)]->Handle(), (i / perColumn) * width + Scale(8),
+                 (i % perColumn) * rowHeight + top, width, rowHeight, TRUE);
+    }
+  }
+
+  std::vector<std::string> items_;
+  int columns_;
+  int chosen_ = -1;
+  std::vector<std::unique_ptr<ItemButton>> buttons_;
+};
+
 // Containers: a plain window that holds children and passes their
 // notifications on.
 template <typename Base>
@@ -1171,6 +1456,10 @@ Image* ChildFactory::AddImage(const std::string& n, const Rect& b) {
 }
 WindowHost* ChildFactory::AddWindowHost(const std::string& n, const Rect& b) {
   return Own<WWindowHost>(n, b);
+}
+RadioGroup* ChildFactory::AddRadioGroup(const std::string& n, const Rect& b, const std::string& c,
+                                        const std::vector<std::string>& items, int columns) {
+  return Own<WRadioGroup>(n, b, c, items, columns);
 }
 
 std::vector<Control*> ChildFactory::Children() const {
