@@ -1,6 +1,7 @@
 # vistrel-cli: the browser's pages on headless widgets.
 if(TARGET vistrel_browser AND TARGET nubrik AND NOT WIN32)
-  add_library(vistrel_cli_report STATIC ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report.cpp)
+  add_library(vistrel_cli_report STATIC ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_items.cpp)
   target_link_libraries(vistrel_cli_report PUBLIC vistrel_browser ui_headless)
   add_executable(vistrel-cli ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli.cpp)
   # The shipping program: no part of the fake machine.

@@ -1,13 +1,22 @@
 // vistrel-cli FILE... [--json]: every page of the browser for each file, as
 // the window shows it.
+// vistrel-cli --hex ITEM [--align byte|word|dword] FILE and
+// vistrel-cli --structure ITEM FILE: one item's viewer, exactly the lines of
+// its list.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/vistrel_cli_items.h"
 #include "cli/vistrel_cli_report.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_system.h"
 #include "ui/headless/headless.h"
+#include "vistrel/viewers/disassembly_dlg.h"
+#include "vistrel/viewers/structure_dlg.h"
+#include "vistrel/viewers/view_source_form.h"
 
 namespace {
 
@@ -45,8 +54,59 @@ class NoClipboard : public platform::Clipboard {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: vistrel-cli FILE... [--json]\n");
+  std::fprintf(stderr,
+               "usage: vistrel-cli FILE... [--json]\n"
+               "       vistrel-cli --hex ITEM [--align byte|word|dword] FILE\n"
+               "       vistrel-cli --structure ITEM FILE\n"
+               "ITEM: file-header, optional-header, section:NAME, export:NAME, export:#ORDINAL,\n"
+               "      resource:N or resource:TYPE/NAME\n");
   return 2;
+}
+
+void PrintLines(const ui::ListBox& list) {
+  std::string line;
+  for (int i = 0; i < list.Count(); ++i) {
+    line = list.Item(i);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+}
+
+struct ItemRequest {
+  bool Hex = false;  // else the structure viewer
+  std::string Item;
+  vistrel::HexAlign Align = vistrel::HexAlign::Byte;
+};
+
+// Opens the file, selects the item and shows its viewer on headless widgets.
+int ShowItem(vistrel::TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
+             const ItemRequest& request, const std::string& path) {
+  int status = 0;
+  auto fail = [&](const std::string& text) {
+    std::fprintf(stderr, "vistrel-cli: %s: %s\n", path.c_str(), text.c_str());
+    status = 1;
+  };
+  app.Guard([&] {
+    form.FileName = path;
+    form.LoadFile();
+    if (form.OpenError) return fail(*form.OpenError);
+    if (!app.messages.empty()) return fail(app.messages.front().Text);
+    if (auto error = vistrel::SelectItem(form, request.Item)) return fail(*error);
+    if (request.Hex) {
+      vistrel::TViewSourceForm& view = *form.ViewSourceForm;
+      view.Alignment = request.Align;
+      view.AlignRadioGroup->SetItemIndex(static_cast<int>(request.Align));
+      if (!form.PrepareFileOffset()) return fail(request.Item + ": File Offset shows nothing here");
+      view.ShowModal();
+      PrintLines(*view.ViewSourceListbox);
+    } else {
+      if (!form.PrepareStructure()) return fail(request.Item + ": Structure shows nothing here");
+      form.StructureDlg->ShowModal();
+      PrintLines(*form.StructureDlg->StructureListBox);
+    }
+  });
+  for (const auto& e : app.errors) fail(e);
+  return status;
 }
 
 }  // namespace
@@ -54,9 +114,26 @@ int Usage() {
 int main(int argc, char** argv) {
   bool json = false;
   std::vector<std::string> files;
+  std::optional<ItemRequest> item;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--json") == 0) {
       json = true;
+    } else if (std::strcmp(argv[i], "--hex") == 0 || std::strcmp(argv[i], "--structure") == 0) {
+      if (item || i + 1 >= argc) return Usage();
+      item = ItemRequest{std::strcmp(argv[i], "--hex") == 0, argv[i + 1]};
+      ++i;
+    } else if (std::strcmp(argv[i], "--align") == 0) {
+      if (!item || !item->Hex || i + 1 >= argc) return Usage();
+      std::string align = argv[++i];
+      if (align == "byte") {
+        item->Align = vistrel::HexAlign::Byte;
+      } else if (align == "word") {
+        item->Align = vistrel::HexAlign::Word;
+      } else if (align == "dword") {
+        item->Align = vistrel::HexAlign::DWord;
+      } else {
+        return Usage();
+      }
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       Usage();
       return 0;
@@ -72,6 +149,18 @@ int main(int argc, char** argv) {
   NoSettings registry;
   NoClipboard clipboard;
   vistrel::TVistrelMainForm form(app, {fileSystem, registry, clipboard, environment});
+  platform::posix::PosixProcessLauncher launcher;
+  vistrel::TStructureDlg structureDlg(app);
+  vistrel::TDisassemblyDlg disassemblyDlg(app);
+  vistrel::TViewSourceForm viewSourceForm(app, {fileSystem, launcher}, nullptr, &structureDlg,
+                                          &disassemblyDlg);
+  form.ViewSourceForm = &viewSourceForm;
+  form.StructureDlg = &structureDlg;
+  form.DisassemblyDlg = &disassemblyDlg;
+  if (item) {
+    if (files.size() != 1 || json) return Usage();
+    return ShowItem(form, app, *item, files[0]);
+  }
 
   int failures = 0;
   bool first = true;

@@ -183,11 +183,22 @@ class ResourcePage : public BrowserPage {
   ResourcePage(ui::TabSheet* sheet, BrowserModel& model);
   void Clear() override;
   void Fill() override;
+  void Report(ReportSink& sink) override;
   void ResourceTreeViewClick();
   // The record of the selected resource node; nullptr for a group or none.
   const nubrik::ResourceRecord* SelectedResource() const;
+  // Selects the node of record `index` (as a click would); false when the
+  // tree does not show it.
+  bool SelectResource(size_t index);
+  // Where a record's data starts in the file: its RVA less the resource
+  // section's delta; nullopt when that lies before the file.
+  std::optional<uint64_t> FileOffset(const nubrik::ResourceRecord& r) const;
+  // The tree's group text of a record.
+  std::string GroupText(const nubrik::ResourceRecord& r) const;
 
   std::vector<nubrik::ResourceRecord> Resources;
+  // The resource node of each record shown, by record index.
+  std::vector<ui::TreeNode> ResourceNodes;
   ui::Edit* NumberOfResourcesEdit;
   ui::TreeView* ResourceTreeView;
   ui::Edit *ResourceOffsetToDataEdit, *ResourceSizeOfResourceEdit;

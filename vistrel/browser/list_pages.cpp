@@ -3,6 +3,7 @@
 
 #include "common/hex_text.h"
 #include "common/text_case.h"
+#include "contracts/nubrik/pe_image.h"
 #include "vistrel/browser/browser_pages.h"
 #include "vistrel/browser/command_ids.h"
 #include "vistrel/browser/page_formats.h"
@@ -202,6 +203,70 @@ ResourcePage::ResourcePage(ui::TabSheet* sheet, BrowserModel& model) : BrowserPa
 void ResourcePage::Clear() {
   BrowserPage::Clear();
   Resources.clear();
+  ResourceNodes.clear();
+}
+
+std::string ResourcePage::GroupText(const nubrik::ResourceRecord& r) const {
+  std::string text = ResourceGroupText(r.Type);
+  if (!text.empty()) return text;
+  // Every type without a name shares the group of the first such record.
+  for (const auto& other : Resources) {
+    if (ResourceGroupText(other.Type).empty()) return " (" + std::to_string(other.Type) + ")";
+  }
+  return " (" + std::to_string(r.Type) + ")";
+}
+
+std::optional<uint64_t> ResourcePage::FileOffset(const nubrik::ResourceRecord& r) const {
+  if (!model_.Client) return std::nullopt;
+  if (auto rsrc = model_.Client->SectionByName(".rsrc")) {
+    int64_t delta = static_cast<int64_t>(rsrc->VirtualAddress) - rsrc->PointerToRawData;
+    int64_t at = static_cast<int64_t>(r.OffsetToData) - delta;
+    if (at < 0) return std::nullopt;
+    return static_cast<uint64_t>(at);
+  }
+  // Resources kept in a section of another name: the reader's own mapping.
+  std::span<const uint8_t> file = model_.Client->File();
+  return pe::Image(file.data(), file.size()).RvaToOffset(r.OffsetToData);
+}
+
+bool ResourcePage::SelectResource(size_t index) {
+  if (index >= ResourceNodes.size()) return false;
+  ResourceTreeView->SetSelected(ResourceNodes[index]);
+  ResourceTreeViewClick();
+  return true;
+}
+
+void ResourcePage::Report(ReportSink& sink) {
+  sink.BeginPage(Sheet->Text(), false);
+  ReportFields(sink);
+  if (sink.TakesData()) {
+    // The records behind the tree, group by group as the tree shows them.
+    sink.BeginRecords("Resource Tree:", "Resource Tree");
+    std::vector<ui::TreeNode> groups = ResourceTreeView->Children(ui::kNoNode);
+    for (ui::TreeNode group : groups) {
+      for (ui::TreeNode leaf : ResourceTreeView->Children(group)) {
+        if (sink.Full()) break;
+        intptr_t index = ResourceTreeView->NodeData(leaf);
+        if (index < 0 || static_cast<size_t>(index) >= Resources.size()) continue;
+        const auto& r = Resources[static_cast<size_t>(index)];
+        sink.BeginRecord("Name", r.Name);
+        sink.RecordText("Group", ResourceTreeView->NodeText(group));
+        sink.RecordText("Type", std::to_string(r.Type));
+        sink.RecordText("Language", std::to_string(r.Language));
+        sink.RecordText("RVA", HexText(r.OffsetToData));
+        sink.RecordText("Size", std::to_string(r.Size));
+        auto offset = FileOffset(r);
+        if (offset) {
+          sink.RecordText("File Offset", common::HexTextWide(*offset));
+        } else {
+          sink.RecordNone("File Offset");
+        }
+        sink.EndRecord();
+      }
+    }
+    sink.EndRecords();
+  }
+  sink.EndPage();
 }
 
 void ResourcePage::Fill() {
@@ -210,6 +275,7 @@ void ResourcePage::Fill() {
   ResourceOffsetToDataEdit->SetText("");
   ResourceSizeOfResourceEdit->SetText("");
   Resources = model_.Client->Resources(model_.Heap);
+  ResourceNodes.clear();
   NumberOfResourcesEdit->SetText(std::to_string(Resources.size()));
   // Groups in the order their types first occur; every type without a name
   // of its own shares one group.
@@ -232,7 +298,8 @@ void ResourcePage::Fill() {
     auto [it, added] = groups.try_emplace(text, ui::kNoNode);
     if (added) it->second = ResourceTreeView->AddNode(ui::kNoNode, text, -1, 9, 9);
     int image = ResourceImage(r.Type);
-    ResourceTreeView->AddNode(it->second, r.Name, static_cast<intptr_t>(i), image, image);
+    ResourceNodes.push_back(
+        ResourceTreeView->AddNode(it->second, r.Name, static_cast<intptr_t>(i), image, image));
   }
 }
 

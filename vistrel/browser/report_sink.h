@@ -54,6 +54,10 @@ class ReportSink {
   // Ends the report (closes what is open).
   virtual void Finish() = 0;
 
+  // The sink takes data the window does not show as such (JSON does; the
+  // text is the window's view).
+  virtual bool TakesData() const { return false; }
+
   // True once the bound is reached: what follows is left out.
   bool Full() const { return full_; }
   const std::string& Output() const { return out_; }
@@ -113,6 +117,7 @@ class JsonSink : public ReportSink {
   void EndRecordFields() override { Close(); }
   void RecordNone(const std::string& key) override;
   void Finish() override;
+  bool TakesData() const override { return true; }
 
  private:
   void Cut() override;

@@ -2,11 +2,15 @@
 
 #include <stdexcept>
 
+#include "common/hex_text.h"
 #include "vistrel/browser/about_box.h"
 #include "vistrel/browser/command_ids.h"
 #include "vistrel/browser/page_formats.h"
 #include "vistrel/browser/preferences_dlg.h"
 #include "vistrel/viewers/disassembly_dlg.h"
+#include "vistrel/viewers/structure_dlg.h"
+#include "vistrel/viewers/structure_formats.h"
+#include "vistrel/viewers/view_source_form.h"
 
 namespace vistrel {
 namespace {
@@ -81,6 +85,14 @@ TVistrelMainForm::TVistrelMainForm(ui::Application& app, BrowserServices service
       guard(&TVistrelMainForm::ExportSectionListBoxClick);
   ExportSection->DisassembleButton->OnClick = guard(&TVistrelMainForm::DisassembleButtonClick);
   ResourceSection->ResourceTreeView->OnChange = guard(&TVistrelMainForm::ResourceTreeViewClick);
+  ResourceSection->ResourceTreeView->OnDblClick =
+      guard(&TVistrelMainForm::ResourceTreeViewDblClick);
+  for (ui::MenuItem* item : {ViewItemFileMenuItem, PopupFileOffsetMenuItem})
+    item->OnClick = guard(&TVistrelMainForm::ViewItemFileMenuItemClick);
+  for (ui::MenuItem* item : {ViewItemImageMenuItem, PopupImageMenuItem})
+    item->OnClick = guard(&TVistrelMainForm::ViewItemImageMenuItemClick);
+  for (ui::MenuItem* item : {ViewItemStructureMenuItem, PopupStructureMenuItem})
+    item->OnClick = guard(&TVistrelMainForm::ViewItemStructureMenuItemClick);
 }
 
 TVistrelMainForm::~TVistrelMainForm() {
@@ -468,6 +480,190 @@ void TVistrelMainForm::DisassembleButtonClick() {
   int line = ExportSection->ExportSectionListBox->ItemIndex();
   if (line < 0) return;
   if (PrepareDisassembly(line)) DisassemblyDlg->ShowModal();
+}
+
+// ---- Item commands ----
+
+namespace {
+
+// An address of the image as the loader would form it: PE32 addresses stay
+// 32 bits wide.
+uint64_t ImageAddress(const BrowserModel& model, uint32_t rva) {
+  uint64_t address = model.ImageBase + rva;
+  return model.Is64Bit ? address : static_cast<uint32_t>(address);
+}
+
+std::string AddressText(uint64_t address) {
+  return common::HexTextWide(address);
+}
+
+constexpr uint64_t kRowMask = ~uint64_t{15};
+constexpr int32_t kFileHeaderLength = 20;
+constexpr int32_t kOptionalHeaderLength = 224;
+constexpr int32_t kOptionalHeader64Length = 240;
+
+}  // namespace
+
+std::optional<std::span<const uint8_t>> TVistrelMainForm::FileBytesFrom(uint64_t offset) const {
+  if (!ImageView) return std::nullopt;
+  std::span<const uint8_t> file = ImageView->Bytes();
+  if (offset >= file.size()) return std::nullopt;
+  return file.subspan(static_cast<size_t>(offset));
+}
+
+std::optional<std::span<const uint8_t>> TVistrelMainForm::ResourceBytes(
+    const nubrik::ResourceRecord& r) const {
+  auto offset = ResourceSection->FileOffset(r);
+  if (!offset) return std::nullopt;
+  auto bytes = FileBytesFrom(*offset);
+  if (!bytes) return std::nullopt;
+  return bytes->first(std::min<size_t>(bytes->size(), r.Size));
+}
+
+bool TVistrelMainForm::PrepareResourceHex(bool fileOffsetCaption) {
+  const nubrik::ResourceRecord* r = ResourceSection->SelectedResource();
+  if (!r || !ViewSourceForm) return false;
+  TViewSourceForm& view = *ViewSourceForm;
+  uint64_t address = ImageAddress(Model, r->OffsetToData);
+  view.CaptionText = "Resource " + r->Name;
+  if (fileOffsetCaption) view.CaptionText += " - " + AddressText(address);
+  view.Block = ResourceBytes(*r);
+  view.BlockLength = static_cast<int32_t>(std::min<uint32_t>(r->Size, INT32_MAX));
+  // The first row is labelled with the first byte's own address.
+  view.BaseAddress = address;
+  view.StructureKind = fileOffsetCaption ? StructureKindOfResourceType(r->Type) : kNoStructure;
+  view.Pe32Plus = Model.Is64Bit;
+  return true;
+}
+
+bool TVistrelMainForm::PrepareFileOffset() {
+  if (!ViewSourceForm || !Client) return false;
+  TViewSourceForm& view = *ViewSourceForm;
+  view.Pe32Plus = Model.Is64Bit;
+  view.CalculatorPath = [this] { return CalculatorPath; };
+  switch (ActivePage()) {
+    case kFileHeaderPage:
+    case kOptionalHeaderPage: {
+      auto lfanew = Client->NewHeaderOffset();
+      bool file = ActivePage() == kFileHeaderPage;
+      view.CaptionText = file ? "File Header" : "Optional File Header";
+      view.Block =
+          lfanew ? FileBytesFrom(uint64_t{*lfanew} + (file ? 0 : kFileHeaderLength)) : std::nullopt;
+      view.BlockLength = file            ? kFileHeaderLength
+                         : Model.Is64Bit ? kOptionalHeader64Length
+                                         : kOptionalHeaderLength;
+      view.BaseAddress = 0;
+      view.StructureKind = file ? kFileHeaderStructure : kOptionalHeaderStructure;
+      view.SetCurrentRow(0);
+      return true;
+    }
+    case kSectionHeadersPage: {
+      ui::ListBox* list = SectionHeaders->SectionHeadersListBox;
+      if (list->ItemIndex() < 0) return false;
+      std::string name = list->Item(list->ItemIndex());
+      auto section = Client->SectionByName(name);
+      if (!section || section->SizeOfRawData == 0) return false;
+      uint64_t address = ImageAddress(Model, section->VirtualAddress);
+      view.CaptionText = "Section " + name + " - " + AddressText(address);
+      view.Block = FileBytesFrom(section->PointerToRawData);
+      view.BlockLength =
+          static_cast<int32_t>(std::min<uint32_t>(section->SizeOfRawData, INT32_MAX));
+      view.BaseAddress = address;
+      view.StructureKind = kNoStructure;
+      view.SetCurrentRow(0);
+      return true;
+    }
+    case kExportPage: {
+      int line = ExportSection->ExportSectionListBox->ItemIndex();
+      const ExportEntry* entry = ExportOfLine(line);
+      if (!entry) return false;
+      PrepareDisassembly(line);
+      uint64_t address = ImageAddress(Model, entry->EntryRva);
+      view.CaptionText = "Export Entry Point - " + entry->Line() + " - " + AddressText(address);
+      // The dump starts at the row that holds the entry point, in the laid
+      // out image (or the file itself when there is none).
+      uint64_t start = entry->EntryRva & kRowMask;
+      const ImageLayout* layout = Layout();
+      if (layout) {
+        std::span<const uint8_t> image = layout->Bytes();
+        view.Block = start < image.size() ? std::optional(image.subspan(static_cast<size_t>(start)))
+                                          : std::nullopt;
+      } else {
+        int64_t offset = static_cast<int64_t>(entry->EntryRva) - Model.CodeDelta;
+        view.Block =
+            offset < 0 ? std::nullopt : FileBytesFrom(static_cast<uint64_t>(offset) & kRowMask);
+      }
+      auto optional = Client->OptionalHeader();
+      uint32_t sizeOfCode = optional ? optional->SizeOfCode : 0;
+      view.BlockLength = static_cast<int32_t>(std::min<uint32_t>(sizeOfCode, INT32_MAX));
+      view.BaseAddress = address & kRowMask;
+      view.StructureKind = kExportEntryStructure;
+      view.SetCurrentRow(0);
+      return true;
+    }
+    case kResourcePage:
+      return PrepareResourceHex(true);
+    default:
+      return false;
+  }
+}
+
+bool TVistrelMainForm::PrepareStructure() {
+  if (!StructureDlg || !Client) return false;
+  TStructureDlg& dlg = *StructureDlg;
+  dlg.Pe32Plus = Model.Is64Bit;
+  switch (ActivePage()) {
+    case kFileHeaderPage:
+    case kOptionalHeaderPage: {
+      auto lfanew = Client->NewHeaderOffset();
+      bool file = ActivePage() == kFileHeaderPage;
+      dlg.CaptionText = file ? "File Header" : "Optional File Header";
+      dlg.StructureKind = file ? kFileHeaderStructure : kOptionalHeaderStructure;
+      dlg.Block =
+          lfanew ? FileBytesFrom(uint64_t{*lfanew} + (file ? 0 : kFileHeaderLength)) : std::nullopt;
+      dlg.BlockLength = file            ? kFileHeaderLength
+                        : Model.Is64Bit ? kOptionalHeader64Length
+                                        : kOptionalHeaderLength;
+      // Without a DOS header there is nothing to decode.
+      return lfanew.has_value();
+    }
+    case kResourcePage: {
+      const nubrik::ResourceRecord* r = ResourceSection->SelectedResource();
+      if (!r) return false;
+      uint8_t kind = StructureKindOfResourceType(r->Type);
+      if (kind == kNoStructure) return false;
+      dlg.CaptionText = "Resource " + r->Name;
+      dlg.StructureKind = kind;
+      dlg.Block = ResourceBytes(*r);
+      dlg.BlockLength = static_cast<int32_t>(std::min<uint32_t>(r->Size, INT32_MAX));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void TVistrelMainForm::ViewItemFileMenuItemClick() {
+  if (PrepareFileOffset()) ViewSourceForm->ShowModal();
+}
+
+void TVistrelMainForm::ViewItemStructureMenuItemClick() {
+  if (PrepareStructure()) StructureDlg->ShowModal();
+}
+
+void TVistrelMainForm::ViewItemImageMenuItemClick() {
+  if (ActivePage() != kResourcePage) return;
+  const nubrik::ResourceRecord* r = ResourceSection->SelectedResource();
+  if (!r) return;
+  constexpr uint32_t kRcData = 10;
+  if (r->Type == kRcData) {
+    if (PrepareResourceHex(false)) ViewSourceForm->ShowModal();
+  }
+  // The image, menu and version viewers open the other types.
+}
+
+void TVistrelMainForm::ResourceTreeViewDblClick() {
+  ViewItemImageMenuItemClick();
 }
 
 }  // namespace vistrel

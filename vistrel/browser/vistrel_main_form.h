@@ -25,6 +25,8 @@ namespace vistrel {
 class TDisassemblyDlg;
 class TPreferencesDlg;
 class TAboutBox;
+class TViewSourceForm;
+class TStructureDlg;
 
 inline constexpr const char* kUnableToHandle = "Unable to handle this file type!";
 inline constexpr const char* kProgramTitle = "Vistrel";
@@ -86,7 +88,16 @@ class TVistrelMainForm {
   void ImportModuleListBoxClick() { ImportSection->ImportModuleListBoxClick(); }
   void ExportSectionListBoxClick() { ExportSection->ExportSectionListBoxClick(); }
   void ResourceTreeViewClick() { ResourceSection->ResourceTreeViewClick(); }
+  void ResourceTreeViewDblClick();
   void DisassembleButtonClick();
+  void ViewItemFileMenuItemClick();
+  void ViewItemImageMenuItemClick();
+  void ViewItemStructureMenuItemClick();
+
+  // The item commands' set-up of their viewer for what the current page
+  // shows; false when the command opens nothing there.
+  bool PrepareFileOffset();
+  bool PrepareStructure();
 
   // Every page as the window shows it, in page order.
   void Report(ReportSink& sink);
@@ -143,6 +154,8 @@ class TVistrelMainForm {
   TDisassemblyDlg* DisassemblyDlg;
   TPreferencesDlg* PreferencesDlg;
   TAboutBox* AboutBox;
+  TViewSourceForm* ViewSourceForm = nullptr;
+  TStructureDlg* StructureDlg = nullptr;
 
  private:
   void CreatePages();
@@ -155,6 +168,13 @@ class TVistrelMainForm {
   void ReadSettings();
   void SaveSettings();
   const ImageLayout* Layout();
+  // The hex view on a selected resource's bytes (File Offset, and Image for
+  // RCDATA).
+  bool PrepareResourceHex(bool fileOffsetCaption);
+  // The selected resource's bytes in the file: from its file offset, at
+  // most its size; nullopt when they start outside the file.
+  std::optional<std::span<const uint8_t>> ResourceBytes(const nubrik::ResourceRecord& r) const;
+  std::optional<std::span<const uint8_t>> FileBytesFrom(uint64_t offset) const;
 
   BrowserServices services_;
   std::optional<ImageLayout> layout_;

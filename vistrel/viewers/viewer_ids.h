@@ -7,6 +7,16 @@
 namespace vistrel::ids {
 
 constexpr int kDisassemblyListBox = 1100;
+constexpr int kViewSourceListBox = 1110;
+constexpr int kColumnsLabel1 = 1111;
+constexpr int kColumnsLabel2 = 1112;
+constexpr int kAlignRadioGroup = 1113;
+constexpr int kViewSourceOKButton = 1114;
+constexpr int kGoToButton = 1115;
+constexpr int kCalcButton = 1116;
+constexpr int kStructureButton = 1117;
+constexpr int kGoToAddressEdit = 1120;
+constexpr int kStructureListBox = 1130;
 
 }  // namespace vistrel::ids
 
