@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -182,16 +183,19 @@ std::string MessageBoxText(HWND box) {
   return text ? WindowText(text) : std::string();
 }
 
+std::string ListBoxItem(HWND list, int index) {
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+  if (length == LB_ERR || length < 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  LRESULT got = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 ? std::min(static_cast<size_t>(got), static_cast<size_t>(length)) : 0);
+  return Utf8(text);
+}
+
 std::vector<std::string> ListBoxItems(HWND list) {
   std::vector<std::string> items;
   LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    items.push_back(Utf8(text));
-  }
+  for (LRESULT i = 0; i < count; ++i) items.push_back(ListBoxItem(list, static_cast<int>(i)));
   return items;
 }
 

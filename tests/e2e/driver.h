@@ -67,6 +67,9 @@ HWND FindChildByText(HWND parent, const std::string& className, const std::strin
 std::string WindowText(HWND hwnd);
 // The text of a message box ("#32770" window).
 std::string MessageBoxText(HWND box);
+// One line, or every line, of a list box; a list of lines on demand
+// answers as an ordinary one (read single lines of a long one).
+std::string ListBoxItem(HWND list, int index);
 std::vector<std::string> ListBoxItems(HWND list);
 int ListBoxSelection(HWND list);
 // Selects a line as the user would (LB_SETCURSEL + LBN_SELCHANGE to the parent).

@@ -6,6 +6,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "ui/win32/win32_application.h"
 #include "ui/win32/win32_form.h"
 
@@ -168,6 +171,158 @@ TEST_F(Win32Widgets, GridDrawsEachTextAtItsCellsCorner) {
   EXPECT_TRUE(inkIn(col1 - 4, col1 - 1));                    // the long text runs to the cell's end
   EXPECT_EQ(shot.At(col1 - 1, item.top), 0xC0C0C0u);         // then the grid line
   EXPECT_FALSE(inkIn(col1 + Scale(20), col1 + Scale(120)));  // one W, no more
+}
+
+// A virtual list asks for the lines it shows, draws them at the line's
+// left, the selected one in the selection's colours, tabs at their stops;
+// the list box messages answer with the lines' texts.
+TEST_F(Win32Widgets, VirtualListDrawsOnlyTheLinesItShows) {
+  ListBox* list = form->AddListBox("L", {0, 0, 300, 100});
+  list->SetFont(Font{"Courier New", 8});
+  list->SetItemHeight(16);
+  std::vector<int> asked;
+  const int lines = 1'000'000;
+  list->SetVirtualLines(lines, [&](int index) {
+    asked.push_back(index);
+    return index == 7 ? std::string("\xCE\xA9mega") : std::string("W\tW");
+  });
+  list->SetTabStops(32);  // eight characters
+  const int top = lines / 2;
+  list->SetTopIndex(top);
+  list->SetItemIndex(top);
+  HWND hwnd = dynamic_cast<NativeControl*>(list)->Handle();
+  EXPECT_EQ(SendMessageW(hwnd, LB_GETITEMHEIGHT, 0, 0), Scale(16));
+
+  asked.clear();
+  Snapshot shot = Paint(hwnd);
+  ASSERT_FALSE(asked.empty());
+  EXPECT_LE(asked.size(), 20u);
+  for (int index : asked) {
+    EXPECT_GE(index, top);
+    EXPECT_LE(index, top + 10);
+  }
+
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+  SIZE w{};
+  GetTextExtentPoint32W(dc, L"W", 1, &w);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  ASSERT_GT(w.cx, 0);
+  const int row = Scale(16);
+  const uint32_t back = GetSysColor(COLOR_WINDOW);
+  auto color = [](COLORREF c) {
+    return static_cast<uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+  };
+  auto inkIn = [&](int line, int from, int to) {  // not the background in line's columns
+    for (int x = from; x < to && x < shot.width; ++x) {
+      for (int y = line * row + 1; y < (line + 1) * row - 1 && y < shot.height; ++y) {
+        if (shot.At(x, y) != color(back)) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_EQ(shot.At(shot.width - 2, row / 2), color(GetSysColor(COLOR_HIGHLIGHT)));
+  EXPECT_EQ(shot.At(shot.width - 2, row + row / 2), color(back));
+  EXPECT_TRUE(inkIn(1, 0, w.cx + 2));              // the first W
+  EXPECT_FALSE(inkIn(1, 2 * w.cx + 2, 7 * w.cx));  // the tab
+  EXPECT_TRUE(inkIn(1, 8 * w.cx, 9 * w.cx + 2));   // the W at the stop
+  EXPECT_FALSE(inkIn(1, 10 * w.cx + 2, shot.width - 2));
+
+  LRESULT length = SendMessageW(hwnd, LB_GETTEXTLEN, 7, 0);
+  ASSERT_EQ(length, 5);
+  wchar_t buffer[16] = {};
+  EXPECT_EQ(SendMessageW(hwnd, LB_GETTEXT, 7, reinterpret_cast<LPARAM>(buffer)), 5);
+  EXPECT_STREQ(buffer, L"\u03A9mega");
+  EXPECT_EQ(SendMessageW(hwnd, LB_GETTEXTLEN, lines, 0), LB_ERR);
+  EXPECT_EQ(list->Item(7), "\xCE\xA9mega");
+}
+
+// The reading side of the next test, run in a process of its own: reads a
+// line as a test driver does and exits with 0 when it holds what it should.
+TEST(VirtualListReader, ReadsALineFromAnotherProcess) {
+  const char* target = std::getenv("DLV_VIRTUAL_LIST");
+  if (!target) GTEST_SKIP() << "run by VirtualListLinesReachAnotherProcess";
+  HWND list = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(target, nullptr, 16)));
+  std::wstring expected = L"\u03A9" + std::wstring(5000, L'x') + L"|end";
+  for (int index : {3, 1}) {
+    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+    ASSERT_GT(length, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'#');
+    LRESULT got = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    ASSERT_EQ(got, length);
+    text.resize(static_cast<size_t>(got));
+    EXPECT_TRUE(text == (index == 3 ? expected : L"line 1")) << index << ": " << text.size();
+  }
+}
+
+TEST_F(Win32Widgets, VirtualListLinesReachAnotherProcess) {
+  ListBox* list = form->AddListBox("L", {0, 0, 200, 100});
+  list->SetVirtualLines(10, [](int index) {
+    return index == 3 ? "\xCE\xA9" + std::string(5000, 'x') + "|end"
+                      : "line " + std::to_string(index);
+  });
+  wchar_t self[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  wchar_t handle[32];
+  swprintf(handle, 32, L"%llx", static_cast<unsigned long long>(list->NativeHandle()));
+  SetEnvironmentVariableW(L"DLV_VIRTUAL_LIST", handle);
+  std::wstring command = std::wstring(L"\"") + self +
+                         L"\" --gtest_filter=VirtualListReader.ReadsALineFromAnotherProcess";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION reader{};
+  BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, &startup, &reader);
+  SetEnvironmentVariableW(L"DLV_VIRTUAL_LIST", nullptr);
+  ASSERT_TRUE(started);
+  // The reader's messages are answered from this loop.
+  DWORD wait = WAIT_TIMEOUT;
+  for (int tries = 0; tries < 3000 && wait == WAIT_TIMEOUT; ++tries) {
+    app.ProcessMessages();
+    wait = WaitForSingleObject(reader.hProcess, 10);
+  }
+  DWORD code = 1;
+  GetExitCodeProcess(reader.hProcess, &code);
+  if (wait == WAIT_TIMEOUT) TerminateProcess(reader.hProcess, 1);
+  CloseHandle(reader.hThread);
+  CloseHandle(reader.hProcess);
+  EXPECT_EQ(wait, WAIT_OBJECT_0);
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Win32Widgets, RadioGroupLaysItsButtonsOutDownThenAcross) {
+  RadioGroup* group = form->AddRadioGroup("R", {10, 10, 210, 100}, "Show", {"A", "B", "C"}, 2);
+  group->SetControlId(42);
+  HWND frame = dynamic_cast<NativeControl*>(group)->Handle();
+  HWND buttons[3];
+  RECT r[3];
+  for (int i = 0; i < 3; ++i) {
+    buttons[i] = GetDlgItem(frame, 420 + i);
+    ASSERT_NE(buttons[i], nullptr) << i;
+    EXPECT_EQ(buttons[i], FindWindowExW(frame, nullptr, L"BUTTON",
+                                        i == 0   ? L"A"
+                                        : i == 1 ? L"B"
+                                                 : L"C"));
+    GetWindowRect(buttons[i], &r[i]);
+  }
+  EXPECT_EQ(r[0].left, r[1].left);  // A over B in the first column
+  EXPECT_LT(r[0].top, r[1].top);
+  EXPECT_EQ(r[2].top, r[0].top);  // C at the top of the second
+  EXPECT_EQ(r[2].left - r[0].left, r[0].right - r[0].left);
+  RECT f;
+  GetWindowRect(frame, &f);
+  EXPECT_LE(r[1].bottom, f.bottom);
+  EXPECT_LE(r[2].right, f.right);
+  LONG_PTR first = GetWindowLongPtrW(buttons[0], GWL_STYLE);
+  EXPECT_EQ(first & (WS_GROUP | WS_TABSTOP), WS_GROUP | WS_TABSTOP);
+  EXPECT_EQ(GetWindowLongPtrW(buttons[1], GWL_STYLE) & WS_GROUP, 0);
+
+  group->SetItemIndex(2);
+  EXPECT_EQ(SendMessageW(buttons[2], BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(buttons[0], BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  group->SetEnabled(false);
+  EXPECT_FALSE(IsWindowEnabled(buttons[1]));
 }
 
 // What the native controls hold, read back with the W functions: text

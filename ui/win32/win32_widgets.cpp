@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/grid_model.h"
 #include "ui/win32/win32_form.h"
@@ -375,7 +376,9 @@ class WListBox : public WControl<ListBox> {
 
  private:
   // A test driver in another process reads the lines as those of an
-  // ordinary list box.
+  // ordinary list box. The system sizes the buffer of a message from
+  // another thread by the length it asked for just before, so the text is
+  // cut to that length: the source may have grown meanwhile.
   static LRESULT CALLBACK Lines(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR self) {
     auto* list = reinterpret_cast<WListBox*>(self);
@@ -383,12 +386,19 @@ class WListBox : public WControl<ListBox> {
       int i = static_cast<int>(wParam);
       if (i < 0 || i >= list->Count()) return LB_ERR;
       std::wstring text = common::Wide(list->Line(i));
-      if (msg == LB_GETTEXT) {
-        if (!lParam) return LB_ERR;
-        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-        std::copy(text.begin(), text.end(), buffer);
-        buffer[text.size()] = L'\0';
+      bool foreign = InSendMessage() != FALSE;
+      if (msg == LB_GETTEXTLEN) {
+        if (foreign) list->measured_ = {i, text.size()};
+        return static_cast<LRESULT>(text.size());
       }
+      if (!lParam) return LB_ERR;
+      if (foreign) {
+        if (list->measured_.first != i) return LB_ERR;
+        text.resize(std::min(text.size(), list->measured_.second));
+      }
+      auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+      std::copy(text.begin(), text.end(), buffer);
+      buffer[text.size()] = L'\0';
       return static_cast<LRESULT>(text.size());
     }
     return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -404,6 +414,11 @@ class WListBox : public WControl<ListBox> {
       style |= (sorted_ ? LBS_SORT : 0) | (tabStops_ > 0 ? LBS_USETABSTOPS : 0);
     }
     Create(parent_, L"LISTBOX", style, WS_EX_CLIENTEDGE);
+    // Made without strings (the list keeps none), but marked as having them
+    // once made: the system then carries the text of LB_GETTEXT back to a
+    // caller in another process, as for an ordinary list, rather than the
+    // item data's few bytes.
+    if (virtual_) SetStyleBits(LBS_HASSTRINGS, true);
     SetWindowSubclass(hwnd_, Lines, 0, reinterpret_cast<DWORD_PTR>(this));
   }
 
@@ -473,6 +488,7 @@ class WListBox : public WControl<ListBox> {
   int tabStops_ = 0;    // dialog units between stops; 0: tabs not expanded
   int itemHeight_ = 0;  // 0: the font's
   LineSource source_;
+  std::pair<int, size_t> measured_{-1, 0};  // the last line another thread measured
 };
 
 // A string grid on a report-style list view with owner data: the texts live
