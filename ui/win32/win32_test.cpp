@@ -179,13 +179,20 @@ TEST_F(Win32Widgets, GridDrawsEachTextAtItsCellsCorner) {
 TEST_F(Win32Widgets, VirtualListDrawsOnlyTheLinesItShows) {
   ListBox* list = form->AddListBox("L", {0, 0, 300, 100});
   list->SetFont(Font{"Courier New", 8});
-  list->SetItemHeight(16);
   std::vector<int> asked;
   const int lines = 1'000'000;
   list->SetVirtualLines(lines, [&](int index) {
     asked.push_back(index);
     return index == 7 ? std::string("\xCE\xA9mega") : std::string("W\tW");
   });
+  // Lines as high as an ordinary list's with that font.
+  ListBox* ordinary = form->AddListBox("O", {0, 100, 300, 100});
+  ordinary->SetFont(Font{"Courier New", 8});
+  auto height = [](ListBox* l) {
+    return SendMessageW(dynamic_cast<NativeControl*>(l)->Handle(), LB_GETITEMHEIGHT, 0, 0);
+  };
+  EXPECT_EQ(height(list), height(ordinary));
+  list->SetItemHeight(16);
   list->SetTabStops(32);  // eight characters
   const int top = lines / 2;
   list->SetTopIndex(top);
