@@ -19,6 +19,7 @@
 #include "dlv_fixtures.h"
 #include "dlvnt/main_window/command_ids.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/remote.h"
 
 namespace {
 
@@ -27,44 +28,7 @@ constexpr const char* kCaption = "Delvane for Windows NT";
 using common::Utf8;
 using common::Wide;
 
-// Memory in the program's process for the structures its controls fill.
-class Remote {
- public:
-  explicit Remote(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    base_ = static_cast<char*>(
-        VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  }
-  ~Remote() {
-    VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    CloseHandle(process_);
-  }
-  static constexpr size_t kSize = 65536;
-  static constexpr size_t kText = 4096;  // offset of the text buffer
-  char* Base() const { return base_; }
-  wchar_t* TextBuffer() const { return reinterpret_cast<wchar_t*>(base_ + kText); }
-  void Write(const void* data, size_t size) {
-    WriteProcessMemory(process_, base_, data, size, nullptr);
-  }
-  template <typename T>
-  T Read() const {
-    T value{};
-    ReadProcessMemory(process_, base_, &value, sizeof value, nullptr);
-    return value;
-  }
-  std::string Text() const {
-    std::vector<wchar_t> buffer(2048, 0);
-    ReadProcessMemory(process_, base_ + kText, buffer.data(), (buffer.size() - 1) * sizeof(wchar_t),
-                      nullptr);
-    return Utf8(buffer.data());
-  }
-
- private:
-  HANDLE process_ = nullptr;
-  char* base_ = nullptr;
-};
+using e2e::Remote;
 
 using Grid = std::vector<std::vector<std::string>>;
 

@@ -1,6 +1,6 @@
 // Vistrel end to end under Wine: registration switches, the automation
 // object, pages read from the real controls, the message box of a 16-bit
-// file, the mode switch and Copy.
+// file, the mode switch and Copy, the item commands and their viewers.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,6 +8,7 @@
 #include "common/win32/utf16.h"
 #include "dlv_fixtures.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/remote.h"
 #include "vistrel/browser/command_ids.h"
 
 namespace {
@@ -309,6 +310,210 @@ TEST_F(VistrelAutomation, DecimalModeRefillsAndCopyPutsTheExportLines) {
   SendMessageW(window, WM_COMMAND, ids::kEditClear, 0);
   EXPECT_FALSE(e2e::ClipboardText().has_value());
   ShutDown(window);
+}
+
+// ---- Item commands and viewers ----
+
+class VistrelViewers : public VistrelAutomation {
+ protected:
+  void SetUp() override {
+    if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+    VistrelAutomation::SetUp();
+    window = LoadAndFind(SampleDll(), "Vistrel - sample.dll");
+    ASSERT_NE(window, nullptr);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    processId = pid;
+  }
+  void TearDown() override {
+    if (window) ShutDown(window);
+  }
+  void ShowPage(int page) {
+    HWND tab = e2e::FindChild(window, ids::kPageControl);
+    e2e::SelectTab(tab, page);
+    ASSERT_EQ(e2e::TabSelection(tab), page);
+  }
+  // The item command as the menu sends it, after the menu was brought up to
+  // date the way the user brings it up: the pop-up opens and is dismissed.
+  void Command(int id) {
+    PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(10, 10));
+    HWND menu = nullptr;
+    ASSERT_TRUE(e2e::WaitFor([&] {
+      menu = FindWindowW(L"#32768", nullptr);
+      return menu && IsWindowVisible(menu);
+    }));
+    PostMessageW(window, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu); }));
+    e2e::PostCommand(window, id);
+  }
+  HWND Viewer(const std::string& caption) {
+    return e2e::WaitForTopWindow(processId, caption, "DlvForm");
+  }
+  void CloseWith(HWND dialog, const std::string& button) {
+    e2e::Click(e2e::FindChildByText(dialog, "Button", button));
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(dialog); }));
+  }
+  // No viewer comes up: a SendMessage returns after the command ran.
+  void ExpectNothingOpens(int id) {
+    PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(10, 10));
+    HWND menu = nullptr;
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }));
+    PostMessageW(window, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu); }));
+    SendMessageW(window, WM_COMMAND, id, 0);
+    EXPECT_EQ(e2e::FindTopWindow(processId, "Vistrel - View"), nullptr);
+  }
+  HTREEITEM Resource(const std::string& group, const std::string& name) {
+    HWND tree = e2e::FindChild(window, ids::kResourceTreeView);
+    for (HTREEITEM g : e2e::TreeChildren(tree, nullptr)) {
+      if (e2e::TreeItemText(tree, g) != group) continue;
+      for (HTREEITEM r : e2e::TreeChildren(tree, g)) {
+        if (e2e::TreeItemText(tree, r) == name) return r;
+      }
+    }
+    return nullptr;
+  }
+
+  HWND window = nullptr;
+  DWORD processId = 0;
+};
+
+TEST_F(VistrelViewers, FileHeaderHexViewAlignmentsAndStructure) {
+  ShowPage(0);
+  Command(ids::kViewItemFile);
+  HWND view = Viewer("Vistrel - View File Header");
+  ASSERT_NE(view, nullptr);
+  HWND list = e2e::FindChild(view, ids::kViewSourceListBox);
+  Lines rows = e2e::ListBoxItems(list);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].substr(0, 24), "0x00000000  50 45 00 00 ");
+  EXPECT_EQ(WindowText(e2e::FindChild(view, ids::kColumnsLabel1)),
+            " 0  1  2  3  4  5  6  7   8  9  A  B  C  D  E  F  0123456789ABCDEF");
+
+  // The alignment buttons rebuild the dump.
+  auto firstUnit = [&](size_t digits) {
+    std::string row = e2e::ListBoxItem(e2e::FindChild(view, ids::kViewSourceListBox), 0);
+    return row.size() > 12 + digits ? row.substr(12, digits) : std::string();
+  };
+  EXPECT_EQ(e2e::FindChild(view, ids::kViewSourceListBox), list);
+  e2e::Click(e2e::FindChild(view, ids::kAlignRadioGroup * 10 + 2));
+  ASSERT_TRUE(e2e::WaitFor([&] { return firstUnit(8) == "00004550"; })) << firstUnit(8);
+  EXPECT_EQ(WindowText(e2e::FindChild(view, ids::kColumnsLabel2)),
+            " 0 1 2 3  4 5 6 7  8 9 A B  C D E F  0123456789ABCDEF");
+  e2e::Click(e2e::FindChild(view, ids::kAlignRadioGroup * 10 + 1));
+  ASSERT_TRUE(e2e::WaitFor([&] { return firstUnit(4) == "4550"; })) << firstUnit(4);
+
+  // Structure... on the same block.
+  HWND button = e2e::FindChild(view, ids::kStructureButton);
+  EXPECT_EQ(WindowText(button), "Structure...");
+  PostMessageW(button, BM_CLICK, 0, 0);
+  HWND structure = Viewer("Vistrel - View Structure File Header");
+  ASSERT_NE(structure, nullptr);
+  Lines fields = e2e::ListBoxItems(e2e::FindChild(structure, ids::kStructureListBox));
+  ASSERT_GE(fields.size(), 3u);
+  EXPECT_EQ(fields[0], "Structure Size = 20 Bytes");
+  EXPECT_EQ(fields[1], "IMAGE_NT_SIGNATURE:\t0x00004550");
+  EXPECT_EQ(fields[2], "Machine:\t0x8664");
+  CloseWith(structure, "OK");
+  CloseWith(view, "OK");
+}
+
+TEST_F(VistrelViewers, SectionGoToSelectsTheRowOfTheAddress) {
+  ShowPage(2);
+  e2e::ListBoxSelect(e2e::FindChild(window, ids::kSectionHeadersListBox), 0);
+  Command(ids::kViewItemFile);
+  HWND view = Viewer("Vistrel - View Section .text - 0x");
+  ASSERT_NE(view, nullptr);
+  HWND list = e2e::FindChild(view, ids::kViewSourceListBox);
+  ASSERT_GT(SendMessageW(list, LB_GETCOUNT, 0, 0), 8);
+  std::string label = e2e::ListBoxItem(list, 5).substr(0, 18);
+  // A 64-bit image's rows carry sixteen digits.
+  ASSERT_EQ(label.rfind("0x", 0), 0u);
+
+  PostMessageW(e2e::FindChild(view, ids::kGoToButton), BM_CLICK, 0, 0);
+  HWND goTo = Viewer("Go to Address");
+  ASSERT_NE(goTo, nullptr);
+  HWND edit = e2e::FindChild(goTo, ids::kGoToAddressEdit);
+  EXPECT_EQ(WindowText(edit), e2e::ListBoxItem(list, 0).substr(0, 18));
+  // Lower-case digits name the same row.
+  std::string entry = label;
+  for (size_t i = 2; i < entry.size(); ++i) entry[i] = static_cast<char>(tolower(entry[i]));
+  entry.back() = '9';
+  SetWindowTextW(edit, Wide(entry).c_str());
+  CloseWith(goTo, "OK");
+  EXPECT_TRUE(e2e::WaitFor([&] { return e2e::ListBoxSelection(list) == 5; }));
+  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 5);
+  CloseWith(view, "OK");
+}
+
+TEST_F(VistrelViewers, ExportEntryPointOpensTheDisassembly) {
+  ShowPage(4);
+  HWND exports = e2e::FindChild(window, ids::kExportSectionListBox);
+  Lines lines = e2e::ListBoxItems(exports);
+  auto at = std::find(lines.begin(), lines.end(), "SampleAdd (1)");
+  ASSERT_NE(at, lines.end());
+  e2e::ListBoxSelect(exports, static_cast<int>(at - lines.begin()));
+  Command(ids::kViewItemFile);
+  HWND view = Viewer("Vistrel - View Export Entry Point - SampleAdd (1) - 0x");
+  ASSERT_NE(view, nullptr);
+  HWND button = e2e::FindChild(view, ids::kStructureButton);
+  EXPECT_EQ(WindowText(button), "Disassembly...");
+  PostMessageW(button, BM_CLICK, 0, 0);
+  HWND disassembly = Viewer("Export Entry Point - SampleAdd (1) - 0x");
+  ASSERT_NE(disassembly, nullptr);
+  Lines code = e2e::ListBoxItems(e2e::FindChild(disassembly, ids::kDisassemblyListBox));
+  EXPECT_EQ(code.size(), 20u);
+  EXPECT_FALSE(code.empty() || code[0].empty());
+  CloseWith(disassembly, "OK");
+  CloseWith(view, "OK");
+}
+
+TEST_F(VistrelViewers, ResourceCommandsFollowTheSelection) {
+  ShowPage(5);
+  HWND tree = e2e::FindChild(window, ids::kResourceTreeView);
+  // An RCDATA resource: only File Offset is offered, yet a double click
+  // shows its bytes.
+  HTREEITEM data = Resource("RCDATA", "NAMEDDATA");
+  ASSERT_NE(data, nullptr);
+  e2e::TreeSelect(tree, data);
+  ExpectNothingOpens(ids::kViewItemStructure);
+  ASSERT_TRUE(e2e::TreeDoubleClick(tree, data));
+  HWND view = Viewer("Vistrel - View Resource NAMEDDATA");
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(IsWindowVisible(e2e::FindChild(view, ids::kStructureButton)));
+  EXPECT_FALSE(e2e::ListBoxItems(e2e::FindChild(view, ids::kViewSourceListBox)).empty());
+  CloseWith(view, "OK");
+
+  // A string table: File Offset and Image, no Structure.
+  HTREEITEM strings = Resource("STRING", "1");
+  ASSERT_NE(strings, nullptr);
+  e2e::TreeSelect(tree, strings);
+  ExpectNothingOpens(ids::kViewItemStructure);
+
+  // The dialog: its template as resource-script text.
+  HTREEITEM dialog = Resource("DIALOG", "200");
+  ASSERT_NE(dialog, nullptr);
+  e2e::TreeSelect(tree, dialog);
+  Command(ids::kViewItemStructure);
+  HWND structure = Viewer("Vistrel - View Structure Resource 200");
+  ASSERT_NE(structure, nullptr);
+  Lines script = e2e::ListBoxItems(e2e::FindChild(structure, ids::kStructureListBox));
+  ASSERT_GE(script.size(), 3u);
+  EXPECT_EQ(script[1], "DIALOG 10, 10, 180, 60");
+  EXPECT_EQ(script.back(), "END");
+  CloseWith(structure, "OK");
+
+  // A group node offers nothing.
+  e2e::TreeSelect(tree, e2e::TreeChildren(tree, nullptr)[0]);
+  ExpectNothingOpens(ids::kViewItemFile);
+}
+
+TEST_F(VistrelViewers, ImportAndDebugPagesOfferNoItem) {
+  ShowPage(3);
+  ExpectNothingOpens(ids::kViewItemFile);
+  ShowPage(6);
+  ExpectNothingOpens(ids::kViewItemFile);
 }
 
 }  // namespace

@@ -12,12 +12,16 @@
 
 #include "common/win32/utf16.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system.h"
 #include "ui/win32/win32_application.h"
 #include "vistrel/browser/about_box.h"
 #include "vistrel/browser/preferences_dlg.h"
 #include "vistrel/browser/registration.h"
 #include "vistrel/browser/vistrel_main_form.h"
 #include "vistrel/viewers/disassembly_dlg.h"
+#include "vistrel/viewers/go_to_address_dlg.h"
+#include "vistrel/viewers/structure_dlg.h"
+#include "vistrel/viewers/view_source_form.h"
 
 namespace {
 
@@ -39,6 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform::win32::Win32Environment environment;
   platform::win32::Win32FileSystem files;
   platform::win32::Win32Clipboard clipboard;
+  platform::win32::Win32ProcessLauncher launcher;
 
   Switches switches = ParseSwitches(Arguments());
   // Every start refreshes the registration; the two switches end at once.
@@ -58,6 +63,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TAboutBox aboutBox(app, environment.ProgramPath());
     TDisassemblyDlg disassemblyDlg(app);
     TPreferencesDlg preferencesDlg(app);
+    TGoToAddressDlg goToAddressDlg(app);
+    TStructureDlg structureDlg(app);
+    TViewSourceForm viewSourceForm(app, {files, launcher}, &goToAddressDlg, &structureDlg,
+                                   &disassemblyDlg);
+    mainForm.ViewSourceForm = &viewSourceForm;
+    mainForm.StructureDlg = &structureDlg;
     mainForm.AboutBox = &aboutBox;
     mainForm.DisassemblyDlg = &disassemblyDlg;
     mainForm.PreferencesDlg = &preferencesDlg;
