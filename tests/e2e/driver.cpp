@@ -214,6 +214,20 @@ void PostCommand(HWND window, int commandId) {
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
+bool OpenAndDismissPopup(HWND window) {
+  PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(10, 10));
+  HWND menu = nullptr;
+  if (!WaitFor([&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+      })) {
+    return false;
+  }
+  // The menu loop ends on WM_CANCELMODE to its owner.
+  PostMessageW(window, WM_CANCELMODE, 0, 0);
+  return WaitFor([&] { return !IsWindowVisible(menu); });
+}
+
 void SelectTab(HWND tab, int index) {
   for (int tries = 0; tries < 20 && TabSelection(tab) != index; ++tries) {
     int current = TabSelection(tab);

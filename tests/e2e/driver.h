@@ -77,6 +77,9 @@ void ListBoxSelect(HWND list, int index);
 
 // Posts WM_COMMAND with a menu command id (the program's own ids).
 void PostCommand(HWND window, int commandId);
+// Opens the window's pop-up menu as a right click does and dismisses it, so
+// the program brings its menus up to date as it does before a user's pick.
+bool OpenAndDismissPopup(HWND window);
 // Moves a tab control to a page with the keyboard, so the program hears the
 // change as from a user.
 void SelectTab(HWND tab, int index);

@@ -336,14 +336,7 @@ class VistrelViewers : public VistrelAutomation {
   // The item command as the menu sends it, after the menu was brought up to
   // date the way the user brings it up: the pop-up opens and is dismissed.
   void Command(int id) {
-    PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(10, 10));
-    HWND menu = nullptr;
-    ASSERT_TRUE(e2e::WaitFor([&] {
-      menu = FindWindowW(L"#32768", nullptr);
-      return menu && IsWindowVisible(menu);
-    }));
-    PostMessageW(window, WM_CANCELMODE, 0, 0);
-    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu); }));
+    ASSERT_TRUE(e2e::OpenAndDismissPopup(window));
     e2e::PostCommand(window, id);
   }
   HWND Viewer(const std::string& caption) {
@@ -355,12 +348,7 @@ class VistrelViewers : public VistrelAutomation {
   }
   // No viewer comes up: a SendMessage returns after the command ran.
   void ExpectNothingOpens(int id) {
-    PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(10, 10));
-    HWND menu = nullptr;
-    ASSERT_TRUE(e2e::WaitFor(
-        [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }));
-    PostMessageW(window, WM_CANCELMODE, 0, 0);
-    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu); }));
+    ASSERT_TRUE(e2e::OpenAndDismissPopup(window));
     SendMessageW(window, WM_COMMAND, id, 0);
     EXPECT_EQ(e2e::FindTopWindow(processId, "Vistrel - View"), nullptr);
   }

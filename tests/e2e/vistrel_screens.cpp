@@ -1,10 +1,14 @@
 // Pictures of vistrel's seven pages for each file given: vistrel_screens
-// OUTDIR FILE... writes OUTDIR\<name>_<page>.bmp (the window's screen area).
+// OUTDIR FILE... writes OUTDIR\<name>_<page>.bmp (the window's screen area),
+// and of the viewers: the file header's hex view in its three alignments
+// (<name>_hex_byte/word/dword.bmp) and the first dialog resource in the
+// structure viewer (<name>_structure_dialog.bmp).
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/remote.h"
 #include "vistrel/browser/command_ids.h"
 
 namespace {
@@ -43,6 +47,56 @@ bool SaveWindow(HWND window, const std::string& path) {
   return static_cast<bool>(out);
 }
 
+// Painting of another process's windows cannot be waited for: give it a
+// moment (a picture tool, not a test).
+void LetItPaint(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  Sleep(400);
+}
+
+void CloseViewer(HWND viewer) {
+  PostMessageW(viewer, WM_CLOSE, 0, 0);
+  e2e::WaitFor([&] { return !IsWindowVisible(viewer); });
+}
+
+int HexViews(HWND window, const std::string& out) {
+  int failures = 0;
+  e2e::OpenAndDismissPopup(window);
+  e2e::PostCommand(window, vistrel::ids::kViewItemFile);
+  HWND view = e2e::WaitForTopWindow(0, "Vistrel - View File Header");
+  if (!view) return 1;
+  static const char* const kNames[] = {"byte", "word", "dword"};
+  for (int align = 0; align < 3; ++align) {
+    e2e::Click(e2e::FindChild(view, vistrel::ids::kAlignRadioGroup * 10 + align));
+    LetItPaint(view);
+    if (!SaveWindow(view, out + "_hex_" + kNames[align] + ".bmp")) ++failures;
+  }
+  e2e::Click(e2e::FindChild(view, vistrel::ids::kAlignRadioGroup * 10));
+  CloseViewer(view);
+  return failures;
+}
+
+int DialogStructure(HWND window, const std::string& out) {
+  HWND tree = e2e::FindChild(window, vistrel::ids::kResourceTreeView);
+  for (HTREEITEM group : e2e::TreeChildren(tree, nullptr)) {
+    if (e2e::TreeItemText(tree, group) != "DIALOG") continue;
+    std::vector<HTREEITEM> dialogs = e2e::TreeChildren(tree, group);
+    if (dialogs.empty()) break;
+    e2e::TreeSelect(tree, dialogs[0]);
+    e2e::OpenAndDismissPopup(window);
+    e2e::PostCommand(window, vistrel::ids::kViewItemStructure);
+    HWND viewer = e2e::WaitForTopWindow(0, "Vistrel - View Structure Resource");
+    if (!viewer) return 1;
+    LetItPaint(viewer);
+    int failures = SaveWindow(viewer, out + "_structure_dialog.bmp") ? 0 : 1;
+    CloseViewer(viewer);
+    return failures;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,14 +124,11 @@ int main(int argc, char** argv) {
     SetForegroundWindow(window);
     for (int page = 0; page < 7; ++page) {
       e2e::SelectTab(tab, page);
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      DWORD_PTR ignored;
-      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-      // Painting of another process's windows cannot be waited for: give it
-      // a moment (a picture tool, not a test).
-      Sleep(400);
-      std::string out = std::string(argv[1]) + "\\" + name + "_" + std::to_string(page) + ".bmp";
-      if (!SaveWindow(window, out)) ++failures;
+      LetItPaint(window);
+      std::string base = std::string(argv[1]) + "\\" + name;
+      if (!SaveWindow(window, base + "_" + std::to_string(page) + ".bmp")) ++failures;
+      if (page == 0) failures += HexViews(window, base);
+      if (page == 5) failures += DialogStructure(window, base);
       if (page != 4) continue;
       // The disassembly dialog of the first export, when there is one.
       HWND button = e2e::FindChild(window, vistrel::ids::kDisassembleButton);
