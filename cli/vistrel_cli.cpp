@@ -63,12 +63,41 @@ int Usage() {
   return 2;
 }
 
+// Written in large pieces: a dump of a large section has millions of lines.
+class Output {
+ public:
+  ~Output() { Flush(); }
+  std::string& Buffer() { return buffer_; }
+  void Line() {
+    buffer_ += '\n';
+    if (buffer_.size() >= kPiece) Flush();
+  }
+  void Flush() {
+    std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr size_t kPiece = 1 << 20;
+  std::string buffer_;
+};
+
 void PrintLines(const ui::ListBox& list) {
-  std::string line;
+  Output out;
   for (int i = 0; i < list.Count(); ++i) {
-    line = list.Item(i);
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    out.Buffer() += list.Item(i);
+    out.Line();
+  }
+}
+
+// The hex view's lines from the rows its list draws, without a copy each.
+void PrintHexLines(const vistrel::TViewSourceForm& view) {
+  if (!view.ViewSourceListbox->Virtual()) return PrintLines(*view.ViewSourceListbox);
+  Output out;
+  const vistrel::HexRows& rows = view.Rows();
+  for (int i = 0; i < view.ViewSourceListbox->Count(); ++i) {
+    rows.AppendRow(static_cast<size_t>(i), view.Alignment, out.Buffer());
+    out.Line();
   }
 }
 
@@ -98,7 +127,7 @@ int ShowItem(vistrel::TVistrelMainForm& form, ui::headless::HeadlessApplication&
       view.AlignRadioGroup->SetItemIndex(static_cast<int>(request.Align));
       if (!form.PrepareFileOffset()) return fail(request.Item + ": File Offset shows nothing here");
       view.ShowModal();
-      PrintLines(*view.ViewSourceListbox);
+      PrintHexLines(view);
     } else {
       if (!form.PrepareStructure()) return fail(request.Item + ": Structure shows nothing here");
       form.StructureDlg->ShowModal();

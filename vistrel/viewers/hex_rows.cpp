@@ -67,7 +67,13 @@ std::string HexRows::Label(size_t row) const {
 }
 
 std::string HexRows::Row(size_t row, HexAlign align) const {
-  if (row >= Count()) return {};
+  std::string line;
+  AppendRow(row, align, line);
+  return line;
+}
+
+void HexRows::AppendRow(size_t row, HexAlign align, std::string& line) const {
+  if (row >= Count()) return;
   size_t offset = row * kRowBytes;
   std::span<const uint8_t> bytes =
       block_.subspan(offset, std::min(kRowBytes, block_.size() - offset));
@@ -76,7 +82,13 @@ std::string HexRows::Row(size_t row, HexAlign align) const {
   // The gap between the two halves follows the unit that ends at byte 8.
   size_t gapAfter = align == HexAlign::DWord ? 0 : 8 / unitSize;
 
-  std::string line = Label(row);
+  // Written in place: a dump of millions of rows makes no string per row.
+  line.reserve(line.size() + LabelLength() + 2 + fullUnits * (2 * unitSize + 1) + 2 + kRowBytes);
+  uint64_t address = base_ + kRowBytes * static_cast<uint64_t>(row);
+  line += '0';
+  line += 'x';
+  for (int shift = wide_ ? 60 : 28; shift >= 0; shift -= 4)
+    line += kDigits[(address >> shift) & 0xF];
   line += "  ";
   size_t units = (bytes.size() + unitSize - 1) / unitSize;
   for (size_t u = 0; u < units; ++u) {
@@ -92,7 +104,6 @@ std::string HexRows::Row(size_t row, HexAlign align) const {
   }
   line += ' ';
   for (uint8_t b : bytes) line += b >= 0x20 && b <= 0x7E ? static_cast<char>(b) : '.';
-  return line;
 }
 
 int64_t HexRows::Find(const std::string& text) const {

@@ -32,6 +32,8 @@ class HexRows {
   std::string Label(size_t row) const;
   // The whole line of a row, as the list shows it.
   std::string Row(size_t row, HexAlign align) const;
+  // The same line appended to `out`.
+  void AppendRow(size_t row, HexAlign align, std::string& out) const;
   // The row an address text names, by the list's own rule: the row i (not
   // the last) for which !(text < label(i)) && text < label(i + 1), the labels
   // and the text compared upper-cased, byte by byte; -1 when there is none.
