@@ -52,6 +52,88 @@ def check_resource_names(cli, path):
     assert "\u65e5\u672c\u30c7\u30fc\u30bf" in text and "\u03a9MEGA" in text, text
 
 
+def hex_lines(data, base, unit):
+    """The dump as the hex view shows it, written from the rows' layout."""
+    wide = base + 16 * ((len(data) - 1) // 16) > 0xFFFFFFFF
+    lines = []
+    for row in range(0, len(data), 16):
+        chunk = data[row:row + 16]
+        label = ("0x%016X  " if wide else "0x%08X  ") % (base + row)
+        units = [chunk[i:i + unit] for i in range(0, len(chunk), unit)]
+        hexpart = ""
+        for n, u in enumerate(units):
+            hexpart += "".join("%02X" % b for b in reversed(u)).rjust(2 * unit) + " "
+            if unit < 4 and (n + 1) * unit == 8:
+                hexpart += " "
+        full = 16 // unit
+        if row > 0 and len(units) < full:
+            hexpart += " " * ((full - len(units)) * (2 * unit + 1))
+            if unit < 4 and len(units) * unit < 8:
+                hexpart += " "
+        chars = "".join(chr(b) if 0x20 <= b <= 0x7E else "." for b in chunk)
+        lines.append(label + hexpart + " " + chars)
+    return lines
+
+
+def check_item_views(cli, path):
+    pe = pefile.PE(path)
+    base = pe.OPTIONAL_HEADER.ImageBase
+    section = pe.sections[0]
+    name = section.Name.rstrip(b"\0").decode()
+    raw = pe.__data__[section.PointerToRawData:section.PointerToRawData + section.SizeOfRawData]
+    for align, unit in (("byte", 1), ("word", 2), ("dword", 4)):
+        run = subprocess.run([cli, "--hex", "section:" + name, "--align", align, path],
+                             capture_output=True, text=True, check=True)
+        want = hex_lines(raw, base + section.VirtualAddress, unit)
+        got = run.stdout.splitlines()
+        assert got == want, (path, align, next((g, w) for g, w in zip(got, want) if g != w))
+
+    # The file header's fields as pefile reads them.
+    run = subprocess.run([cli, "--structure", "file-header", path],
+                         capture_output=True, text=True, check=True)
+    fields = dict(line.split(":\t") for line in run.stdout.splitlines()[1:])
+    fh = pe.FILE_HEADER
+    assert fields["Machine"] == "0x%04X" % fh.Machine, fields
+    assert fields["NumberOfSections"] == "0x%04X" % fh.NumberOfSections, fields
+    assert fields["TimeDateStamp"] == "0x%08X" % fh.TimeDateStamp, fields
+    assert fields["Characteristics"] == "0x%04X" % fh.Characteristics, fields
+    run = subprocess.run([cli, "--structure", "optional-header", path],
+                         capture_output=True, text=True, check=True)
+    fields = dict(line.split(":\t") for line in run.stdout.splitlines() if ":\t" in line)
+    width = 16 if pe.OPTIONAL_HEADER.Magic == 0x20B else 8
+    assert fields["ImageBase"] == "0x%0*X" % (width, base), fields
+    assert fields["SizeOfImage"] == "0x%08X" % pe.OPTIONAL_HEADER.SizeOfImage, fields
+
+    # Every resource by its place in the table: the dump is its data.
+    rva_delta = None
+    for s in pe.sections:
+        if s.Name.rstrip(b"\0") == b".rsrc":
+            rva_delta = s.VirtualAddress - s.PointerToRawData
+    report = json.loads(subprocess.run([cli, "--json", path], capture_output=True,
+                                       check=True).stdout)
+    records = report[path]["Resource Section"]["Resource Tree"]
+    for rec in records[:8]:
+        rva, size = int(rec["RVA"], 16), int(rec["Size"])
+        assert int(rec["File Offset"], 16) == rva - rva_delta, rec
+        item = "resource:%s/%s" % (rec["Type"], rec["Name"])
+        run = subprocess.run([cli, "--hex", item, path], capture_output=True, text=True,
+                             check=True)
+        data = pe.get_data(rva, size)
+        first = run.stdout.splitlines()[0]
+        assert first.startswith(("0x%016X" if width == 16 else "0x%08X") % (base + rva)), first
+        assert len(run.stdout.splitlines()) == (size + 15) // 16, (item, size)
+        assert first[-min(16, size):] == "".join(
+            chr(b) if 0x20 <= b <= 0x7E else "." for b in data[:16]), first
+
+    # Items the file has not: status 1 and the reason; bad usage: 2.
+    for item in ("section:.nothing", "export:#9999", "resource:9999", "bogus"):
+        run = subprocess.run([cli, "--hex", item, path], capture_output=True, text=True)
+        assert run.returncode == 1 and run.stderr.startswith("vistrel-cli: "), (item, run)
+    for args in (["--hex"], ["--hex", "file-header", "--align", "qword", path],
+                 ["--structure", "file-header", path, path]):
+        assert subprocess.run([cli] + args, capture_output=True).returncode == 2, args
+
+
 def main():
     cli, files = sys.argv[1], sys.argv[2:]
     for name in [f for f in files if f.startswith("NAMES=")]:
@@ -67,6 +149,7 @@ def main():
     for path in files:
         assert list(report[path]) == PAGES, (path, list(report[path]))
         check_against_pefile(path, report[path])
+        check_item_views(cli, path)
 
     # The text form: one block a file, headed by its name.
     text = subprocess.run([cli] + files, capture_output=True, text=True, check=True).stdout
