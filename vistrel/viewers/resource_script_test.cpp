@@ -47,7 +47,9 @@ std::vector<uint8_t> StandardDialog() {
   d.U32(0x50000000).U32(0).U16(1).U16(2).U16(3).U16(4).U16(7);
   d.Ordinal(0x86).Str(u"").U16(0).Align4();
   d.U32(0x50800000).U32(0).U16(1).U16(2).U16(3).U16(4).U16(8);
-  d.Str(u"msctls_progress32").Str(u"").U16(6).U16(0xAAAA).U16(0xBBBB).U16(0xCCCC).Align4();
+  // Four bytes of creation data after the size word: the next item is at the
+  // multiple of 4 after them, not 2 bytes sooner.
+  d.Str(u"msctls_progress32").Str(u"").U16(4).U16(0xAAAA).U16(0xBBBB).Align4();
   d.U32(0x50000000).U32(0).U16(0xFFF6).U16(2).U16(3).U16(4).U16(9);
   d.Ordinal(0x81).Str(u"x").U16(0);
   return d;
