@@ -520,6 +520,21 @@ std::optional<std::span<const uint8_t>> TVistrelMainForm::ResourceBytes(
   return bytes->first(std::min<size_t>(bytes->size(), r.Size));
 }
 
+TVistrelMainForm::HeaderItem TVistrelMainForm::HeaderItemOf(bool fileHeader) const {
+  // The file header's block starts at the "PE" signature, the optional
+  // header's 4 bytes before it: the formatters read from 4 bytes further on.
+  auto lfanew = Client->NewHeaderOffset();
+  HeaderItem item;
+  item.CaptionText = fileHeader ? "File Header" : "Optional File Header";
+  item.Kind = fileHeader ? kFileHeaderStructure : kOptionalHeaderStructure;
+  item.Block = lfanew ? FileBytesFrom(uint64_t{*lfanew} + (fileHeader ? 0 : kFileHeaderLength))
+                      : std::nullopt;
+  item.Length = fileHeader      ? kFileHeaderLength
+                : Model.Is64Bit ? kOptionalHeader64Length
+                                : kOptionalHeaderLength;
+  return item;
+}
+
 bool TVistrelMainForm::PrepareResourceHex(bool fileOffsetCaption) {
   const nubrik::ResourceRecord* r = ResourceSection->SelectedResource();
   if (!r || !ViewSourceForm) return false;
@@ -544,16 +559,12 @@ bool TVistrelMainForm::PrepareFileOffset() {
   switch (ActivePage()) {
     case kFileHeaderPage:
     case kOptionalHeaderPage: {
-      auto lfanew = Client->NewHeaderOffset();
-      bool file = ActivePage() == kFileHeaderPage;
-      view.CaptionText = file ? "File Header" : "Optional File Header";
-      view.Block =
-          lfanew ? FileBytesFrom(uint64_t{*lfanew} + (file ? 0 : kFileHeaderLength)) : std::nullopt;
-      view.BlockLength = file            ? kFileHeaderLength
-                         : Model.Is64Bit ? kOptionalHeader64Length
-                                         : kOptionalHeaderLength;
+      HeaderItem header = HeaderItemOf(ActivePage() == kFileHeaderPage);
+      view.CaptionText = header.CaptionText;
+      view.Block = header.Block;
+      view.BlockLength = header.Length;
       view.BaseAddress = 0;
-      view.StructureKind = file ? kFileHeaderStructure : kOptionalHeaderStructure;
+      view.StructureKind = header.Kind;
       view.SetCurrentRow(0);
       return true;
     }
@@ -615,17 +626,13 @@ bool TVistrelMainForm::PrepareStructure() {
   switch (ActivePage()) {
     case kFileHeaderPage:
     case kOptionalHeaderPage: {
-      auto lfanew = Client->NewHeaderOffset();
-      bool file = ActivePage() == kFileHeaderPage;
-      dlg.CaptionText = file ? "File Header" : "Optional File Header";
-      dlg.StructureKind = file ? kFileHeaderStructure : kOptionalHeaderStructure;
-      dlg.Block =
-          lfanew ? FileBytesFrom(uint64_t{*lfanew} + (file ? 0 : kFileHeaderLength)) : std::nullopt;
-      dlg.BlockLength = file            ? kFileHeaderLength
-                        : Model.Is64Bit ? kOptionalHeader64Length
-                                        : kOptionalHeaderLength;
+      HeaderItem header = HeaderItemOf(ActivePage() == kFileHeaderPage);
+      dlg.CaptionText = header.CaptionText;
+      dlg.StructureKind = header.Kind;
+      dlg.Block = header.Block;
+      dlg.BlockLength = header.Length;
       // Without a DOS header there is nothing to decode.
-      return lfanew.has_value();
+      return header.Block.has_value();
     }
     case kResourcePage: {
       const nubrik::ResourceRecord* r = ResourceSection->SelectedResource();

@@ -168,6 +168,14 @@ class TVistrelMainForm {
   void ReadSettings();
   void SaveSettings();
   const ImageLayout* Layout();
+  // What the item commands show of the file or optional header.
+  struct HeaderItem {
+    std::string CaptionText;
+    uint8_t Kind = 0;
+    std::optional<std::span<const uint8_t>> Block;
+    int32_t Length = 0;
+  };
+  HeaderItem HeaderItemOf(bool fileHeader) const;
   // The hex view on a selected resource's bytes (File Offset, and Image for
   // RCDATA).
   bool PrepareResourceHex(bool fileOffsetCaption);
