@@ -28,3 +28,11 @@ if(TARGET vistrel_cli_report AND BUILD_TESTING
   dlv_add_test(NAME vistrel_cli_report_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report_test.cpp
     LIBS vistrel_cli_report platform_fake pe_writer)
 endif()
+
+# --extract against wrestool over Wine's PE files (skipped without either).
+if(TARGET vistrel-cli AND BUILD_TESTING)
+  add_test(NAME vistrel_cli_extract
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_extract_test.py $<TARGET_FILE:vistrel-cli>
+            /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  set_tests_properties(vistrel_cli_extract PROPERTIES LABELS "unit;slow" SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()

@@ -3,6 +3,8 @@
 // vistrel-cli --hex ITEM [--align byte|word|dword] FILE and
 // vistrel-cli --structure ITEM FILE: one item's viewer, exactly the lines of
 // its list.
+// vistrel-cli --extract ITEM -o OUT FILE: a resource as a file of its own.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -15,6 +17,7 @@
 #include "platform/posix/posix_system.h"
 #include "ui/headless/headless.h"
 #include "vistrel/viewers/disassembly_dlg.h"
+#include "vistrel/viewers/resource_extract.h"
 #include "vistrel/viewers/structure_dlg.h"
 #include "vistrel/viewers/view_source_form.h"
 
@@ -58,6 +61,7 @@ int Usage() {
                "usage: vistrel-cli FILE... [--json]\n"
                "       vistrel-cli --hex ITEM [--align byte|word|dword] FILE\n"
                "       vistrel-cli --structure ITEM FILE\n"
+               "       vistrel-cli --extract ITEM -o OUT FILE\n"
                "ITEM: file-header, optional-header, section:NAME, export:NAME, export:#ORDINAL,\n"
                "      resource:N or resource:TYPE/NAME\n");
   return 2;
@@ -101,11 +105,42 @@ void PrintHexLines(const vistrel::TViewSourceForm& view) {
   }
 }
 
+enum class ItemView { Hex, Structure, Extract };
+
 struct ItemRequest {
-  bool Hex = false;  // else the structure viewer
+  ItemView View = ItemView::Hex;
   std::string Item;
   vistrel::HexAlign Align = vistrel::HexAlign::Byte;
+  std::string Out;  // where --extract writes
 };
+
+// The whole file or none: a failed write leaves no part of it behind.
+std::optional<std::string> WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return path + ": " + std::strerror(errno);
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  int error = errno;
+  if (std::fclose(out) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written) return std::nullopt;
+  std::remove(path.c_str());
+  return path + ": " + std::strerror(error);
+}
+
+// The selected resource as the file Save As would write.
+std::optional<std::string> ExtractSelected(vistrel::TVistrelMainForm& form,
+                                           const ItemRequest& request) {
+  const vistrel::ResourcePage& page = *form.ResourceSection;
+  const nubrik::ResourceRecord* r = page.SelectedResource();
+  if (request.Item.rfind("resource:", 0) != 0 || !r) return request.Item + ": not a resource";
+  vistrel::ExtractResult result = vistrel::ExtractResource(
+      page.Resources, static_cast<size_t>(r - page.Resources.data()),
+      [&form](const nubrik::ResourceRecord& record) { return form.ResourceBytes(record); });
+  if (!result.Resource) return result.Error;
+  return WriteFile(request.Out, result.Resource->Bytes);
+}
 
 // Opens the file, selects the item and shows its viewer on headless widgets.
 int ShowItem(vistrel::TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
@@ -121,7 +156,9 @@ int ShowItem(vistrel::TVistrelMainForm& form, ui::headless::HeadlessApplication&
     if (form.OpenError) return fail(*form.OpenError);
     if (!app.messages.empty()) return fail(app.messages.front().Text);
     if (auto error = vistrel::SelectItem(form, request.Item)) return fail(*error);
-    if (request.Hex) {
+    if (request.View == ItemView::Extract) {
+      if (auto error = ExtractSelected(form, request)) return fail(*error);
+    } else if (request.View == ItemView::Hex) {
       vistrel::TViewSourceForm& view = *form.ViewSourceForm;
       view.Alignment = request.Align;
       view.AlignRadioGroup->SetItemIndex(static_cast<int>(request.Align));
@@ -147,12 +184,22 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--json") == 0) {
       json = true;
-    } else if (std::strcmp(argv[i], "--hex") == 0 || std::strcmp(argv[i], "--structure") == 0) {
+    } else if (std::strcmp(argv[i], "--hex") == 0 || std::strcmp(argv[i], "--structure") == 0 ||
+               std::strcmp(argv[i], "--extract") == 0) {
       if (item || i + 1 >= argc) return Usage();
-      item = ItemRequest{std::strcmp(argv[i], "--hex") == 0, argv[i + 1]};
+      ItemView view = std::strcmp(argv[i], "--hex") == 0         ? ItemView::Hex
+                      : std::strcmp(argv[i], "--structure") == 0 ? ItemView::Structure
+                                                                 : ItemView::Extract;
+      item = ItemRequest{view, argv[i + 1], vistrel::HexAlign::Byte, {}};
       ++i;
+    } else if (std::strcmp(argv[i], "-o") == 0) {
+      if (!item || item->View != ItemView::Extract || !item->Out.empty() || i + 1 >= argc ||
+          argv[i + 1][0] == '\0') {
+        return Usage();
+      }
+      item->Out = argv[++i];
     } else if (std::strcmp(argv[i], "--align") == 0) {
-      if (!item || !item->Hex || i + 1 >= argc) return Usage();
+      if (!item || item->View != ItemView::Hex || i + 1 >= argc) return Usage();
       std::string align = argv[++i];
       if (align == "byte") {
         item->Align = vistrel::HexAlign::Byte;
@@ -188,6 +235,7 @@ int main(int argc, char** argv) {
   form.DisassemblyDlg = &disassemblyDlg;
   if (item) {
     if (files.size() != 1 || json) return Usage();
+    if (item->View == ItemView::Extract && item->Out.empty()) return Usage();
     return ShowItem(form, app, *item, files[0]);
   }
 

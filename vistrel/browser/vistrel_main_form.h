@@ -98,6 +98,9 @@ class TVistrelMainForm {
   // shows; false when the command opens nothing there.
   bool PrepareFileOffset();
   bool PrepareStructure();
+  // A resource's bytes in the file: from its file offset, at most its size
+  // (fewer when the file ends first); nullopt when they start outside it.
+  std::optional<std::span<const uint8_t>> ResourceBytes(const nubrik::ResourceRecord& r) const;
 
   // Every page as the window shows it, in page order.
   void Report(ReportSink& sink);
@@ -179,9 +182,6 @@ class TVistrelMainForm {
   // The hex view on a selected resource's bytes (File Offset, and Image for
   // RCDATA).
   bool PrepareResourceHex(bool fileOffsetCaption);
-  // The selected resource's bytes in the file: from its file offset, at
-  // most its size; nullopt when they start outside the file.
-  std::optional<std::span<const uint8_t>> ResourceBytes(const nubrik::ResourceRecord& r) const;
   std::optional<std::span<const uint8_t>> FileBytesFrom(uint64_t offset) const;
 
   BrowserServices services_;
