@@ -66,6 +66,8 @@ copy_prefix() {
 stop_prefix() {
   WINEPREFIX=$1 timeout 10 wineserver -w 2>/dev/null || WINEPREFIX=$1 wineserver -k 2>/dev/null || true
   rm -rf "$1"
+  # The folder mktemp made for it, when it is now empty.
+  rmdir "$(dirname "$1")" 2>/dev/null || true
 }
 
 XVFB_PID=""
