@@ -214,18 +214,59 @@ void PostCommand(HWND window, int commandId) {
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
+namespace {
+
+// A visible menu window ("#32768") of the process, or nullptr.
+HWND VisibleMenuOf(DWORD processId) {
+  struct Search {
+    DWORD Process;
+    HWND Found;
+  } search{processId, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t cls[16] = {};
+        GetClassNameW(hwnd, cls, 16);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == s->Process && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
+          s->Found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+}  // namespace
+
 bool OpenAndDismissPopup(HWND window) {
-  PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(10, 10));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  // The menu windows of other showings may linger hidden: look for a
+  // visible one of this process, and ask again if the first request found
+  // the window busy.
+  auto start = Clock::now();
+  auto asked = start - std::chrono::seconds(10);
   HWND menu = nullptr;
   if (!WaitFor([&] {
-        menu = FindWindowW(L"#32768", nullptr);
-        return menu && IsWindowVisible(menu);
+        if (Clock::now() - asked > std::chrono::seconds(3)) {
+          PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                       MAKELPARAM(10, 10));
+          asked = Clock::now();
+        }
+        return (menu = VisibleMenuOf(pid)) != nullptr;
       })) {
     return false;
   }
   // The menu loop ends on WM_CANCELMODE to its owner.
   PostMessageW(window, WM_CANCELMODE, 0, 0);
-  return WaitFor([&] { return !IsWindowVisible(menu); });
+  return WaitFor([&] {
+    if (!VisibleMenuOf(pid)) return true;
+    PostMessageW(window, WM_CANCELMODE, 0, 0);
+    return false;
+  });
 }
 
 void SelectTab(HWND tab, int index) {
