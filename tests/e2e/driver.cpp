@@ -216,26 +216,28 @@ void PostCommand(HWND window, int commandId) {
 
 namespace {
 
+struct MenuSearch {
+  DWORD Process;
+  HWND Found;
+};
+
+BOOL CALLBACK FindVisibleMenu(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<MenuSearch*>(param);
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == s->Process && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
+    s->Found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A visible menu window ("#32768") of the process, or nullptr.
 HWND VisibleMenuOf(DWORD processId) {
-  struct Search {
-    DWORD Process;
-    HWND Found;
-  } search{processId, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t cls[16] = {};
-        GetClassNameW(hwnd, cls, 16);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if (pid == s->Process && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
-          s->Found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  MenuSearch search{processId, nullptr};
+  EnumWindows(FindVisibleMenu, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
