@@ -6,6 +6,7 @@
 #define VISTREL_BROWSER_BROWSER_PAGES_H
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -202,6 +203,10 @@ class ResourcePage : public BrowserPage {
   ui::Edit* NumberOfResourcesEdit;
   ui::TreeView* ResourceTreeView;
   ui::Edit *ResourceOffsetToDataEdit, *ResourceSizeOfResourceEdit;
+
+ private:
+  // The reader of the shown file, for files without a ".rsrc" section.
+  mutable std::unique_ptr<pe::Image> reader_;
 };
 
 class DebugPage : public BrowserPage {

@@ -204,6 +204,7 @@ void ResourcePage::Clear() {
   BrowserPage::Clear();
   Resources.clear();
   ResourceNodes.clear();
+  reader_.reset();
 }
 
 std::string ResourcePage::GroupText(const nubrik::ResourceRecord& r) const {
@@ -224,9 +225,13 @@ std::optional<uint64_t> ResourcePage::FileOffset(const nubrik::ResourceRecord& r
     if (at < 0) return std::nullopt;
     return static_cast<uint64_t>(at);
   }
-  // Resources kept in a section of another name: the reader's own mapping.
-  std::span<const uint8_t> file = model_.Client->File();
-  return pe::Image(file.data(), file.size()).RvaToOffset(r.OffsetToData);
+  // Resources kept in a section of another name: the reader's own mapping,
+  // its headers read once per file.
+  if (!reader_) {
+    std::span<const uint8_t> file = model_.Client->File();
+    reader_ = std::make_unique<pe::Image>(file.data(), file.size());
+  }
+  return reader_->RvaToOffset(r.OffsetToData);
 }
 
 bool ResourcePage::SelectResource(size_t index) {
@@ -276,6 +281,7 @@ void ResourcePage::Fill() {
   ResourceSizeOfResourceEdit->SetText("");
   Resources = model_.Client->Resources(model_.Heap);
   ResourceNodes.clear();
+  reader_.reset();
   NumberOfResourcesEdit->SetText(std::to_string(Resources.size()));
   // Groups in the order their types first occur; every type without a name
   // of its own shares one group.
