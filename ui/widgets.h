@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -358,7 +359,36 @@ struct Picture {
   }
 };
 
-// Draws one of the program's icon resources or a picture, at its top-left.
+// Image data in the layouts Windows keeps in resources, for the platform to
+// make a picture of.
+struct PictureData {
+  enum class Format {
+    // A packed device-independent bitmap: header, colour table, then the
+    // rows from BitsOffset.
+    Bitmap,
+    // An icon or cursor image as its resource holds it (a cursor's starts
+    // with its hot spot): colour and mask rows, or a PNG image.
+    Icon,
+    Cursor
+  };
+  Format Kind = Format::Bitmap;
+  std::vector<uint8_t> Bytes;
+  size_t BitsOffset = 0;
+};
+
+// A picture the platform made; freed with this object, so it must outlive
+// the controls that show it.
+class OwnedPicture {
+ public:
+  virtual ~OwnedPicture() = default;
+  virtual Picture Get() const = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+};
+
+// Draws one of the program's icon resources or a picture. A picture stands
+// at the control's top-left at its own size, centred in the control, or
+// stretched over the whole control.
 class Image : public Control {
  public:
   virtual void SetIconResource(int id) = 0;
@@ -366,6 +396,24 @@ class Image : public Control {
   // Replaces what is shown; a Picture{} shows nothing.
   virtual void SetPicture(const Picture& picture) = 0;
   virtual Picture GetPicture() const = 0;
+  virtual void SetCenter(bool center) = 0;
+  virtual bool Center() const = 0;
+  virtual void SetStretch(bool stretch) = 0;
+  virtual bool Stretch() const = 0;
+};
+
+// A live window the platform built from a dialog template, above the form
+// that made it; destroyed with this object. Nothing of the template's file
+// runs: the window has a dialog procedure of the platform's own that does
+// nothing with what the user does in it.
+class TemplateDialog {
+ public:
+  virtual ~TemplateDialog() = default;
+  virtual uintptr_t NativeHandle() const = 0;
+  virtual bool Visible() const = 0;
+  virtual void Show() = 0;
+  // Puts it in front of its owner again, where it was, without activating it.
+  virtual void BringToFront() = 0;
 };
 
 // A place for a native child window that the platform made (a live dialog
@@ -527,7 +575,24 @@ class Form : public Container {
   // A timer that lives as long as the form.
   virtual Timer* CreateTimer(const std::string& name) = 0;
 
+  // A dialog template (the layout of a resource of type 5, DIALOG or
+  // DIALOGEX) as a live window owned by this form. Its menu, icons and
+  // bitmaps are looked up in resourceFile, opened as data only. nullptr
+  // when the platform cannot build it (a class that does not exist, say).
+  // The template is not shown by this call unless its style says visible.
+  virtual std::unique_ptr<TemplateDialog> CreateTemplateDialog(std::span<const uint8_t> tmpl,
+                                                               const std::string& resourceFile) = 0;
+  // A menu template (MENU or MENUEX) as the window's menu bar in place of
+  // its own, whose items do nothing when chosen. False when the platform
+  // cannot build it: the bar is then unchanged.
+  virtual bool ShowTemplateMenu(std::span<const uint8_t> tmpl) = 0;
+  // The form's own bar again; the template's menu is destroyed.
+  virtual void ShowOwnMenu() = 0;
+  virtual bool TemplateMenuShown() const = 0;
+
   std::function<void()> OnShow;
+  // The form became the active window.
+  std::function<void()> OnActivate;
   // Set allow = false to refuse the close.
   std::function<void(bool& allow)> OnCloseQuery;
   std::function<void()> OnClose;
@@ -554,6 +619,13 @@ struct OpenFileOptions {
   bool HideReadOnly = false;
 };
 
+struct SaveFileOptions {
+  std::string Title;
+  std::string Filter;            // as OpenFileOptions's
+  std::string FileName;          // proposed
+  std::string DefaultExtension;  // without the dot; added when the user types none
+};
+
 // The program: creates forms, runs the message loop, shows the standard
 // dialogs and the one error report.
 class Application {
@@ -576,6 +648,12 @@ class Application {
   virtual ModalResult MessageBox(const std::string& text, const std::string& caption,
                                  MessageButtons buttons, MessageIcon icon = MessageIcon::None) = 0;
   virtual std::optional<std::string> OpenFile(const OpenFileOptions& options) = 0;
+  // The save-as dialog: the path chosen, or nothing when cancelled. Asks
+  // before a file is replaced.
+  virtual std::optional<std::string> SaveFile(const SaveFileOptions& options) = 0;
+  // A picture of image data; nullptr when the platform cannot make one of
+  // it.
+  virtual std::unique_ptr<OwnedPicture> MakePicture(const PictureData& data) = 0;
   virtual bool ChooseFont(Font& font) = 0;
   // The default error handler: shows the text in a message box, the program
   // goes on.

@@ -611,6 +611,136 @@ TEST_F(Conformance, ImageShowsThePlatformsPicture) {
   backend->FreePicture(picture);
 }
 
+// Little-endian words for the resource layouts the platform builds from.
+struct Words {
+  std::vector<uint8_t> Bytes;
+  Words& U8(uint8_t v) {
+    Bytes.push_back(v);
+    return *this;
+  }
+  Words& U16(uint16_t v) { return U8(v & 0xFF).U8(v >> 8); }
+  Words& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+  Words& Str(const std::u16string& text) {
+    for (char16_t c : text) U16(c);
+    return U16(0);
+  }
+  Words& Align4() {
+    while (Bytes.size() % 4) U8(0);
+    return *this;
+  }
+};
+
+// A 40-byte header of width x headerRows at 32 bits, then pixelRows rows.
+Words Dib32(int width, int headerRows, int pixelRows) {
+  Words w;
+  w.U32(40).U32(width).U32(headerRows).U16(1).U16(32).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+  for (int i = 0; i < width * pixelRows; ++i) w.U32(0x00FF0000u + i);
+  return w;
+}
+
+TEST_F(Conformance, PicturesOfResourceImageData) {
+  PictureData bitmap;
+  bitmap.Kind = PictureData::Format::Bitmap;
+  bitmap.Bytes = Dib32(3, 2, 2).Bytes;
+  bitmap.BitsOffset = 40;
+  auto made = app.MakePicture(bitmap);
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made->Get().Kind, Picture::Type::Bitmap);
+  EXPECT_EQ(made->Width(), 3);
+  EXPECT_EQ(made->Height(), 2);
+
+  // An icon image: colour rows, then the mask's (1 bit, rows of 4 bytes).
+  PictureData icon;
+  icon.Kind = PictureData::Format::Icon;
+  Words image = Dib32(4, 8, 4);
+  for (int i = 0; i < 4; ++i) image.U32(0);
+  icon.Bytes = image.Bytes;
+  auto iconPicture = app.MakePicture(icon);
+  ASSERT_TRUE(iconPicture);
+  EXPECT_EQ(iconPicture->Get().Kind, Picture::Type::Icon);
+  EXPECT_EQ(iconPicture->Width(), 4);
+  EXPECT_EQ(iconPicture->Height(), 4);
+  EXPECT_FALSE(made->Get() == iconPicture->Get());
+
+  PictureData nonsense;
+  nonsense.Kind = PictureData::Format::Icon;
+  nonsense.Bytes.assign(64, 0xEE);
+  EXPECT_FALSE(app.MakePicture(nonsense));
+
+  Image* image1 = form->AddImage("Normal", {0, 0, 40, 40});
+  EXPECT_FALSE(image1->Center());
+  EXPECT_FALSE(image1->Stretch());
+  image1->SetCenter(true);
+  image1->SetPicture(iconPicture->Get());
+  Image* image2 = form->AddImage("Enlarged", {50, 0, 150, 150});
+  image2->SetStretch(true);
+  image2->SetPicture(made->Get());
+  EXPECT_TRUE(image1->Center());
+  EXPECT_TRUE(image2->Stretch());
+  ShowAndPump();
+  image1->SetPicture({});
+  image2->SetPicture({});
+}
+
+// A standard dialog template of one button.
+Words DialogTemplate(uint32_t style, const std::u16string& buttonClass = u"") {
+  Words w;
+  w.U32(style).U32(0).U16(1).U16(10).U16(10).U16(120).U16(60);
+  w.U16(0).U16(0).Str(u"Live");  // no menu, the standard class, the caption
+  w.Align4();
+  w.U32(0x50010000).U32(0).U16(8).U16(8).U16(50).U16(14).U16(1);
+  if (buttonClass.empty()) {
+    w.U16(0xFFFF).U16(0x0080);
+  } else {
+    w.Str(buttonClass);
+  }
+  w.Str(u"Press").U16(0);
+  return w;
+}
+
+TEST_F(Conformance, TemplateDialogsLiveAsLongAsTheirObject) {
+  ShowAndPump();
+  constexpr uint32_t kPopupCaption = 0x80C00000, kVisible = 0x10000000;
+  auto hidden = form->CreateTemplateDialog(DialogTemplate(kPopupCaption).Bytes, "");
+  ASSERT_TRUE(hidden);
+  EXPECT_FALSE(hidden->Visible());
+  hidden->Show();
+  EXPECT_TRUE(hidden->Visible());
+  hidden->BringToFront();
+  EXPECT_TRUE(hidden->Visible());
+  auto shown = form->CreateTemplateDialog(DialogTemplate(kPopupCaption | kVisible).Bytes, "");
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(shown->Visible());
+  EXPECT_NE(shown->NativeHandle(), hidden->NativeHandle());
+  PumpFor(20);
+  shown.reset();
+  hidden.reset();
+  std::vector<uint8_t> cut(DialogTemplate(kPopupCaption).Bytes);
+  cut.resize(10);
+  EXPECT_FALSE(form->CreateTemplateDialog(cut, ""));
+}
+
+TEST_F(Conformance, TemplateMenusStandInForTheOwnBar) {
+  MainMenu* menu = form->CreateMainMenu();
+  menu->Add("TestMenu", "&Test");
+  Words tmpl;
+  tmpl.U16(0).U16(0);                       // standard header
+  tmpl.U16(0x0010).Str(u"&File");           // MF_POPUP
+  tmpl.U16(0x0080).U16(101).Str(u"E&xit");  // MF_END
+  tmpl.U16(0x0080).U16(102).Str(u"&Help");  // MF_END: the bar's last
+  ShowAndPump();
+  EXPECT_FALSE(form->TemplateMenuShown());
+  ASSERT_TRUE(form->ShowTemplateMenu(tmpl.Bytes));
+  EXPECT_TRUE(form->TemplateMenuShown());
+  ASSERT_TRUE(form->ShowTemplateMenu(tmpl.Bytes));  // one in place of another
+  form->ShowOwnMenu();
+  EXPECT_FALSE(form->TemplateMenuShown());
+  form->ShowOwnMenu();  // nothing to give back
+  EXPECT_EQ(form->GetMainMenu(), menu);
+  EXPECT_FALSE(form->ShowTemplateMenu(std::vector<uint8_t>{0, 0}));
+  EXPECT_FALSE(form->TemplateMenuShown());
+}
+
 TEST_F(Conformance, HostAdoptsAChildWindow) {
   Panel* panel = form->AddPanel("Panel", {0, 0, 300, 200});
   WindowHost* host = panel->AddWindowHost("Host", {10, 10, 200, 150});

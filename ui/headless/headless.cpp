@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "ui/grid_model.h"
@@ -347,10 +348,15 @@ class HImage : public Basic<Image> {
     icon_ = 0;
   }
   Picture GetPicture() const override { return picture_; }
+  void SetCenter(bool center) override { center_ = center; }
+  bool Center() const override { return center_; }
+  void SetStretch(bool stretch) override { stretch_ = stretch; }
+  bool Stretch() const override { return stretch_; }
 
  private:
   int icon_ = 0;
   Picture picture_;
+  bool center_ = false, stretch_ = false;
 };
 
 class HWindowHost : public Basic<WindowHost> {
@@ -653,11 +659,13 @@ class HForm : public HContainer<Form> {
     bool first = !shown_;
     showing_ = shown_ = true;
     if (first && OnShow) OnShow();
+    if (OnActivate) OnActivate();
   }
   ModalResult ShowModal() override {
     showing_ = true;
     result_ = ModalResult::None;
     if (OnShow) OnShow();
+    if (OnActivate) OnActivate();
     ModalResult result = ModalResult::Cancel;
     if (script_) result = script_(*this);
     if (result_ != ModalResult::None) result = result_;
@@ -681,6 +689,29 @@ class HForm : public HContainer<Form> {
     return timers_.back().get();
   }
 
+  std::unique_ptr<TemplateDialog> CreateTemplateDialog(std::span<const uint8_t> tmpl,
+                                                       const std::string& resourceFile) override {
+    // The style: first in a standard template, after the signature, help id
+    // and extended style in an extended one.
+    const bool extended =
+        tmpl.size() >= 4 && tmpl[0] == 1 && tmpl[1] == 0 && tmpl[2] == 0xFF && tmpl[3] == 0xFF;
+    const size_t at = extended ? 12 : 0;
+    if (app_.refuseTemplates || tmpl.size() < (extended ? 26u : 18u)) return nullptr;
+    const bool visible = (tmpl[at + 3] & 0x10) != 0;  // WS_VISIBLE
+    return std::make_unique<HTemplateDialog>(std::vector<uint8_t>(tmpl.begin(), tmpl.end()),
+                                             resourceFile, visible);
+  }
+  bool ShowTemplateMenu(std::span<const uint8_t> tmpl) override {
+    if (app_.refuseTemplates || tmpl.size() < 4) return false;
+    templateMenu_.emplace(tmpl.begin(), tmpl.end());
+    return true;
+  }
+  void ShowOwnMenu() override { templateMenu_.reset(); }
+  bool TemplateMenuShown() const override { return templateMenu_.has_value(); }
+  const std::vector<uint8_t>* TemplateMenu() const {
+    return templateMenu_ ? &*templateMenu_ : nullptr;
+  }
+
   void RunTimers(HeadlessApplication::Clock::time_point now) {
     // A handler may add timers: walk by index.
     for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->RunIfDue(now);
@@ -696,6 +727,7 @@ class HForm : public HContainer<Form> {
   HeadlessApplication& app_;
   std::vector<std::unique_ptr<HTimer>> timers_;
   std::unique_ptr<HMainMenu> menu_;
+  std::optional<std::vector<uint8_t>> templateMenu_;
   std::vector<std::unique_ptr<HPopupMenu>> popups_;
   bool showing_ = false, shown_ = false, acceptFiles_ = false;
   ModalResult result_ = ModalResult::None;
@@ -810,6 +842,70 @@ std::optional<std::string> HeadlessApplication::OpenFile(const OpenFileOptions& 
   auto answer = openFileAnswers.front();
   openFileAnswers.pop_front();
   return answer;
+}
+
+std::optional<std::string> HeadlessApplication::SaveFile(const SaveFileOptions& options) {
+  saveFileRequests.push_back(options);
+  if (saveFileAnswers.empty()) return std::nullopt;
+  auto answer = saveFileAnswers.front();
+  saveFileAnswers.pop_front();
+  return answer;
+}
+
+namespace {
+
+class HOwnedPicture : public OwnedPicture {
+ public:
+  HOwnedPicture(Picture picture, int width, int height)
+      : picture_(picture), width_(width), height_(height) {}
+  Picture Get() const override { return picture_; }
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+
+ private:
+  Picture picture_;
+  int width_, height_;
+};
+
+uint32_t Le(const std::vector<uint8_t>& b, size_t at, size_t width) {
+  uint32_t v = 0;
+  for (size_t i = width; i-- > 0;) v = v << 8 | b[at + i];
+  return v;
+}
+
+}  // namespace
+
+std::unique_ptr<OwnedPicture> HeadlessApplication::MakePicture(const PictureData& data) {
+  if (refusePictures) return nullptr;
+  const auto& b = data.Bytes;
+  size_t skip = data.Kind == PictureData::Format::Cursor ? 4 : 0;  // the hot spot
+  int width = 0, height = 0;
+  static const uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+  if (b.size() >= skip + 24 && std::equal(kPng, kPng + 4, b.begin() + skip)) {
+    width = static_cast<int>(b[skip + 18] << 8 | b[skip + 19]);
+    height = static_cast<int>(b[skip + 22] << 8 | b[skip + 23]);
+  } else if (b.size() >= skip + 12 && Le(b, skip, 4) == 12) {
+    width = static_cast<int>(Le(b, skip + 4, 2));
+    height = static_cast<int>(Le(b, skip + 6, 2));
+  } else if (uint32_t size = b.size() >= skip + 16 ? Le(b, skip, 4) : 0;
+             size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124) {
+    width = static_cast<int>(Le(b, skip + 4, 4));
+    height = std::abs(static_cast<int>(Le(b, skip + 8, 4)));
+  } else {
+    return nullptr;
+  }
+  // An icon's header counts its mask rows too.
+  if (data.Kind != PictureData::Format::Bitmap && b[skip] != 0x89) height /= 2;
+  madePictures.push_back(data);
+  auto kind =
+      data.Kind == PictureData::Format::Bitmap ? Picture::Type::Bitmap : Picture::Type::Icon;
+  return std::make_unique<HOwnedPicture>(Picture{kind, 0x5000 + madePictures.size()}, width,
+                                         height);
+}
+
+const std::vector<uint8_t>* TemplateMenuOf(const Form& form) {
+  auto* h = dynamic_cast<const HForm*>(&form);
+  return h ? h->TemplateMenu() : nullptr;
 }
 
 bool HeadlessApplication::ChooseFont(Font& font) {

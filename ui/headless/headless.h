@@ -40,6 +40,10 @@ class HeadlessApplication : public Application {
   ModalResult MessageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon = MessageIcon::None) override;
   std::optional<std::string> OpenFile(const OpenFileOptions& options) override;
+  std::optional<std::string> SaveFile(const SaveFileOptions& options) override;
+  // Reads the picture's size from the data's header; nullptr for data with
+  // no header it knows, or when refusePictures is set.
+  std::unique_ptr<OwnedPicture> MakePicture(const PictureData& data) override;
   bool ChooseFont(Font& font) override;
   void ShowError(const std::string& text) override { errors.push_back(text); }
 
@@ -49,6 +53,13 @@ class HeadlessApplication : public Application {
   std::vector<OpenFileOptions> openFileRequests;
   std::deque<std::optional<std::string>> openFileAnswers;  // default: cancelled
   std::deque<std::optional<Font>> fontAnswers;
+  std::vector<SaveFileOptions> saveFileRequests;
+  std::deque<std::optional<std::string>> saveFileAnswers;  // default: cancelled
+  std::vector<PictureData> madePictures;
+  bool refusePictures = false;
+  // Templates the platform would reject (a dialog naming a class that does
+  // not exist, say); otherwise every template of a plausible length is built.
+  bool refuseTemplates = false;
   std::vector<std::string> errors;
   int processMessagesCalls = 0;
   size_t PostedCount() const;
@@ -74,6 +85,27 @@ class HeadlessApplication : public Application {
   std::string title_;
   bool terminated_ = false;
 };
+
+// A live dialog as a test sees it.
+class HTemplateDialog : public TemplateDialog {
+ public:
+  HTemplateDialog(std::vector<uint8_t> bytes, std::string resourceFile, bool visible)
+      : Bytes(std::move(bytes)), ResourceFile(std::move(resourceFile)), visible_(visible) {}
+  uintptr_t NativeHandle() const override { return reinterpret_cast<uintptr_t>(this); }
+  bool Visible() const override { return visible_; }
+  void Show() override { visible_ = true; }
+  void BringToFront() override { ++BroughtToFront; }
+  const std::vector<uint8_t> Bytes;
+  const std::string ResourceFile;
+  int BroughtToFront = 0;
+
+ private:
+  bool visible_;
+};
+
+// The template whose menu a form shows in place of its own; nullptr for
+// none.
+const std::vector<uint8_t>* TemplateMenuOf(const Form& form);
 
 // What a headless modal showing does after OnShow: a test script that may
 // press buttons and returns the result; unset, the form ends with Cancel.

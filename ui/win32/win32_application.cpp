@@ -8,9 +8,11 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/win32/win32_form.h"
+#include "ui/win32/win32_templates.h"
 
 // <commdlg.h> renames ChooseFont; the interface keeps the plain name.
 #undef ChooseFont
@@ -171,6 +173,30 @@ std::optional<std::string> Win32Application::OpenFile(const OpenFileOptions& opt
               (options.HideReadOnly ? OFN_HIDEREADONLY : 0);
   if (!GetOpenFileNameW(&ofn)) return std::nullopt;
   return common::Utf8(path.data());
+}
+
+std::optional<std::string> Win32Application::SaveFile(const SaveFileOptions& options) {
+  std::wstring filter = common::Wide(DialogFilter(options.Filter));
+  std::wstring title = common::Wide(options.Title);
+  std::wstring extension = common::Wide(options.DefaultExtension);
+  std::vector<wchar_t> path(32768, L'\0');
+  std::wstring proposed = common::Wide(options.FileName);
+  std::copy_n(proposed.begin(), std::min(proposed.size(), path.size() - 1), path.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = ActiveFormWindow();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = static_cast<DWORD>(path.size());
+  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&ofn)) return std::nullopt;
+  return common::Utf8(path.data());
+}
+
+std::unique_ptr<OwnedPicture> Win32Application::MakePicture(const PictureData& data) {
+  return win32::MakePicture(data);
 }
 
 bool Win32Application::ChooseFont(Font& font) {

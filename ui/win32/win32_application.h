@@ -29,6 +29,8 @@ class Win32Application : public Application {
   ModalResult MessageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon = MessageIcon::None) override;
   std::optional<std::string> OpenFile(const OpenFileOptions& options) override;
+  std::optional<std::string> SaveFile(const SaveFileOptions& options) override;
+  std::unique_ptr<OwnedPicture> MakePicture(const PictureData& data) override;
   bool ChooseFont(Font& font) override;
   void ShowError(const std::string& text) override;
 

@@ -8,6 +8,7 @@
 #include <cctype>
 
 #include "common/text_case.h"
+#include "ui/win32/win32_templates.h"
 
 namespace ui::win32 {
 
@@ -341,6 +342,7 @@ Win32Form::Win32Form(Win32Application* app, const std::string& name)
 }
 
 Win32Form::~Win32Form() {
+  ShowOwnMenu();
   UnregisterForm(this);
   timers_.clear();
   popups_.clear();
@@ -565,6 +567,33 @@ void Win32Form::DispatchCommand(int id) {
   if (it != commands_.end() && it->second->Reachable()) it->second->Click();
 }
 
+std::unique_ptr<TemplateDialog> Win32Form::CreateTemplateDialog(std::span<const uint8_t> tmpl,
+                                                                const std::string& resourceFile) {
+  return MakeTemplateDialog(hwnd_, tmpl, resourceFile);
+}
+
+bool Win32Form::ShowTemplateMenu(std::span<const uint8_t> tmpl) {
+  HMENU menu = MakeTemplateMenu(tmpl);
+  if (!menu) return false;
+  if (templateMenu_) {
+    DestroyMenu(templateMenu_);
+  } else {
+    ownBar_ = GetMenu(hwnd_);
+  }
+  templateMenu_ = menu;
+  SetMenu(hwnd_, menu);
+  DrawMenuBar(hwnd_);
+  return true;
+}
+
+void Win32Form::ShowOwnMenu() {
+  if (!templateMenu_) return;
+  SetMenu(hwnd_, ownBar_);
+  DestroyMenu(templateMenu_);
+  templateMenu_ = ownBar_ = nullptr;
+  DrawMenuBar(hwnd_);
+}
+
 Timer* Win32Form::CreateTimer(const std::string& name) {
   timers_.push_back(std::make_unique<WTimer>(hwnd_, nextTimerId_++, name));
   return timers_.back().get();
@@ -577,10 +606,15 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (NativeControl* control = ControlOf(reinterpret_cast<HWND>(lParam))) {
           control->OnCommand(HIWORD(wParam));
         }
+      } else if (templateMenu_ && HIWORD(wParam) == 0) {
+        // An item of a template's menu: its ids are not ours.
       } else {
         DispatchCommand(LOWORD(wParam));
       }
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && OnActivate) app_->Guard(OnActivate);
+      break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       LRESULT result = 0;

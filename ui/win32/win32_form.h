@@ -157,6 +157,11 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   void SetAcceptFiles(bool accept) override;
   bool AcceptsFiles() const override { return acceptFiles_; }
   Timer* CreateTimer(const std::string& name) override;
+  std::unique_ptr<TemplateDialog> CreateTemplateDialog(std::span<const uint8_t> tmpl,
+                                                       const std::string& resourceFile) override;
+  bool ShowTemplateMenu(std::span<const uint8_t> tmpl) override;
+  void ShowOwnMenu() override;
+  bool TemplateMenuShown() const override { return templateMenu_ != nullptr; }
 
   // For the controls and the message loop.
   HFONT FontHandle() const { return font_; }
@@ -203,6 +208,9 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   Button* defaultButton_ = nullptr;
   Button* cancelButton_ = nullptr;
   HICON icon_ = nullptr;
+  // A menu built from a template, in place of the form's own bar (ownBar_).
+  HMENU templateMenu_ = nullptr;
+  HMENU ownBar_ = nullptr;
   std::vector<std::unique_ptr<WTimer>> timers_;
   UINT_PTR nextTimerId_ = 1;
 };

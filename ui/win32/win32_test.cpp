@@ -405,6 +405,73 @@ TEST_F(Win32Widgets, CloseQueryRefusesWmClose) {
   EXPECT_EQ(closes, 1);
 }
 
+// A one-button dialog template whose button has the class named.
+std::vector<uint8_t> DialogTemplate(DWORD style, const std::wstring& buttonClass) {
+  std::vector<uint8_t> t;
+  auto u16 = [&](uint16_t v) {
+    t.push_back(v & 0xFF);
+    t.push_back(v >> 8);
+  };
+  auto u32 = [&](uint32_t v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
+  auto str = [&](const std::wstring& text) {
+    for (wchar_t c : text) u16(c);
+    u16(0);
+  };
+  u32(style), u32(0), u16(1), u16(10), u16(10), u16(120), u16(60), u16(0), u16(0), str(L"Live");
+  while (t.size() % 4) t.push_back(0);
+  u32(WS_CHILD | WS_VISIBLE), u32(0), u16(8), u16(8), u16(50), u16(14), u16(1);
+  str(buttonClass), str(L"Press"), u16(0);
+  return t;
+}
+
+TEST_F(Win32Widgets, TemplateDialogsAreOwnedPopupsOfKnownClassesOnly) {
+  HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
+  auto dialog = form->CreateTemplateDialog(DialogTemplate(WS_POPUP | WS_CAPTION, L"Button"), "");
+  ASSERT_TRUE(dialog);
+  HWND live = reinterpret_cast<HWND>(dialog->NativeHandle());
+  EXPECT_EQ(GetWindow(live, GW_OWNER), hwnd);
+  EXPECT_TRUE(FindWindowExW(live, nullptr, L"Button", L"Press"));
+  dialog.reset();
+  EXPECT_FALSE(IsWindow(live));
+  // A class nobody registered: Windows refuses the whole dialog.
+  EXPECT_FALSE(form->CreateTemplateDialog(DialogTemplate(WS_POPUP, L"NoSuchClass42"), ""));
+  // A page of a property sheet becomes a window of its own.
+  auto page = form->CreateTemplateDialog(
+      DialogTemplate(WS_CHILD | WS_DISABLED | WS_CAPTION, L"Button"), "");
+  ASSERT_TRUE(page);
+  HWND pageWindow = reinterpret_cast<HWND>(page->NativeHandle());
+  LONG style = GetWindowLongW(pageWindow, GWL_STYLE);
+  EXPECT_FALSE(style & WS_CHILD);
+  EXPECT_FALSE(style & WS_DISABLED);
+  EXPECT_EQ(GetWindow(pageWindow, GW_OWNER), hwnd);
+}
+
+TEST_F(Win32Widgets, TemplateMenusDoNotReachTheFormsCommands) {
+  MainMenu* bar = form->CreateMainMenu();
+  MenuItem* file = bar->Add("File", "&File");
+  int clicks = 0;
+  MenuItem* exit = file->Add("Exit", "E&xit", 101);
+  exit->OnClick = [&] { ++clicks; };
+  HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
+  HMENU own = GetMenu(hwnd);
+  // One popup whose item has the id of the form's own Exit.
+  std::vector<uint8_t> t = {0, 0, 0, 0, 0x90, 0, 'P', 0, 0, 0, 0x80, 0, 101, 0, 'X', 0, 0, 0};
+  ASSERT_TRUE(form->ShowTemplateMenu(t));
+  HMENU shown = GetMenu(hwnd);
+  EXPECT_NE(shown, own);
+  EXPECT_EQ(GetMenuItemCount(shown), 1);
+  SendMessageW(hwnd, WM_COMMAND, 101, 0);
+  EXPECT_EQ(clicks, 0);
+  form->ShowOwnMenu();
+  EXPECT_EQ(GetMenu(hwnd), own);
+  EXPECT_FALSE(IsMenu(shown));
+  SendMessageW(hwnd, WM_COMMAND, 101, 0);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST(DialogFilter, PipesBecomeNuls) {
   EXPECT_EQ(DialogFilter("A|*.A|B|*.B"), std::string("A\0*.A\0B\0*.B\0\0", 13));
 }

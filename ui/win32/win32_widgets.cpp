@@ -1088,8 +1088,9 @@ class WStatusBar : public WControl<StatusBar> {
   std::vector<StatusPanel> panels_;
 };
 
-// Paints its icon or picture itself, at the top-left corner and at the
-// picture's own size (cut by the control's edges).
+// Paints its icon or picture itself: at the top-left corner or centred, at
+// the picture's own size (cut by the control's edges), or stretched over
+// the whole control.
 class WImage : public WControl<Image> {
  public:
   WImage(Win32Form* f, HWND parent, const std::string& name, const Rect& b)
@@ -1113,25 +1114,68 @@ class WImage : public WControl<Image> {
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
   Picture GetPicture() const override { return picture_; }
+  void SetCenter(bool center) override {
+    center_ = center;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  bool Center() const override { return center_; }
+  void SetStretch(bool stretch) override {
+    stretch_ = stretch;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  bool Stretch() const override { return stretch_; }
 
   void Paint(HDC dc) const {
-    if (ownIcon_) {
-      DrawIconEx(dc, 0, 0, ownIcon_, 0, 0, 0, nullptr, DI_NORMAL);
-    } else if (picture_.Kind == Picture::Type::Icon) {
-      DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(picture_.Handle), 0, 0, 0, nullptr, DI_NORMAL);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    HICON icon = ownIcon_                               ? ownIcon_
+                 : picture_.Kind == Picture::Type::Icon ? reinterpret_cast<HICON>(picture_.Handle)
+                                                        : nullptr;
+    if (icon) {
+      if (ownIcon_) {
+        DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+        return;
+      }
+      SIZE size = IconSize(icon);
+      RECT at = Place(client, size);
+      DrawIconEx(dc, at.left, at.top, icon, at.right - at.left, at.bottom - at.top, 0, nullptr,
+                 DI_NORMAL);
     } else if (picture_.Kind == Picture::Type::Bitmap) {
       auto bitmap = reinterpret_cast<HBITMAP>(picture_.Handle);
       BITMAP info{};
       if (!GetObjectW(bitmap, sizeof info, &info)) return;
+      RECT at = Place(client, SIZE{info.bmWidth, info.bmHeight});
       HDC source = CreateCompatibleDC(dc);
       HGDIOBJ old = SelectObject(source, bitmap);
-      BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+      // Each pixel of the picture becomes a block of pixels, no blending.
+      int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+      StretchBlt(dc, at.left, at.top, at.right - at.left, at.bottom - at.top, source, 0, 0,
+                 info.bmWidth, info.bmHeight, SRCCOPY);
+      SetStretchBltMode(dc, oldMode);
       SelectObject(source, old);
       DeleteDC(source);
     }
   }
 
  private:
+  static SIZE IconSize(HICON icon) {
+    SIZE size{0, 0};
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return size;
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    size.cx = mask.bmWidth;
+    size.cy = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return size;
+  }
+  RECT Place(const RECT& client, SIZE size) const {
+    if (stretch_) return client;
+    RECT at{0, 0, size.cx, size.cy};
+    if (center_) OffsetRect(&at, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
+    return at;
+  }
   void DropIcon() {
     if (ownIcon_) DestroyIcon(ownIcon_);
     ownIcon_ = nullptr;
@@ -1139,6 +1183,7 @@ class WImage : public WControl<Image> {
   int id_ = 0;
   HICON ownIcon_ = nullptr;  // loaded here from the program's resources
   Picture picture_;
+  bool center_ = false, stretch_ = false;
 };
 
 LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -1147,6 +1192,15 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     HDC dc = BeginPaint(hwnd, &ps);
     if (auto* image = dynamic_cast<WImage*>(ControlOf(hwnd))) image->Paint(dc);
     EndPaint(hwnd, &ps);
+    return 0;
+  }
+  // Drawn into a device context of the caller's (a capture of the control).
+  if (msg == WM_PRINTCLIENT) {
+    auto dc = reinterpret_cast<HDC>(wParam);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (auto* image = dynamic_cast<WImage*>(ControlOf(hwnd))) image->Paint(dc);
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
+
+#include "vistrel/viewers/image_formats.h"
 
 namespace vistrel {
 namespace {
@@ -13,11 +14,6 @@ constexpr size_t kGroupEntrySize = 14;
 constexpr size_t kFileEntrySize = 16;
 constexpr size_t kHotSpotSize = 4;
 constexpr size_t kBitmapFileHeaderSize = 14;
-constexpr size_t kCoreHeaderSize = 12;
-constexpr size_t kInfoHeaderSize = 40;
-constexpr uint32_t kBitFields = 3;
-constexpr uint32_t kAlphaBitFields = 6;
-constexpr std::array<uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 std::optional<uint32_t> Le(std::span<const uint8_t> bytes, size_t at, size_t width) {
   if (at > bytes.size() || bytes.size() - at < width) return std::nullopt;
@@ -28,14 +24,6 @@ std::optional<uint32_t> Le(std::span<const uint8_t> bytes, size_t at, size_t wid
 std::optional<uint32_t> Le16(std::span<const uint8_t> bytes, size_t at) {
   return Le(bytes, at, 2);
 }
-std::optional<uint32_t> Le32(std::span<const uint8_t> bytes, size_t at) {
-  return Le(bytes, at, 4);
-}
-uint32_t Be32(std::span<const uint8_t> bytes, size_t at) {
-  return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 |
-         bytes[at + 3];
-}
-
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v));
   out.push_back(static_cast<uint8_t>(v >> 8));
@@ -61,46 +49,28 @@ struct ImageInfo {
 };
 
 std::optional<ImageInfo> PngInfo(std::span<const uint8_t> image) {
-  // The signature, then the IHDR chunk first: length, type, width, height,
-  // bit depth, colour type.
-  if (image.size() < 26 || !std::equal(kPngSignature.begin(), kPngSignature.end(), image.begin()) ||
-      std::memcmp(image.data() + 12, "IHDR", 4) != 0) {
-    return std::nullopt;
-  }
+  auto png = ReadPngHeader(image);
+  if (!png) return std::nullopt;
   ImageInfo info;
-  info.Width = Be32(image, 16);
-  info.Height = Be32(image, 20);
-  static constexpr uint8_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
-  const uint8_t colorType = image[25];
-  info.BitCount = static_cast<uint16_t>(image[24] * (colorType < 7 ? kChannels[colorType] : 0));
+  info.Width = png->Width;
+  info.Height = png->Height;
+  info.BitCount = png->BitCount;
   return info;
 }
 
 // A device-independent bitmap as icons and cursors hold it: the height
 // counts the colour and the mask rows.
 std::optional<ImageInfo> DibInfo(std::span<const uint8_t> image) {
-  auto headerSize = Le32(image, 0);
-  if (!headerSize) return std::nullopt;
+  auto dib = ReadDibHeader(image, true);
+  if (!dib) return std::nullopt;
   ImageInfo info;
-  uint32_t used = 0;
-  if (*headerSize == kCoreHeaderSize && image.size() >= kCoreHeaderSize) {
-    info.Width = *Le16(image, 4);
-    info.Height = *Le16(image, 6) / 2;
-    info.Planes = static_cast<uint16_t>(*Le16(image, 8));
-    info.BitCount = static_cast<uint16_t>(*Le16(image, 10));
-  } else if (*headerSize >= kInfoHeaderSize && *headerSize <= image.size()) {
-    info.Width = *Le32(image, 4);
-    const int32_t height = static_cast<int32_t>(*Le32(image, 8));
-    info.Height =
-        (height < 0 ? 0u - static_cast<uint32_t>(height) : static_cast<uint32_t>(height)) / 2;
-    info.Planes = static_cast<uint16_t>(*Le16(image, 12));
-    info.BitCount = static_cast<uint16_t>(*Le16(image, 14));
-    used = *Le32(image, 32);
-  } else {
-    return std::nullopt;
-  }
+  info.Width = dib->Width;
+  info.Height = dib->Height;
+  info.Planes = dib->Planes;
+  info.BitCount = dib->BitCount;
   if (info.BitCount > 0 && info.BitCount < 8) {
     const uint32_t palette = 1u << info.BitCount;
+    const uint32_t used = dib->ColorsUsed;
     info.Colors = used != 0 && used < palette ? used : palette;
   }
   return info;
@@ -263,26 +233,10 @@ ExtractResult Single(const nubrik::ResourceRecord& r, std::span<const uint8_t> d
 }
 
 ExtractResult Bitmap(const nubrik::ResourceRecord& r, std::span<const uint8_t> data) {
-  auto headerSize = Le32(data, 0);
-  uint64_t colors = 0, entrySize = 4, masks = 0;
-  uint32_t bitCount = 0, used = 0;
-  if (headerSize && *headerSize == kCoreHeaderSize && data.size() >= kCoreHeaderSize) {
-    bitCount = *Le16(data, 10);
-    entrySize = 3;
-  } else if (headerSize && *headerSize >= kInfoHeaderSize && *headerSize <= data.size()) {
-    bitCount = *Le16(data, 14);
-    used = *Le32(data, 32);
-    // Only the short header leaves the colour masks out of itself.
-    const uint32_t compression = *Le32(data, 16);
-    if (*headerSize == kInfoHeaderSize && compression == kBitFields) masks = 12;
-    if (*headerSize == kInfoHeaderSize && compression == kAlphaBitFields) masks = 16;
-  } else {
-    return Fail(Describe(r) + ": not a bitmap");
-  }
-  // No colour table for more than 8 bits a pixel (nor for none: an embedded
-  // JPEG or PNG) unless the header counts one.
-  colors = used != 0 ? used : bitCount > 0 && bitCount <= 8 ? uint64_t{1} << bitCount : 0;
-  const uint64_t bits = kBitmapFileHeaderSize + *headerSize + colors * entrySize + masks;
+  auto dib = ReadDibHeader(data, false);
+  if (!dib) return Fail(Describe(r) + ": not a bitmap");
+  const uint64_t bits = kBitmapFileHeaderSize + uint64_t{dib->HeaderSize} + dib->Masks +
+                        uint64_t{dib->Colors} * dib->EntrySize;
   const uint64_t size = kBitmapFileHeaderSize + uint64_t{data.size()};
   if (bits > size) return Fail(Describe(r) + ": the bitmap's colour table runs past its data");
   if (size > std::numeric_limits<uint32_t>::max()) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/hex_text.h"
+#include "vistrel/viewers/image_formats.h"
 #include "vistrel/viewers/structure_formats.h"
 
 namespace vistrel {
@@ -50,24 +51,6 @@ class Reader {
   size_t offset_ = 0;
 };
 
-void AppendUtf8(std::string& text, uint32_t c) {
-  if (c < 0x80) {
-    text += static_cast<char>(c);
-  } else if (c < 0x800) {
-    text += static_cast<char>(0xC0 | c >> 6);
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    text += static_cast<char>(0xE0 | c >> 12);
-    text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    text += static_cast<char>(0xF0 | c >> 18);
-    text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 bool Reader::ReadString(std::string& text, size_t* units) {
   size_t start = offset_;
   std::vector<uint16_t> chars;
@@ -86,20 +69,9 @@ bool Reader::ReadString(std::string& text, size_t* units) {
   }
   if (units) *units = chars.size();
   // A text with a surrogate that has no partner converts to nothing.
-  text.clear();
-  for (size_t i = 0; i < chars.size(); ++i) {
-    uint32_t u = chars[i];
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < chars.size() && chars[i + 1] >= 0xDC00 &&
-        chars[i + 1] <= 0xDFFF) {
-      AppendUtf8(text, 0x10000 + ((u - 0xD800) << 10) + (chars[i + 1] - 0xDC00));
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      text.clear();
-      return true;
-    } else {
-      AppendUtf8(text, u);
-    }
-  }
+  bool lone = false;
+  text = Utf16ToUtf8(chars, &lone);
+  if (lone) text.clear();
   return true;
 }
 
