@@ -114,21 +114,6 @@ struct ItemRequest {
   std::string Out;  // where --extract writes
 };
 
-// The whole file or none: a failed write leaves no part of it behind.
-std::optional<std::string> WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return path + ": " + std::strerror(errno);
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  int error = errno;
-  if (std::fclose(out) != 0 && written) {
-    written = false;
-    error = errno;
-  }
-  if (written) return std::nullopt;
-  std::remove(path.c_str());
-  return path + ": " + std::strerror(error);
-}
-
 // The selected resource as the file Save As would write.
 std::optional<std::string> ExtractSelected(vistrel::TVistrelMainForm& form,
                                            const ItemRequest& request) {
@@ -139,7 +124,8 @@ std::optional<std::string> ExtractSelected(vistrel::TVistrelMainForm& form,
       page.Resources, static_cast<size_t>(r - page.Resources.data()),
       [&form](const nubrik::ResourceRecord& record) { return form.ResourceBytes(record); });
   if (!result.Resource) return result.Error;
-  return WriteFile(request.Out, result.Resource->Bytes);
+  platform::posix::PosixFileSystem files;
+  return files.WriteWholeFile(request.Out, result.Resource->Bytes);
 }
 
 // Opens the file, selects the item and shows its viewer on headless widgets.

@@ -32,6 +32,11 @@ class FileSystem {
   virtual std::unique_ptr<MappedFile> MapReadOnly(const std::string& path,
                                                   MapError* error = nullptr) = 0;
   virtual bool FileExists(const std::string& path) = 0;
+  // Writes the whole file, replacing one of that name; nullopt when done,
+  // else the system's text with the path. A failed write leaves no part of
+  // the file behind.
+  virtual std::optional<std::string> WriteWholeFile(const std::string& path,
+                                                    std::span<const uint8_t> bytes) = 0;
 };
 
 // A view over bytes the caller already holds (tests, fakes).

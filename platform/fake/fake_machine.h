@@ -95,7 +95,14 @@ class FakeFileSystem : public FileSystem {
  public:
   std::unique_ptr<MappedFile> MapReadOnly(const std::string& path, MapError* error) override;
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+  std::optional<std::string> WriteWholeFile(const std::string& path,
+                                            std::span<const uint8_t> bytes) override {
+    if (writeError) return path + ": " + *writeError;
+    files[path] = std::string(bytes.begin(), bytes.end());
+    return std::nullopt;
+  }
   std::map<std::string, std::string> files;
+  std::optional<std::string> writeError;  // every write fails with this text
   std::vector<std::string> opened;
   int liveMappings = 0;  // views not yet released
 };

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,6 +68,21 @@ std::unique_ptr<MappedFile> PosixFileSystem::MapReadOnly(const std::string& path
 bool PosixFileSystem::FileExists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<std::string> PosixFileSystem::WriteWholeFile(const std::string& path,
+                                                           std::span<const uint8_t> bytes) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return path + ": " + std::strerror(errno);
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  int error = errno;
+  if (std::fclose(out) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written) return std::nullopt;
+  std::remove(path.c_str());
+  return path + ": " + std::strerror(error);
 }
 
 std::string PosixEnvironment::ProgramPath() {

@@ -11,6 +11,8 @@ class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<MappedFile> MapReadOnly(const std::string& path, MapError* error) override;
   bool FileExists(const std::string& path) override;
+  std::optional<std::string> WriteWholeFile(const std::string& path,
+                                            std::span<const uint8_t> bytes) override;
 };
 
 class PosixEnvironment : public Environment {

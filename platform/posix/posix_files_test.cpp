@@ -34,6 +34,21 @@ TEST(PosixFileSystem, MapsFilesAndReportsFailures) {
   std::remove(path.c_str());
 }
 
+TEST(PosixFileSystem, WritesWholeFilesOrNone) {
+  std::string path = ::testing::TempDir() + "posix_files_write.bin";
+  PosixFileSystem files;
+  const uint8_t bytes[] = {'M', 'Z', 0, 1};
+  EXPECT_EQ(files.WriteWholeFile(path, bytes), std::nullopt);
+  auto view = files.MapReadOnly(path, nullptr);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Size(), 4u);
+  EXPECT_EQ(view->Data()[3], 1);
+  auto error = files.WriteWholeFile(path + ".missing/x", bytes);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->find(path + ".missing/x: "), 0u);
+  std::remove(path.c_str());
+}
+
 // A pipe or a device is no file to map: refused at once, never waited on
 // (a FIFO without a writer would block a plain open).
 TEST(PosixFileSystem, PipesAndDevicesAreRefusedWithoutWaiting) {

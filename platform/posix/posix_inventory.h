@@ -54,6 +54,10 @@ class CaseInsensitiveFileSystem : public FileSystem {
       : files_(files), resolver_(resolver) {}
   std::unique_ptr<MappedFile> MapReadOnly(const std::string& path, MapError* error) override;
   bool FileExists(const std::string& path) override;
+  std::optional<std::string> WriteWholeFile(const std::string& path,
+                                            std::span<const uint8_t> bytes) override {
+    return files_.WriteWholeFile(path, bytes);
+  }
 
  private:
   FileSystem& files_;

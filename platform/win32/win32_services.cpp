@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32_services.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -137,6 +138,29 @@ std::unique_ptr<MappedFile> Win32FileSystem::MapReadOnly(const std::string& path
 bool Win32FileSystem::FileExists(const std::string& path) {
   DWORD attributes = GetFileAttributesW(common::Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> Win32FileSystem::WriteWholeFile(const std::string& path,
+                                                           std::span<const uint8_t> bytes) {
+  std::wstring name = common::Wide(path);
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path + ": " + SystemMessage(GetLastError());
+  DWORD code = ERROR_SUCCESS;
+  size_t done = 0;
+  while (done < bytes.size() && code == ERROR_SUCCESS) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+    DWORD wrote = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+      code = GetLastError();
+      if (code == ERROR_SUCCESS) code = ERROR_WRITE_FAULT;
+    }
+    done += wrote;
+  }
+  if (!CloseHandle(file) && code == ERROR_SUCCESS) code = GetLastError();
+  if (code == ERROR_SUCCESS) return std::nullopt;
+  DeleteFileW(name.c_str());
+  return path + ": " + SystemMessage(code);
 }
 
 bool Win32Registry::KeyExists(RegistryRoot root, const std::string& path) {

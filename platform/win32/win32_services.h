@@ -15,6 +15,8 @@ class Win32FileSystem : public FileSystem {
  public:
   std::unique_ptr<MappedFile> MapReadOnly(const std::string& path, MapError* error) override;
   bool FileExists(const std::string& path) override;
+  std::optional<std::string> WriteWholeFile(const std::string& path,
+                                            std::span<const uint8_t> bytes) override;
 };
 
 class Win32Registry : public Registry {

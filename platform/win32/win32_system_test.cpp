@@ -272,6 +272,16 @@ TEST(Win32FileCatalog, FindsFilesWithUnicodeNames) {
   Win32FileSystem files;
   EXPECT_TRUE(files.FileExists(file));
   EXPECT_FALSE(files.FileExists(dir + "\\Omega.bin"));  // no best-fit look-alike
+  // Written whole under a Unicode name, replacing what was there.
+  const uint8_t bytes[] = {'a', 0, 'b'};
+  EXPECT_EQ(files.WriteWholeFile(file, bytes), std::nullopt);
+  auto view = files.MapReadOnly(file);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(std::string(view->Bytes().begin(), view->Bytes().end()), std::string("a\0b", 3));
+  view.reset();
+  auto error = files.WriteWholeFile(dir + "\no such folder\x.bin", bytes);
+  ASSERT_TRUE(error);
+  EXPECT_NE(error->find("no such folder"), std::string::npos);
   Win32Directories dirs;
   EXPECT_TRUE(dirs.RemoveFile(file, nullptr));
   EXPECT_FALSE(files.FileExists(file));

@@ -11,7 +11,10 @@
 #include "vistrel/viewers/go_to_address_dlg.h"
 #include "vistrel/viewers/structure_dlg.h"
 #include "vistrel/viewers/structure_formats.h"
+#include "vistrel/viewers/view_image_dlg.h"
+#include "vistrel/viewers/view_menu_form.h"
 #include "vistrel/viewers/view_source_form.h"
+#include "vistrel/viewers/view_version_dlg.h"
 
 namespace vistrel {
 namespace {
@@ -213,6 +216,84 @@ TEST_F(ItemCommandsTest, ResourcesByTypeAndTheDoubleClick) {
   form.ViewItemFileMenuItemClick();
   form.ResourceTreeViewDblClick();
   EXPECT_EQ(hexShown, 2);
+}
+
+TEST_F(ItemCommandsTest, ImageOpensTheViewerOfTheResourcesType) {
+  TViewImageDlg image(app, &view);
+  TViewMenuForm menu(app);
+  TViewVersionDlg version(app);
+  form.ViewImageDlg = &image;
+  form.ViewMenuForm = &menu;
+  form.ViewVersionDlg = &version;
+  std::vector<std::string> shown;
+  for (ui::Form* f : {image.Form.get(), menu.Form.get(), version.Form.get()}) {
+    ui::headless::SetModalScript(*f, [&shown](ui::Form& showing) {
+      shown.push_back(showing.Name());
+      return ui::ModalResult::Ok;
+    });
+  }
+  // Two languages of icon 1; the group is German.
+  auto icon = [](uint8_t fill) {
+    std::vector<uint8_t> b = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};
+    b.resize(40, 0);
+    b.resize(40 + 2 * 2 * 4 + 2 * 4, fill);
+    return b;
+  };
+  std::vector<uint8_t> group = {0, 0, 1, 0, 1, 0, 2, 2, 0, 0, 1, 0, 32, 0, 64, 0, 0, 0, 1, 0};
+  PeWriter w;
+  w.AddResources({{uint32_t{6}, uint32_t{2}, 0x409, {2, 0, 'H', 0, 'i', 0}},
+                  {uint32_t{4}, uint32_t{1}, 0x409, {0, 0, 0, 0, 0x80, 0, 9, 0, 'A', 0, 0, 0}},
+                  {uint32_t{16}, uint32_t{1}, 0x409, {0, 0}},
+                  {uint32_t{14}, std::u16string(u"MAIN"), 0x407, group},
+                  {uint32_t{3}, uint32_t{1}, 0x409, icon(0)},
+                  {uint32_t{3}, uint32_t{1}, 0x407, icon(0x77)}});
+  Load(w.Build());
+  const auto& records = form.ResourceSection->Resources;
+  ASSERT_EQ(records.size(), 6u);
+  auto indexOf = [&](uint32_t type, uint32_t language) {
+    for (size_t i = 0; i < records.size(); ++i)
+      if (records[i].Type == type && records[i].Language == language) return i;
+    ADD_FAILURE() << type;
+    return size_t{0};
+  };
+
+  SelectResource(indexOf(6, 0x409));
+  form.ViewItemImageMenuItemClick();
+  EXPECT_EQ(shown.back(), "ViewImageDlg");
+  EXPECT_EQ(image.Form->Caption(), "Vistrel - View Image Resource 2");
+  EXPECT_EQ(image.ViewImageListBox->Items(), (Lines{"16 - Hi"}));
+
+  SelectResource(indexOf(4, 0x409));
+  form.ResourceTreeViewDblClick();
+  EXPECT_EQ(shown.back(), "ViewMenuForm");
+  EXPECT_EQ(menu.Form->Caption(), "Vistrel - View Menu Resource 1");
+  ASSERT_TRUE(menu.Template);
+  EXPECT_EQ(menu.Template->size(), 12u);
+
+  SelectResource(indexOf(16, 0x409));
+  form.ViewItemImageMenuItemClick();
+  EXPECT_EQ(shown.back(), "ViewVersionDlg");
+  EXPECT_EQ(version.FileName, "C:\\T.DLL");
+  EXPECT_EQ(version.Form->Caption(), "Vistrel - View Version 1");
+
+  // The group's first image in the group's own language.
+  SelectResource(indexOf(14, 0x407));
+  app.saveFileAnswers.push_back("C:\\OUT.ICO");
+  ui::headless::SetModalScript(*image.Form, [&](ui::Form&) {
+    image.SaveAsButton->Click();
+    return ui::ModalResult::Ok;
+  });
+  form.ViewItemImageMenuItemClick();
+  ASSERT_FALSE(app.madePictures.empty());
+  EXPECT_EQ(app.madePictures.back().Kind, ui::PictureData::Format::Icon);
+  EXPECT_EQ(app.madePictures.back().Bytes, icon(0x77));
+  EXPECT_EQ(image.ModulePath, "C:\\T.DLL");
+  // Save As wrote the group as an icon file.
+  ASSERT_EQ(files.files.count("C:\\OUT.ICO"), 1u);
+  const std::string& written = files.files["C:\\OUT.ICO"];
+  EXPECT_EQ(written.substr(0, 6), std::string("\0\0\1\0\1\0", 6));
+  EXPECT_EQ(written.size(), 6u + 16u + icon(0x77).size());
+  EXPECT_TRUE(app.errors.empty());
 }
 
 TEST_F(ItemCommandsTest, AResourceOutsideTheFileCannotBeViewed) {

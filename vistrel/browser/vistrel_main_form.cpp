@@ -8,9 +8,13 @@
 #include "vistrel/browser/page_formats.h"
 #include "vistrel/browser/preferences_dlg.h"
 #include "vistrel/viewers/disassembly_dlg.h"
+#include "vistrel/viewers/resource_extract.h"
 #include "vistrel/viewers/structure_dlg.h"
 #include "vistrel/viewers/structure_formats.h"
+#include "vistrel/viewers/view_image_dlg.h"
+#include "vistrel/viewers/view_menu_form.h"
 #include "vistrel/viewers/view_source_form.h"
+#include "vistrel/viewers/view_version_dlg.h"
 
 namespace vistrel {
 namespace {
@@ -546,7 +550,8 @@ bool TVistrelMainForm::PrepareResourceHex(bool fileOffsetCaption) {
   view.BlockLength = static_cast<int32_t>(std::min<uint32_t>(r->Size, INT32_MAX));
   // The first row is labelled with the first byte's own address.
   view.BaseAddress = address;
-  view.StructureKind = fileOffsetCaption ? StructureKindOfResourceType(r->Type) : kNoStructure;
+  view.StructureKind =
+      fileOffsetCaption ? StructureKindOfResourceType(r->Type) : static_cast<uint8_t>(kNoStructure);
   view.Pe32Plus = Model.Is64Bit;
   return true;
 }
@@ -658,15 +663,79 @@ void TVistrelMainForm::ViewItemStructureMenuItemClick() {
   if (PrepareStructure()) StructureDlg->ShowModal();
 }
 
-void TVistrelMainForm::ViewItemImageMenuItemClick() {
-  if (ActivePage() != kResourcePage) return;
+TVistrelMainForm::ImageViewer TVistrelMainForm::PrepareImage() {
+  if (ActivePage() != kResourcePage) return ImageViewer::None;
   const nubrik::ResourceRecord* r = ResourceSection->SelectedResource();
-  if (!r) return;
-  constexpr uint32_t kRcData = 10;
-  if (r->Type == kRcData) {
-    if (PrepareResourceHex(false)) ViewSourceForm->ShowModal();
+  if (!r) return ImageViewer::None;
+  constexpr uint32_t kMenu = 4, kRcData = 10, kVersion = 16;
+  switch (r->Type) {
+    case kRcData:
+      return PrepareResourceHex(false) ? ImageViewer::Hex : ImageViewer::None;
+    case kMenu:
+      if (!ViewMenuForm) return ImageViewer::None;
+      ViewMenuForm->CaptionText = "Resource " + r->Name;
+      ViewMenuForm->Template = ResourceBytes(*r);
+      return ImageViewer::Menu;
+    case kVersion:
+      if (!ViewVersionDlg) return ImageViewer::None;
+      ViewVersionDlg->CaptionText = r->Name;
+      ViewVersionDlg->FileName = FileName;
+      return ImageViewer::Version;
+    default:
+      break;
   }
-  // The image, menu and version viewers open the other types.
+  if (!ViewImageDlg) return ImageViewer::None;
+  TViewImageDlg& view = *ViewImageDlg;
+  view.CaptionText = "Resource " + r->Name;
+  view.ResourceName = r->Name;
+  view.ResourceType = static_cast<uint16_t>(r->Type);
+  view.Data = ResourceBytes(*r);
+  view.DataSize = static_cast<int32_t>(std::min<uint32_t>(r->Size, INT32_MAX));
+  view.ModulePath = FileName;
+  view.BaseAddress = ImageAddress(Model, r->OffsetToData);
+  const std::vector<nubrik::ResourceRecord>& records = ResourceSection->Resources;
+  const uint32_t language = r->Language;
+  view.GroupImage = [this, &records, language](uint16_t type, uint16_t id) {
+    const nubrik::ResourceRecord* image = FindGroupImage(records, type, id, language);
+    return image ? ResourceBytes(*image) : std::nullopt;
+  };
+  const size_t index = static_cast<size_t>(r - records.data());
+  view.Extract = [this, &records, index] {
+    ExtractResult result = ExtractResource(
+        records, index,
+        [this](const nubrik::ResourceRecord& record) { return ResourceBytes(record); });
+    TViewImageDlg::SavedFile file;
+    if (result.Resource) {
+      file.Bytes = std::move(result.Resource->Bytes);
+      file.Extension = result.Resource->Extension;
+    } else {
+      file.Error = result.Error;
+    }
+    return file;
+  };
+  view.WriteFile = [this](const std::string& path, std::span<const uint8_t> bytes) {
+    return services_.Files.WriteWholeFile(path, bytes);
+  };
+  return ImageViewer::Image;
+}
+
+void TVistrelMainForm::ViewItemImageMenuItemClick() {
+  switch (PrepareImage()) {
+    case ImageViewer::Hex:
+      ViewSourceForm->ShowModal();
+      break;
+    case ImageViewer::Image:
+      ViewImageDlg->ShowModal();
+      break;
+    case ImageViewer::Menu:
+      ViewMenuForm->ShowModal();
+      break;
+    case ImageViewer::Version:
+      ViewVersionDlg->ShowModal();
+      break;
+    case ImageViewer::None:
+      break;
+  }
 }
 
 void TVistrelMainForm::ResourceTreeViewDblClick() {

@@ -27,6 +27,9 @@ class TPreferencesDlg;
 class TAboutBox;
 class TViewSourceForm;
 class TStructureDlg;
+class TViewImageDlg;
+class TViewMenuForm;
+class TViewVersionDlg;
 
 inline constexpr const char* kUnableToHandle = "Unable to handle this file type!";
 inline constexpr const char* kProgramTitle = "Vistrel";
@@ -98,6 +101,10 @@ class TVistrelMainForm {
   // shows; false when the command opens nothing there.
   bool PrepareFileOffset();
   bool PrepareStructure();
+  // "Image...": the viewer that the selected resource's type opens, set up;
+  // which one it is, or None when the command opens nothing.
+  enum class ImageViewer { None, Hex, Image, Menu, Version };
+  ImageViewer PrepareImage();
   // A resource's bytes in the file: from its file offset, at most its size
   // (fewer when the file ends first); nullopt when they start outside it.
   std::optional<std::span<const uint8_t>> ResourceBytes(const nubrik::ResourceRecord& r) const;
@@ -159,6 +166,9 @@ class TVistrelMainForm {
   TAboutBox* AboutBox;
   TViewSourceForm* ViewSourceForm = nullptr;
   TStructureDlg* StructureDlg = nullptr;
+  TViewImageDlg* ViewImageDlg = nullptr;
+  TViewMenuForm* ViewMenuForm = nullptr;
+  TViewVersionDlg* ViewVersionDlg = nullptr;
 
  private:
   void CreatePages();

@@ -105,20 +105,6 @@ std::optional<std::span<const uint8_t>> WholeBytes(const nubrik::ResourceRecord&
   return bytes->first(r.Size);
 }
 
-// The image a group names: its type and name, in the group's language when
-// the file has it there.
-const nubrik::ResourceRecord* FindImage(std::span<const nubrik::ResourceRecord> records,
-                                        uint32_t type, uint32_t id, uint32_t language) {
-  const std::string name = std::to_string(id);
-  const nubrik::ResourceRecord* first = nullptr;
-  for (const auto& r : records) {
-    if (r.Type != type || r.Name != name) continue;
-    if (r.Language == language) return &r;
-    if (!first) first = &r;
-  }
-  return first;
-}
-
 struct Image {
   std::array<uint8_t, 8> Entry{};  // the entry's fields before its size and offset
   std::span<const uint8_t> Data;
@@ -182,7 +168,7 @@ ExtractResult Group(std::span<const nubrik::ResourceRecord> records,
     const auto entry = directory.subspan(kGroupHeaderSize + kGroupEntrySize * i, kGroupEntrySize);
     const uint32_t id = *Le16(entry, 12);
     const auto* record =
-        FindImage(records, cursor ? kResourceCursor : kResourceIcon, id, group.Language);
+        FindGroupImage(records, cursor ? kResourceCursor : kResourceIcon, id, group.Language);
     if (!record) {
       return Fail(Describe(group) + ": the file has no " + kind + " " + std::to_string(id) +
                   " that the group names");
@@ -251,6 +237,18 @@ ExtractResult Bitmap(const nubrik::ResourceRecord& r, std::span<const uint8_t> d
 }
 
 }  // namespace
+
+const nubrik::ResourceRecord* FindGroupImage(std::span<const nubrik::ResourceRecord> records,
+                                             uint32_t type, uint32_t id, uint32_t language) {
+  const std::string name = std::to_string(id);
+  const nubrik::ResourceRecord* first = nullptr;
+  for (const auto& r : records) {
+    if (r.Type != type || r.Name != name) continue;
+    if (r.Language == language) return &r;
+    if (!first) first = &r;
+  }
+  return first;
+}
 
 ExtractResult ExtractResource(std::span<const nubrik::ResourceRecord> records, size_t index,
                               const ResourceBytesOf& bytesOf) {

@@ -38,6 +38,12 @@ struct ExtractResult {
   std::string Error;  // why there is none
 };
 
+// The image of `type` (1 cursor, 3 icon) and id that a group names, in the
+// group's language when the file has it there, else the first of that name;
+// nullptr when there is none.
+const nubrik::ResourceRecord* FindGroupImage(std::span<const nubrik::ResourceRecord> records,
+                                             uint32_t type, uint32_t id, uint32_t language);
+
 // The file for records[index]. The group images are looked up among records
 // by type and name (the image's id in decimal), in the group's language when
 // there is one, else the first.

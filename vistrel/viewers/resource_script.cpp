@@ -444,6 +444,49 @@ std::vector<std::string> MenuTemplateLines(std::span<const uint8_t> bytes, int32
   return StandardMenu(in, end);
 }
 
+bool MenuTemplateComplete(std::span<const uint8_t> bytes) {
+  Reader in(bytes);
+  uint16_t version = 0, offset = 0;
+  if (!in.Read16(version) || !in.Read16(offset) || !in.Skip(offset)) return false;
+  if (version > 1) return false;
+  constexpr uint16_t kPopup = 0x0010, kEnd = 0x0080;
+  // For each open level: whether the item that opened it was its own
+  // level's last.
+  std::vector<bool> levels = {false};
+  std::string text;
+  while (!levels.empty()) {
+    uint16_t flags = 0, id = 0;
+    uint32_t skip32 = 0;
+    bool popup = false, last = false;
+    if (version == 0) {
+      if (!in.Read16(flags)) return false;
+      popup = (flags & kPopup) != 0;
+      if ((!popup && !in.Read16(id)) || !in.ReadString(text)) return false;
+      last = (flags & kEnd) != 0;
+    } else {
+      if (!in.Read32(skip32) || !in.Read32(skip32) || !in.Read32(skip32) || !in.Read16(flags) ||
+          !in.ReadString(text)) {
+        return false;
+      }
+      in.Align4();
+      popup = (flags & kExPopup) != 0;
+      if (popup && !in.Read32(skip32)) return false;
+      last = (flags & kExLast) != 0;
+    }
+    if (popup) {
+      levels.push_back(last);
+      // Nesting deeper than any menu has is no menu.
+      if (levels.size() > 64) return false;
+      continue;
+    }
+    while (last && !levels.empty()) {
+      last = levels.back();
+      levels.pop_back();
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> DialogTemplateLines(std::span<const uint8_t> bytes) {
   Reader in(bytes);
   bool extended =

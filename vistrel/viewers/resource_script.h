@@ -23,6 +23,9 @@ StyleText StyleNames(uint32_t style);
 // or string that runs past `bytes` ends the lines with kDataEndsHere.
 std::vector<std::string> MenuTemplateLines(std::span<const uint8_t> bytes, int32_t length);
 std::vector<std::string> DialogTemplateLines(std::span<const uint8_t> bytes);
+// True when the menu's every level ends within `bytes`, as the platform's
+// menu loader reads it.
+bool MenuTemplateComplete(std::span<const uint8_t> bytes);
 
 }  // namespace vistrel
 

@@ -17,6 +17,17 @@ constexpr int kCalcButton = 1116;
 constexpr int kStructureButton = 1117;
 constexpr int kGoToAddressEdit = 1120;
 constexpr int kStructureListBox = 1130;
+constexpr int kViewImageListBox = 1140;
+constexpr int kCursorHotspotEdit = 1141;
+constexpr int kNormalViewImage = 1142;
+constexpr int kEnlargedViewImage = 1143;
+constexpr int kUnknownFormatLabel = 1144;
+constexpr int kViewImageOKButton = 1145;
+constexpr int kSaveAsButton = 1146;
+constexpr int kViewMenuOKButton = 1150;
+// The version viewer's fifteen fields in reading order, then its OK.
+constexpr int kFirstVersionEdit = 1160;
+constexpr int kVersionOKButton = 1175;
 
 }  // namespace vistrel::ids
 
