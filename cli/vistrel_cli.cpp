@@ -3,6 +3,7 @@
 // vistrel-cli --hex ITEM [--align byte|word|dword] FILE and
 // vistrel-cli --structure ITEM FILE: one item's viewer, exactly the lines of
 // its list.
+// vistrel-cli --image ITEM FILE: what "Image..." shows of a resource.
 // vistrel-cli --extract ITEM -o OUT FILE: a resource as a file of its own.
 #include <cerrno>
 #include <cstdio>
@@ -18,8 +19,13 @@
 #include "ui/headless/headless.h"
 #include "vistrel/viewers/disassembly_dlg.h"
 #include "vistrel/viewers/resource_extract.h"
+#include "vistrel/viewers/resource_script.h"
 #include "vistrel/viewers/structure_dlg.h"
+#include "vistrel/viewers/structure_formats.h"
+#include "vistrel/viewers/view_image_dlg.h"
+#include "vistrel/viewers/view_menu_form.h"
 #include "vistrel/viewers/view_source_form.h"
+#include "vistrel/viewers/view_version_dlg.h"
 
 namespace {
 
@@ -61,6 +67,7 @@ int Usage() {
                "usage: vistrel-cli FILE... [--json]\n"
                "       vistrel-cli --hex ITEM [--align byte|word|dword] FILE\n"
                "       vistrel-cli --structure ITEM FILE\n"
+               "       vistrel-cli --image ITEM FILE\n"
                "       vistrel-cli --extract ITEM -o OUT FILE\n"
                "ITEM: file-header, optional-header, section:NAME, export:NAME, export:#ORDINAL,\n"
                "      resource:N or resource:TYPE/NAME\n");
@@ -75,6 +82,10 @@ class Output {
   void Line() {
     buffer_ += '\n';
     if (buffer_.size() >= kPiece) Flush();
+  }
+  void Line(const std::string& text) {
+    buffer_ += text;
+    Line();
   }
   void Flush() {
     std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
@@ -105,7 +116,7 @@ void PrintHexLines(const vistrel::TViewSourceForm& view) {
   }
 }
 
-enum class ItemView { Hex, Structure, Extract };
+enum class ItemView { Hex, Structure, Image, Extract };
 
 struct ItemRequest {
   ItemView View = ItemView::Hex;
@@ -126,6 +137,47 @@ std::optional<std::string> ExtractSelected(vistrel::TVistrelMainForm& form,
   if (!result.Resource) return result.Error;
   platform::posix::PosixFileSystem files;
   return files.WriteWholeFile(request.Out, result.Resource->Bytes);
+}
+
+// What "Image..." shows for the selected resource: the image viewer's
+// lines, the menu or dialog as the resource-script text the window is built
+// from, the version viewer's fifteen fields, or the hex view's lines.
+std::optional<std::string> ShowImage(vistrel::TVistrelMainForm& form) {
+  const nubrik::ResourceRecord* r = form.ResourceSection->SelectedResource();
+  switch (form.PrepareImage()) {
+    case vistrel::TVistrelMainForm::ImageViewer::None:
+      return std::string("Image shows nothing here");
+    case vistrel::TVistrelMainForm::ImageViewer::Hex:
+      form.ViewSourceForm->ShowModal();
+      PrintHexLines(*form.ViewSourceForm);
+      return std::nullopt;
+    case vistrel::TVistrelMainForm::ImageViewer::Menu: {
+      const auto& tmpl = form.ViewMenuForm->Template;
+      if (!tmpl) return std::string(vistrel::kUnableToView);
+      Output out;
+      for (const auto& line : vistrel::MenuTemplateLines(*tmpl, static_cast<int32_t>(tmpl->size())))
+        out.Line(line);
+      return std::nullopt;
+    }
+    case vistrel::TVistrelMainForm::ImageViewer::Version: {
+      form.ViewVersionDlg->ShowModal();
+      Output out;
+      for (ui::Edit* field : form.ViewVersionDlg->Fields) out.Line(field->Text());
+      return std::nullopt;
+    }
+    case vistrel::TVistrelMainForm::ImageViewer::Image:
+      break;
+  }
+  vistrel::TViewImageDlg& view = *form.ViewImageDlg;
+  Output out;
+  constexpr uint32_t kDialog = 5;
+  if (r && r->Type == kDialog && view.Data) {
+    for (const auto& line : vistrel::DialogTemplateLines(*view.Data)) out.Line(line);
+    return std::nullopt;
+  }
+  view.ShowModal();
+  for (const auto& line : view.Description()) out.Line(line);
+  return std::nullopt;
 }
 
 // Opens the file, selects the item and shows its viewer on headless widgets.
@@ -151,6 +203,8 @@ int ShowItem(vistrel::TVistrelMainForm& form, ui::headless::HeadlessApplication&
       if (!form.PrepareFileOffset()) return fail(request.Item + ": File Offset shows nothing here");
       view.ShowModal();
       PrintHexLines(view);
+    } else if (request.View == ItemView::Image) {
+      if (auto error = ShowImage(form)) return fail(*error);
     } else {
       if (!form.PrepareStructure()) return fail(request.Item + ": Structure shows nothing here");
       form.StructureDlg->ShowModal();
@@ -171,10 +225,11 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--json") == 0) {
       json = true;
     } else if (std::strcmp(argv[i], "--hex") == 0 || std::strcmp(argv[i], "--structure") == 0 ||
-               std::strcmp(argv[i], "--extract") == 0) {
+               std::strcmp(argv[i], "--image") == 0 || std::strcmp(argv[i], "--extract") == 0) {
       if (item || i + 1 >= argc) return Usage();
       ItemView view = std::strcmp(argv[i], "--hex") == 0         ? ItemView::Hex
                       : std::strcmp(argv[i], "--structure") == 0 ? ItemView::Structure
+                      : std::strcmp(argv[i], "--image") == 0     ? ItemView::Image
                                                                  : ItemView::Extract;
       item = ItemRequest{view, argv[i + 1], vistrel::HexAlign::Byte, {}};
       ++i;
@@ -219,6 +274,12 @@ int main(int argc, char** argv) {
   form.ViewSourceForm = &viewSourceForm;
   form.StructureDlg = &structureDlg;
   form.DisassemblyDlg = &disassemblyDlg;
+  vistrel::TViewImageDlg viewImageDlg(app);
+  vistrel::TViewMenuForm viewMenuForm(app);
+  vistrel::TViewVersionDlg viewVersionDlg(app);
+  form.ViewImageDlg = &viewImageDlg;
+  form.ViewMenuForm = &viewMenuForm;
+  form.ViewVersionDlg = &viewVersionDlg;
   if (item) {
     if (files.size() != 1 || json) return Usage();
     if (item->View == ItemView::Extract && item->Out.empty()) return Usage();

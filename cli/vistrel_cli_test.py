@@ -134,6 +134,55 @@ def check_item_views(cli, path):
         assert subprocess.run([cli] + args, capture_output=True).returncode == 2, args
 
 
+def check_image_views(cli, path):
+    """--image against pefile: the strings of each string block, the hot spot
+    of each cursor, one line per accelerator entry, the version texts."""
+    pe = pefile.PE(path)
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return
+    checked = 0
+    for type_entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if type_entry.id is None:
+            continue
+        for name_entry in type_entry.directory.entries:
+            if name_entry.id is None:
+                continue
+            item = "resource:%d/%d" % (type_entry.id, name_entry.id)
+            lang = name_entry.directory.entries[0]
+            data = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
+            if type_entry.id == 6:
+                want = ["%d - %s" % (i, t) for i, t in sorted(name_entry.directory.strings.items())
+                        if t]
+            elif type_entry.id == 1:
+                want = ["Cursor Hotspot: %d, %d" % (data[0] | data[1] << 8, data[2] | data[3] << 8)]
+            elif type_entry.id == 9:
+                want = None
+                count = len(data) // 8
+            else:
+                continue
+            run = subprocess.run([cli, "--image", item, path], capture_output=True, check=True)
+            got = run.stdout.decode("utf-8").splitlines()
+            if want is None:
+                assert len(got) == count, (item, got)
+            elif type_entry.id == 1:
+                assert got[:1] == want and got[1].startswith("Image: "), (item, got)
+            else:
+                assert got == want, (item, got, want)
+            checked += 1
+    for info in getattr(pe, "FileInfo", [[]])[0]:
+        if info.Key != b"StringFileInfo":
+            continue
+        values = info.StringTable[0].entries
+        run = subprocess.run([cli, "--image", "resource:VERSION/1", path], capture_output=True,
+                             check=True)
+        got = run.stdout.decode("utf-8").splitlines()
+        assert len(got) == 15, got
+        assert got[7] == values.get(b"CompanyName", b"").decode(), (got, values)
+        assert got[13] == values.get(b"ProductName", b"").decode(), (got, values)
+        checked += 1
+    assert checked > 0, path
+
+
 def main():
     cli, files = sys.argv[1], sys.argv[2:]
     for name in [f for f in files if f.startswith("NAMES=")]:
@@ -150,6 +199,7 @@ def main():
         assert list(report[path]) == PAGES, (path, list(report[path]))
         check_against_pefile(path, report[path])
         check_item_views(cli, path)
+        check_image_views(cli, path)
 
     # The text form: one block a file, headed by its name.
     text = subprocess.run([cli] + files, capture_output=True, text=True, check=True).stdout

@@ -21,7 +21,10 @@
 #include "vistrel/viewers/disassembly_dlg.h"
 #include "vistrel/viewers/go_to_address_dlg.h"
 #include "vistrel/viewers/structure_dlg.h"
+#include "vistrel/viewers/view_image_dlg.h"
+#include "vistrel/viewers/view_menu_form.h"
 #include "vistrel/viewers/view_source_form.h"
+#include "vistrel/viewers/view_version_dlg.h"
 
 namespace {
 
@@ -69,6 +72,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                    &disassemblyDlg);
     mainForm.ViewSourceForm = &viewSourceForm;
     mainForm.StructureDlg = &structureDlg;
+    TViewImageDlg viewImageDlg(app, &viewSourceForm);
+    TViewMenuForm viewMenuForm(app);
+    TViewVersionDlg viewVersionDlg(app);
+    mainForm.ViewImageDlg = &viewImageDlg;
+    mainForm.ViewMenuForm = &viewMenuForm;
+    mainForm.ViewVersionDlg = &viewVersionDlg;
     mainForm.AboutBox = &aboutBox;
     mainForm.DisassemblyDlg = &disassemblyDlg;
     mainForm.PreferencesDlg = &preferencesDlg;
