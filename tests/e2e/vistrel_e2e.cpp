@@ -363,6 +363,14 @@ class VistrelViewers : public VistrelAutomation {
     return nullptr;
   }
 
+  // The viewer "Image..." opens for a resource of the tree, by double click.
+  HWND OpenResource(const std::string& group, const std::string& name, const std::string& caption) {
+    HWND tree = e2e::FindChild(window, ids::kResourceTreeView);
+    HTREEITEM item = Resource(group, name);
+    if (!item || !e2e::TreeDoubleClick(tree, item)) return nullptr;
+    return Viewer(caption);
+  }
+
   HWND window = nullptr;
   DWORD processId = 0;
 };
@@ -495,6 +503,113 @@ TEST_F(VistrelViewers, ResourceCommandsFollowTheSelection) {
   // A group node offers nothing.
   e2e::TreeSelect(tree, e2e::TreeChildren(tree, nullptr)[0]);
   ExpectNothingOpens(ids::kViewItemFile);
+}
+
+TEST_F(VistrelViewers, ImageViewerShowsCursorsPicturesAndTables) {
+  ShowPage(5);
+  HWND view = OpenResource("CURSOR", "1", "Vistrel - View Image Resource 1");
+  ASSERT_NE(view, nullptr);
+  HWND hotspot = e2e::FindChild(view, ids::kCursorHotspotEdit);
+  EXPECT_TRUE(IsWindowVisible(hotspot));
+  EXPECT_EQ(WindowText(hotspot), "3, 5");
+  EXPECT_TRUE(IsWindowVisible(e2e::FindChild(view, ids::kNormalViewImage)));
+  EXPECT_TRUE(IsWindowVisible(e2e::FindChild(view, ids::kEnlargedViewImage)));
+  EXPECT_FALSE(IsWindowVisible(e2e::FindChild(view, ids::kUnknownFormatLabel)));
+  EXPECT_FALSE(IsWindowVisible(e2e::FindChild(view, ids::kViewImageListBox)));
+  CloseWith(view, "OK");
+
+  // A bitmap is stretched into a picture half as high as wide.
+  view = OpenResource("BITMAP", "2", "Vistrel - View Image Resource 2");
+  ASSERT_NE(view, nullptr);
+  RECT enlarged{};
+  GetClientRect(e2e::FindChild(view, ids::kEnlargedViewImage), &enlarged);
+  EXPECT_EQ(enlarged.right, enlarged.bottom * 2);
+  EXPECT_FALSE(IsWindowVisible(e2e::FindChild(view, ids::kCursorHotspotEdit)));
+  CloseWith(view, "OK");
+
+  // An icon group: its first image, not enlarged.
+  view = OpenResource("GROUPICON", "3", "Vistrel - View Image Resource 3");
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(IsWindowVisible(e2e::FindChild(view, ids::kNormalViewImage)));
+  EXPECT_FALSE(IsWindowVisible(e2e::FindChild(view, ids::kEnlargedViewImage)));
+  CloseWith(view, "OK");
+
+  view = OpenResource("STRING", "1", "Vistrel - View Image Resource 1");
+  ASSERT_NE(view, nullptr);
+  HWND list = e2e::FindChild(view, ids::kViewImageListBox);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_EQ(e2e::ListBoxItems(list), (Lines{"1 - First string", "2 - Second string"}));
+  CloseWith(view, "OK");
+
+  view = OpenResource("ACCELERATOR", "300", "Vistrel - View Image Resource 300");
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(e2e::ListBoxItems(e2e::FindChild(view, ids::kViewImageListBox)),
+            (Lines{"CTRL+O (VIRTKEY) - 101", "F1 (VIRTKEY) - 103", "F9 - 102"}));
+  CloseWith(view, "OK");
+}
+
+TEST_F(VistrelViewers, LiveDialogStaysAboveTheViewerAndClosesWithIt) {
+  ShowPage(5);
+  HWND view = OpenResource("DIALOG", "200", "Vistrel - View Image Resource 200");
+  ASSERT_NE(view, nullptr);
+  HWND live = e2e::WaitForTopWindow(processId, "Sample Dialog", "#32770");
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(GetWindow(live, GW_OWNER), view);
+  EXPECT_TRUE(IsWindowVisible(live));
+  EXPECT_NE(e2e::FindChildByText(live, "Button", "Cancel"), nullptr);
+  // Its buttons do nothing: nothing of the file's runs here.
+  SendMessageW(e2e::FindChildByText(live, "Button", "OK"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindow(live) && IsWindowVisible(live));
+  EXPECT_FALSE(IsWindowVisible(e2e::FindChild(view, ids::kUnknownFormatLabel)));
+  CloseWith(view, "OK");
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(live); }));
+}
+
+TEST_F(VistrelViewers, MenuViewerShowsTheTemplatesBarUntilOK) {
+  ShowPage(5);
+  HWND tree = e2e::FindChild(window, ids::kResourceTreeView);
+  HTREEITEM menu = Resource("MENU", "100");
+  ASSERT_NE(menu, nullptr);
+  e2e::TreeSelect(tree, menu);
+  Command(ids::kViewItemImage);
+  HWND view = Viewer("Vistrel - View Menu Resource 100");
+  ASSERT_NE(view, nullptr);
+  // The bar's handle tells the template's menu from the window's own.
+  HMENU shown = GetMenu(view);
+  EXPECT_NE(shown, nullptr);
+  // The template's File popup opens from its bar.
+  PostMessageW(view, WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  HWND popup = nullptr;
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    popup = e2e::FindTopWindow(processId, "", "#32768");
+    return popup && IsWindowVisible(popup);
+  }));
+  PostMessageW(view, WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(e2e::WaitFor([&] { return !popup || !IsWindowVisible(popup); }));
+  CloseWith(view, "OK");
+  HMENU own = GetMenu(view);
+  EXPECT_NE(own, shown);
+  // Shown again: the template's menu once more, then the own bar again.
+  Command(ids::kViewItemImage);
+  ASSERT_EQ(Viewer("Vistrel - View Menu Resource 100"), view);
+  EXPECT_TRUE(e2e::WaitFor([&] { return GetMenu(view) != own; }));
+  CloseWith(view, "OK");
+  EXPECT_EQ(GetMenu(view), own);
+}
+
+TEST_F(VistrelViewers, VersionViewerReadsTheFilesVersionInformation) {
+  ShowPage(5);
+  HWND view = OpenResource("VERSION", "1", "Vistrel - View Version 1");
+  ASSERT_NE(view, nullptr);
+  auto field = [&](int i) { return WindowText(e2e::FindChild(view, ids::kFirstVersionEdit + i)); };
+  EXPECT_EQ(field(0), "File Version 1.2.3.4");
+  EXPECT_EQ(field(1), "Product Version 1.2.0.0");
+  EXPECT_EQ(field(4), "File Type DLL");
+  EXPECT_EQ(field(7), "Sample Makers");
+  EXPECT_EQ(field(8), "Sample fixture library");
+  EXPECT_EQ(field(13), "Sample");
+  EXPECT_EQ(field(12), "");
+  CloseWith(view, "OK");
 }
 
 TEST_F(VistrelViewers, ImportAndDebugPagesOfferNoItem) {
