@@ -13,9 +13,7 @@
 
 namespace {
 
-bool SaveWindow(HWND window, const std::string& path) {
-  RECT r;
-  GetWindowRect(window, &r);
+bool SaveRect(const RECT& r, const std::string& path) {
   int width = r.right - r.left, height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -45,6 +43,12 @@ bool SaveWindow(HWND window, const std::string& path) {
   out.write(reinterpret_cast<const char*>(&info), sizeof info);
   out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
   return static_cast<bool>(out);
+}
+
+bool SaveWindow(HWND window, const std::string& path) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return SaveRect(r, path);
 }
 
 // Painting of another process's windows cannot be waited for: give it a
@@ -97,6 +101,56 @@ int DialogStructure(HWND window, const std::string& out) {
   return 0;
 }
 
+// The first resource of each group that "Image..." shows, in its viewer
+// (<name>_image_<group>.bmp); a live dialog and an open menu are taken
+// with the viewer.
+int ResourceViewers(HWND window, const std::string& out) {
+  static const char* const kGroups[] = {"CURSOR", "BITMAP",      "GROUPICON", "DIALOG",
+                                        "STRING", "ACCELERATOR", "MENU",      "VERSION"};
+  HWND tree = e2e::FindChild(window, vistrel::ids::kResourceTreeView);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  int failures = 0;
+  for (const char* wanted : kGroups) {
+    for (HTREEITEM group : e2e::TreeChildren(tree, nullptr)) {
+      if (e2e::TreeItemText(tree, group) != wanted) continue;
+      std::vector<HTREEITEM> items = e2e::TreeChildren(tree, group);
+      if (items.empty() || !e2e::TreeDoubleClick(tree, items[0])) break;
+      HWND viewer = e2e::WaitForTopWindow(pid, "Vistrel - View");
+      if (!viewer) {
+        ++failures;
+        break;
+      }
+      LetItPaint(viewer);
+      RECT area;
+      GetWindowRect(viewer, &area);
+      std::string kind = wanted;
+      HWND extra = nullptr;
+      if (kind == "DIALOG") {
+        extra = e2e::WaitForTopWindow(pid, "", "#32770");
+      } else if (kind == "MENU") {
+        // The first popup of the bar, opened as its mnemonic would.
+        PostMessageW(viewer, WM_KEYDOWN, VK_F10, 0);
+        PostMessageW(viewer, WM_KEYUP, VK_F10, 0);
+        PostMessageW(viewer, WM_KEYDOWN, VK_DOWN, 0);
+        e2e::WaitFor([&] { return (extra = e2e::FindTopWindow(pid, "", "#32768")) != nullptr; });
+      }
+      if (extra) {
+        LetItPaint(extra);
+        RECT more;
+        GetWindowRect(extra, &more);
+        UnionRect(&area, &area, &more);
+      }
+      for (char& c : kind) c = static_cast<char>(tolower(c));
+      if (!SaveRect(area, out + "_image_" + kind + ".bmp")) ++failures;
+      if (kind == "menu") PostMessageW(viewer, WM_CANCELMODE, 0, 0);
+      CloseViewer(viewer);
+      break;
+    }
+  }
+  return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,7 +182,7 @@ int main(int argc, char** argv) {
       std::string base = std::string(argv[1]) + "\\" + name;
       if (!SaveWindow(window, base + "_" + std::to_string(page) + ".bmp")) ++failures;
       if (page == 0) failures += HexViews(window, base);
-      if (page == 5) failures += DialogStructure(window, base);
+      if (page == 5) failures += DialogStructure(window, base) + ResourceViewers(window, base);
       if (page != 4) continue;
       // The disassembly dialog of the first export, when there is one.
       HWND button = e2e::FindChild(window, vistrel::ids::kDisassembleButton);
