@@ -25,6 +25,7 @@
 
 #include "dlv_fixtures.h"
 #include "tests/resource_script/script_listing.h"
+#include "vistrel/viewers/image_formats.h"
 #include "vistrel/viewers/resource_script.h"
 
 namespace {
@@ -631,6 +632,97 @@ TEST(ResourceScriptWindowsTest, MenusAsWindowsLoadsThem) {
   tally.Print();
   EXPECT_EQ(tally.Failures(), 0u);
   EXPECT_GT(figures.Items, 10000u);
+}
+
+// Every string block as the image viewer lists it against the strings
+// Windows gives by id: the block in the language LoadStringW picks, each of
+// its sixteen ids, whole (the string itself, not a copy into a buffer).
+TEST(ResourceScriptWindowsTest, StringTablesAsLoadStringReadsThem) {
+  const auto files = PeFiles();
+  ASSERT_GT(files.size(), 600u) << Utf8(PeFolder());
+  size_t blocks = 0, strings = 0, longest = 0;
+  Tally tally;
+  for (const auto& file : files) {
+    DataModule module(PeFolder(), file);
+    if (!module.Handle()) continue;
+    std::vector<Template> all = Templates(module.Handle(), MAKEINTRESOURCEW(6));
+    std::vector<WORD> names;
+    for (const auto& t : all) {
+      if (t.Name.Text.empty() && std::find(names.begin(), names.end(), t.Name.Id) == names.end())
+        names.push_back(t.Name.Id);
+    }
+    for (WORD block : names) {
+      HRSRC found = FindResourceW(module.Handle(), MAKEINTRESOURCEW(block), MAKEINTRESOURCEW(6));
+      HGLOBAL loaded = found ? LoadResource(module.Handle(), found) : nullptr;
+      const void* data = loaded ? LockResource(loaded) : nullptr;
+      auto chosen = std::find_if(all.begin(), all.end(),
+                                 [&](const Template& t) { return t.Bytes.data() == data; });
+      const std::string where = Utf8(file) + " block " + std::to_string(block);
+      if (chosen == all.end()) {
+        tally.Failed("block", where, "not among the enumerated ones");
+        continue;
+      }
+      ++blocks;
+      std::vector<std::string> expected;
+      for (UINT i = 0; i < 16; ++i) {
+        const UINT id = (block - 1u) * 16u + i;
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(module.Handle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+        if (length <= 0) continue;
+        expected.push_back(std::to_string(id) + " - " + Utf8(text, length));
+        longest = std::max<size_t>(longest, static_cast<size_t>(length));
+      }
+      std::vector<std::string> listed = vistrel::StringTableLines(block, chosen->Bytes);
+      strings += expected.size();
+      if (listed != expected) {
+        size_t at = 0;
+        while (at < listed.size() && at < expected.size() && listed[at] == expected[at]) ++at;
+        tally.Failed("strings", where,
+                     "listed \"" + (at < listed.size() ? listed[at] : "") + "\", expected \"" +
+                         (at < expected.size() ? expected[at] : "") + "\"");
+      }
+    }
+  }
+  std::printf("string tables: %zu blocks, %zu strings (longest %zu characters)\n", blocks, strings,
+              longest);
+  tally.Print();
+  EXPECT_EQ(tally.Failures(), 0u);
+  EXPECT_GT(strings, 2000u);
+  EXPECT_GT(longest, 99u);  // the viewer shows such strings whole
+}
+
+// The menu viewer hands a template to Windows only when it ends within its
+// data: every template of Wine's files loads and is judged whole, and none
+// cut by a byte is.
+TEST(ResourceScriptWindowsTest, MenuTemplatesThatLoadAreWhole) {
+  size_t templates = 0;
+  Tally tally;
+  for (const auto& file : PeFiles()) {
+    DataModule module(PeFolder(), file);
+    if (!module.Handle()) continue;
+    for (const auto& t : Templates(module.Handle(), MAKEINTRESOURCEW(4))) {
+      ++templates;
+      std::vector<DWORD> copy((t.Bytes.size() + 3) / 4 + 16, 0);
+      std::memcpy(copy.data(), t.Bytes.data(), t.Bytes.size());
+      HMENU menu = LoadMenuIndirectW(copy.data());
+      const bool whole = vistrel::MenuTemplateComplete(t.Bytes);
+      if ((menu != nullptr) != whole) {
+        tally.Failed("menu", Where(file, t), whole ? "whole but not loaded" : "loaded, not whole");
+      }
+      if (menu) DestroyMenu(menu);
+      // The last item's terminator is the template's last word (padding
+      // aside): without it the template is cut.
+      size_t end = t.Bytes.size();
+      while (end >= 2 && t.Bytes[end - 1] == 0 && t.Bytes[end - 2] == 0) end -= 2;
+      if (end >= 2 && vistrel::MenuTemplateComplete(t.Bytes.first(end - 2))) {
+        tally.Failed("cut menu", Where(file, t), "judged whole");
+      }
+    }
+  }
+  std::printf("menus: %zu templates judged\n", templates);
+  tally.Print();
+  EXPECT_EQ(tally.Failures(), 0u);
+  EXPECT_GT(templates, 100u);
 }
 
 }  // namespace
