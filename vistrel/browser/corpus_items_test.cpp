@@ -13,14 +13,18 @@
 #include "vistrel/browser/vistrel_main_form.h"
 #include "vistrel/viewers/disassembly_dlg.h"
 #include "vistrel/viewers/structure_dlg.h"
+#include "vistrel/viewers/view_image_dlg.h"
+#include "vistrel/viewers/view_menu_form.h"
 #include "vistrel/viewers/view_source_form.h"
+#include "vistrel/viewers/view_version_dlg.h"
 
 namespace vistrel {
 namespace {
 
 // Every item command of every hostile file: the hex view's rows (the first
-// and last few thousand of each block, in every alignment) and the
-// structure viewer's lines, without reading past the file.
+// and last few thousand of each block, in every alignment), the structure
+// viewer's lines and what "Image..." shows of each resource, without reading
+// past the file.
 TEST(BrowserCorpus, HostileFilesThroughEveryItemView) {
   std::filesystem::path dir = DLV_CORKAMI_DIR;
   if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus at " << dir;
@@ -36,7 +40,13 @@ TEST(BrowserCorpus, HostileFilesThroughEveryItemView) {
   TVistrelMainForm form(app, {files, registry, clipboard, env}, &disassembly);
   form.ViewSourceForm = &view;
   form.StructureDlg = &structure;
-  size_t rows = 0, structures = 0;
+  TViewImageDlg image(app, &view);
+  TViewMenuForm menu(app);
+  TViewVersionDlg version(app);
+  form.ViewImageDlg = &image;
+  form.ViewMenuForm = &menu;
+  form.ViewVersionDlg = &version;
+  size_t rows = 0, structures = 0, images = 0;
   std::string line;
   auto dump = [&] {
     if (!form.PrepareFileOffset()) return;
@@ -50,7 +60,9 @@ TEST(BrowserCorpus, HostileFilesThroughEveryItemView) {
         view.Rows().AppendRow(r, view.Alignment, line);
         ++rows;
       }
-      if (count > 1) EXPECT_GE(view.FindRow(view.Rows().Label(count - 2)), 0);
+      if (count > 1) {
+        EXPECT_GE(view.FindRow(view.Rows().Label(count - 2)), 0);
+      }
     }
     if (form.PrepareStructure()) {
       structure.ShowModal();
@@ -87,6 +99,24 @@ TEST(BrowserCorpus, HostileFilesThroughEveryItemView) {
       for (size_t i = 0; i < form.ResourceSection->ResourceNodes.size() && i < 256; ++i) {
         form.ResourceSection->SelectResource(i);
         dump();
+        switch (form.PrepareImage()) {
+          case TVistrelMainForm::ImageViewer::Image:
+            image.ShowModal();
+            image.Description();
+            ++images;
+            break;
+          case TVistrelMainForm::ImageViewer::Menu:
+            menu.ShowModal();
+            break;
+          case TVistrelMainForm::ImageViewer::Version:
+            version.ShowModal();
+            break;
+          case TVistrelMainForm::ImageViewer::Hex:
+            view.ShowModal();
+            break;
+          case TVistrelMainForm::ImageViewer::None:
+            break;
+        }
       }
     });
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -95,6 +125,11 @@ TEST(BrowserCorpus, HostileFilesThroughEveryItemView) {
   }
   EXPECT_GT(rows, 10000u);
   EXPECT_GT(structures, 100u);
+  EXPECT_GT(images, 10u);
+  // A string block with a name that is no number is told to the user; any
+  // other error is a fault.
+  std::erase_if(app.errors,
+                [](const std::string& e) { return e.ends_with("is not a valid integer value"); });
   EXPECT_TRUE(app.errors.empty()) << app.errors.front();
 }
 

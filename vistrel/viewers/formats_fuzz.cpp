@@ -1,5 +1,6 @@
 // libFuzzer target for the viewers' formatters: any bytes as a hex dump, a
-// structure of every kind and a menu or dialog template. The first bytes
+// structure of every kind, a menu or dialog template, and what the image
+// viewer reads (bitmaps, icon images, groups, string and accelerator tables). The first bytes
 // choose the length and the base address; the rest is the block.
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "vistrel/viewers/hex_rows.h"
+#include "vistrel/viewers/image_formats.h"
 #include "vistrel/viewers/resource_script.h"
 #include "vistrel/viewers/structure_formats.h"
 
@@ -41,5 +43,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vistrel::MenuTemplateLines(block, length);
   vistrel::MenuTemplateLines(block, static_cast<int32_t>(block.size()));
   vistrel::DialogTemplateLines(block);
+  vistrel::MenuTemplateComplete(block);
+
+  for (bool icon : {false, true}) {
+    if (auto dib = vistrel::ReadDib(block, icon)) {
+      // A picture handed on lies wholly within the bytes.
+      if (dib->BitsOffset > block.size() || block.size() - dib->BitsOffset < dib->BitsSize)
+        __builtin_trap();
+    }
+  }
+  vistrel::ReadPngHeader(block);
+  vistrel::FirstGroupEntry(block);
+  vistrel::CursorHotspotText(block);
+  vistrel::StringTableLines(static_cast<uint32_t>(length), block);
+  vistrel::AcceleratorLines(block);
   return 0;
 }
