@@ -612,6 +612,66 @@ TEST_F(VistrelViewers, VersionViewerReadsTheFilesVersionInformation) {
   CloseWith(view, "OK");
 }
 
+TEST_F(VistrelViewers, SaveAsWritesTheIconGroupAsAnIconFile) {
+  ShowPage(5);
+  HWND view = OpenResource("GROUPICON", "3", "Vistrel - View Image Resource 3");
+  ASSERT_NE(view, nullptr);
+  std::string path =
+      TempDirectory() + "saved-group-" + std::to_string(GetCurrentProcessId()) + ".ico";
+  DeleteFileW(Wide(path).c_str());
+  PostMessageW(e2e::FindChild(view, ids::kSaveAsButton), BM_CLICK, 0, 0);
+  HWND dialog = e2e::WaitForTopWindow(processId, "Save Resource As", "#32770");
+  ASSERT_NE(dialog, nullptr);
+  // The file name box of the dialog (cmb13, or edt1 in the old style).
+  HWND name = GetDlgItem(dialog, 0x47C);
+  if (!name) name = GetDlgItem(dialog, 0x480);
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(WindowText(name), "3.ico");
+  SetWindowTextW(name, Wide(path).c_str());
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
+  std::string bytes;
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return bytes.size() > 22;
+  }));
+  // An icon file: reserved 0, type 1, then the group's images.
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\0\0\1\0", 4));
+  EXPECT_GE(bytes[4], 1);
+  CloseWith(view, "OK");
+  DeleteFileW(Wide(path).c_str());
+}
+
+TEST_F(VistrelAutomation, ADialogOfWinesOwnFilesComesAliveOverTheViewer) {
+  std::string file = WindowsPath(std::string(DLV_WINE_PE_DIR) + "/comctl32.dll");
+  HWND window = LoadAndFind(file, "Vistrel - comctl32.dll");
+  ASSERT_NE(window, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HWND tab = e2e::FindChild(window, ids::kPageControl);
+  e2e::SelectTab(tab, 5);
+  HWND tree = e2e::FindChild(window, ids::kResourceTreeView);
+  HTREEITEM dialog = nullptr;
+  for (HTREEITEM g : e2e::TreeChildren(tree, nullptr)) {
+    if (e2e::TreeItemText(tree, g) == "DIALOG") dialog = e2e::TreeChildren(tree, g).at(0);
+  }
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(e2e::TreeDoubleClick(tree, dialog));
+  HWND view = e2e::WaitForTopWindow(pid, "Vistrel - View Image Resource", "DlvForm");
+  ASSERT_NE(view, nullptr);
+  HWND live = e2e::WaitForTopWindow(pid, "", "#32770");
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(GetWindow(live, GW_OWNER), view);
+  // Owned, so above the viewer: the viewer comes later in the Z order.
+  bool above = false;
+  for (HWND w = GetWindow(live, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) above |= w == view;
+  EXPECT_TRUE(above);
+  e2e::Click(e2e::FindChildByText(view, "Button", "OK"));
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(live); }));
+  ShutDown(window);
+}
+
 TEST_F(VistrelViewers, ImportAndDebugPagesOfferNoItem) {
   ShowPage(3);
   ExpectNothingOpens(ids::kViewItemFile);
