@@ -275,11 +275,11 @@ TEST(Win32FileCatalog, FindsFilesWithUnicodeNames) {
   // Written whole under a Unicode name, replacing what was there.
   const uint8_t bytes[] = {'a', 0, 'b'};
   EXPECT_EQ(files.WriteWholeFile(file, bytes), std::nullopt);
-  auto view = files.MapReadOnly(file);
+  auto view = files.MapReadOnly(file, nullptr);
   ASSERT_TRUE(view);
   EXPECT_EQ(std::string(view->Bytes().begin(), view->Bytes().end()), std::string("a\0b", 3));
   view.reset();
-  auto error = files.WriteWholeFile(dir + "\no such folder\x.bin", bytes);
+  auto error = files.WriteWholeFile(dir + "\\no such folder\\x.bin", bytes);
   ASSERT_TRUE(error);
   EXPECT_NE(error->find("no such folder"), std::string::npos);
   Win32Directories dirs;

@@ -234,9 +234,11 @@ TEST_F(ItemCommandsTest, ImageOpensTheViewerOfTheResourcesType) {
   }
   // Two languages of icon 1; the group is German.
   auto icon = [](uint8_t fill) {
-    std::vector<uint8_t> b = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};
-    b.resize(40, 0);
-    b.resize(40 + 2 * 2 * 4 + 2 * 4, fill);
+    // A 40-byte header of 2 x 2 at 32 bits, then its colour and mask rows.
+    std::vector<uint8_t> b(40 + 2 * 2 * 4 + 2 * 4, fill);
+    const uint8_t header[] = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};
+    std::fill(b.begin(), b.begin() + 40, uint8_t{0});
+    std::copy(std::begin(header), std::end(header), b.begin());
     return b;
   };
   std::vector<uint8_t> group = {0, 0, 1, 0, 1, 0, 2, 2, 0, 0, 1, 0, 32, 0, 64, 0, 0, 0, 1, 0};

@@ -251,6 +251,35 @@ TEST(TemplateCutTest, EveryPrefixEndsCleanly) {
   EXPECT_EQ(DialogTemplateLines({}), Lines{kDataEndsHere});
 }
 
+// The menu viewer hands a template to the platform only when it is whole:
+// every level closed within the bytes, in both formats.
+void ExpectWholeOnlyInFull(const std::vector<uint8_t>& menu) {
+  EXPECT_TRUE(MenuTemplateComplete(menu));
+  // The padding after the last item is not needed; the last item is.
+  size_t end = menu.size();
+  while (end >= 2 && menu[end - 1] == 0 && menu[end - 2] == 0) end -= 2;
+  for (size_t n = 0; n + 1 < end; ++n) {
+    EXPECT_FALSE(MenuTemplateComplete(std::span<const uint8_t>(menu).first(n))) << n;
+  }
+}
+
+TEST(MenuTemplateTest, WholeTemplatesAreTold) {
+  ExpectWholeOnlyInFull(StandardMenu());
+  ExpectWholeOnlyInFull(ExtendedMenu());
+  // A popup that never ends; an unknown version.
+  Bytes open;
+  open.U16(0).U16(0).U16(0x0010).Str(u"P").U16(0).U16(1).Str(u"x");
+  EXPECT_FALSE(MenuTemplateComplete(open));
+  Bytes later;
+  later.U16(2).U16(0).U16(0x0080).U16(1).Str(u"x");
+  EXPECT_FALSE(MenuTemplateComplete(later));
+  // Nesting without end.
+  Bytes deep;
+  deep.U16(0).U16(0);
+  for (int i = 0; i < 100; ++i) deep.U16(0x0010).Str(u"");
+  EXPECT_FALSE(MenuTemplateComplete(deep));
+}
+
 #ifdef VIEWER_TEMPLATES_RES
 // The resources of a compiled .res file by type and name (ordinals only).
 std::map<std::pair<uint16_t, uint16_t>, std::vector<uint8_t>> ReadRes(const char* path) {
@@ -308,6 +337,8 @@ TEST(TemplateCompilerTest, CompiledTemplates) {
                    "MENUITEM \"&Paste\", 202, MFT_RADIOCHECK, MFS_CHECKED | MFS_DEFAULT",
                    "ENDPOPUP", "MENUITEM \"&About\", 203, MFT_STRING, MFS_ENABLED", "ENDPOPUP"}));
 
+  ExpectWholeOnlyInFull(menu);
+  ExpectWholeOnlyInFull(menuEx);
   auto dialog = [](std::span<const uint8_t> b) { return DialogTemplateLines(b); };
   ExpectEveryCutEndsCleanly(res[{5, 10}], dialog);
   ExpectEveryCutEndsCleanly(res[{5, 11}], dialog);
