@@ -49,6 +49,10 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
     completed = true;
   });
   if (form.OpenError) result.Errors.push_back(*form.OpenError);
+  // The window shows such a file as an image of type "Unknown" (an empty one
+  // as nothing at all); a script must be able to tell it from a good file.
+  const std::string type = form.FileHeader->ImageTypeEdit->Text();
+  if (opened && (type == "Unknown" || type.empty())) result.Errors.push_back(kNotAnExecutable);
   result.Errors.insert(result.Errors.end(), app.errors.begin(), app.errors.end());
   // A report cut short by a failure is left out whole: the JSON stays valid.
   if (!opened || completed) result.Output = std::move(out);

@@ -12,6 +12,8 @@
 
 namespace vistrel {
 
+inline constexpr const char* kNotAnExecutable = "not a PE, NE, LE or DOS executable";
+
 struct FileReport {
   // The file's block of the output; empty when the file failed.
   std::string Output;

@@ -18,8 +18,12 @@ PAGES = ["File Header", "Optional Header", "Section Headers", "Import Section",
          "Export Section", "Resource Section", "Debug Section"]
 
 
+MACHINES = {0x014C: "Intel 386", 0x8664: "AMD64 (K8)", 0xAA64: "ARM64 Little-Endian"}
+
+
 def check_against_pefile(path, pages):
     pe = pefile.PE(path)
+    assert pages["File Header"]["Machine:"] == MACHINES[pe.FILE_HEADER.Machine], path
     imports = [(entry.dll.decode().upper(),
                 [f.name.decode() if f.name else "Ordinal %d" % f.ordinal for f in entry.imports])
                for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
@@ -30,16 +34,22 @@ def check_against_pefile(path, pages):
     symbols = pe.DIRECTORY_ENTRY_EXPORT.symbols if hasattr(pe, "DIRECTORY_ENTRY_EXPORT") else []
     exports = pages["Export Section"]
     assert exports["Number of Exported Functions:"] == str(len(symbols)), (path, exports)
-    lines = {e["Line"]: e["Entry Point:"] for e in exports["Exports"]}
+    lines = {e["Line"]: e for e in exports["Exports"]}
     for s in symbols:
         name = s.name.decode() if s.name else None
         matching = [line for line in lines if line.endswith("(%d)" % s.ordinal)]
         assert len(matching) == 1, (path, s.ordinal, lines)
         if name:
             assert matching[0].startswith(name), (path, matching[0], name)
+        record = lines[matching[0]]
+        if s.forwarder:
+            # A forwarder shows its text, not an entry point.
+            assert record == {"Line": matching[0], "Forwarder:": s.forwarder.decode()}, record
+            continue
         # (Where the entry point lies is the browser's own rule, tested with
         # the form; here only its form.)
-        assert lines[matching[0]].startswith("0x") and len(lines[matching[0]]) == 10, lines
+        entry = record["Entry Point:"]
+        assert entry.startswith("0x") and len(entry) == 10, record
 
 
 def check_resource_names(cli, path):
@@ -200,6 +210,24 @@ def main():
         check_against_pefile(path, report[path])
         check_item_views(cli, path)
         check_image_views(cli, path)
+
+    # Files that are no executable: the page the window shows, and status 1.
+    work = os.path.dirname(missing)
+    for name, data in (("text.txt", b"hello world\n"), ("noise.bin", bytes(range(256)) * 7),
+                       ("empty.bin", b"")):
+        path = os.path.join(work, "not-an-executable-" + name)
+        with open(path, "wb") as out:
+            out.write(data)
+        run = subprocess.run([cli, path], capture_output=True, text=True)
+        assert run.returncode == 1, (name, run.returncode)
+        assert run.stderr == "vistrel-cli: %s: not a PE, NE, LE or DOS executable\n" % path, \
+            run.stderr
+        if data:
+            assert "Image Type: Unknown" in run.stdout, run.stdout
+        # A good file beside it still gets its report.
+        run = subprocess.run([cli, path, files[0]], capture_output=True, text=True)
+        assert run.returncode == 1 and "#### " + files[0] in run.stdout, run
+        os.remove(path)
 
     # The text form: one block a file, headed by its name.
     text = subprocess.run([cli] + files, capture_output=True, text=True, check=True).stdout

@@ -243,19 +243,21 @@ HWND VisibleMenuOf(DWORD processId) {
 
 }  // namespace
 
-bool OpenAndDismissPopup(HWND window) {
+namespace {
+
+// Posts message until a menu of the window's process shows, then dismisses
+// it. The menu windows of other showings may linger hidden: look for a
+// visible one of this process, and ask again if the first request found the
+// window busy.
+bool OpenAndDismissMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  // The menu windows of other showings may linger hidden: look for a
-  // visible one of this process, and ask again if the first request found
-  // the window busy.
   auto start = Clock::now();
   auto asked = start - std::chrono::seconds(10);
   HWND menu = nullptr;
   if (!WaitFor([&] {
         if (Clock::now() - asked > std::chrono::seconds(3)) {
-          PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
-                       MAKELPARAM(10, 10));
+          PostMessageW(window, message, wParam, lParam);
           asked = Clock::now();
         }
         return (menu = VisibleMenuOf(pid)) != nullptr;
@@ -269,6 +271,17 @@ bool OpenAndDismissPopup(HWND window) {
     PostMessageW(window, WM_CANCELMODE, 0, 0);
     return false;
   });
+}
+
+}  // namespace
+
+bool OpenAndDismissPopup(HWND window) {
+  return OpenAndDismissMenu(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                            MAKELPARAM(10, 10));
+}
+
+bool OpenAndDismissBarMenu(HWND window, wchar_t mnemonic) {
+  return OpenAndDismissMenu(window, WM_SYSCOMMAND, SC_KEYMENU, mnemonic);
 }
 
 void SelectTab(HWND tab, int index) {

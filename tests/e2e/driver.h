@@ -80,6 +80,9 @@ void PostCommand(HWND window, int commandId);
 // Opens the window's pop-up menu as a right click does and dismisses it, so
 // the program brings its menus up to date as it does before a user's pick.
 bool OpenAndDismissPopup(HWND window);
+// Opens the drop-down of the window's menu bar that a mnemonic names, as
+// Alt and the letter do, and dismisses it: true when it showed.
+bool OpenAndDismissBarMenu(HWND window, wchar_t mnemonic);
 // Moves a tab control to a page with the keyboard, so the program hears the
 // change as from a user.
 void SelectTab(HWND tab, int index);

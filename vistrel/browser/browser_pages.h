@@ -155,7 +155,10 @@ class ImportPage : public BrowserPage {
 struct ExportEntry {
   std::optional<std::string> Name;
   int32_t Ordinal = 0;
-  uint32_t EntryRva = 0;
+  uint32_t EntryRva = 0;  // of the code, or of the forwarder text
+  // "MODULE.Function" when the export is forwarded to another module: it has
+  // no code here to show or disassemble.
+  std::optional<std::string> Forwarder;
   std::string Line() const;
 };
 
@@ -168,6 +171,9 @@ class ExportPage : public BrowserPage {
   void ExportSectionListBoxClick();
   // The export record behind a line of the list box; nullptr when none.
   const ExportEntry* ExportOfLine(int line) const;
+  // "Disassemble..." is offered: there are lines, and the selected one is
+  // not a forwarder.
+  bool CanDisassemble() const;
 
   std::vector<ExportEntry> ExportList;
   ui::Edit* NumberOfExportedFunctionsEdit;

@@ -127,8 +127,18 @@ void ExportPage::Fill() {
   std::vector<std::string> lines;
   lines.reserve(records.size());
   ExportList.reserve(records.size());
+  // Which exports are forwarders: the reader knows the export directory's
+  // range that their texts lie in.
+  std::unordered_map<uint32_t, std::string> forwarders;
+  std::span<const uint8_t> file = model_.Client->File();
+  for (auto& x : pe::Image(file.data(), file.size()).Exports()) {
+    if (x.Forwarder) forwarders.emplace(x.Ordinal, std::move(*x.Forwarder));
+  }
   for (auto& r : records) {
-    ExportEntry entry{std::move(r.Name), r.Ordinal, r.EntryRva};
+    ExportEntry entry{std::move(r.Name), r.Ordinal, r.EntryRva, std::nullopt};
+    if (auto it = forwarders.find(static_cast<uint32_t>(r.Ordinal)); it != forwarders.end()) {
+      entry.Forwarder = it->second;
+    }
     lines.push_back(entry.Line());
     ExportList.push_back(std::move(entry));
   }
@@ -153,8 +163,17 @@ const ExportEntry* ExportPage::ExportOfLine(int line) const {
 
 void ExportPage::ShowEntryPoint(int line) {
   const ExportEntry* entry = ExportOfLine(line);
+  DisassembleButton->SetEnabled(CanDisassemble());
   if (!entry) return;
-  EntryPointEdit->SetText(HexText(entry->EntryRva - static_cast<uint32_t>(model_.CodeDelta)));
+  EntryPointEdit->SetText(entry->Forwarder
+                              ? *entry->Forwarder
+                              : HexText(entry->EntryRva - static_cast<uint32_t>(model_.CodeDelta)));
+}
+
+bool ExportPage::CanDisassemble() const {
+  if (ExportSectionListBox->Count() == 0) return false;
+  const ExportEntry* entry = ExportOfLine(ExportSectionListBox->ItemIndex());
+  return !entry || !entry->Forwarder;
 }
 
 void ExportPage::ExportSectionListBoxClick() {
@@ -171,7 +190,9 @@ void ExportPage::Report(ReportSink& sink) {
     list->SetItemIndex(i);
     ExportSectionListBoxClick();
     sink.BeginRecord("Line", list->Item(i));
-    sink.RecordText("Entry Point:", EntryPointEdit->Text());
+    const ExportEntry* entry = ExportOfLine(i);
+    sink.RecordText(entry && entry->Forwarder ? "Forwarder:" : "Entry Point:",
+                    EntryPointEdit->Text());
     sink.EndRecord();
   }
   if (saved >= 0 && saved < list->Count()) {

@@ -16,6 +16,16 @@ std::string MachineName(uint16_t machine) {
       return "Alpha_AXP";
     case 0x01F0:
       return "IBM PowerPC Little-Endian";
+    // The machines of 64-bit Windows and of ARM, named as the header of the
+    // format names them.
+    case 0x01C4:
+      return "ARM Thumb-2 Little-Endian";
+    case 0x0200:
+      return "Intel 64";
+    case 0x8664:
+      return "AMD64 (K8)";
+    case 0xAA64:
+      return "ARM64 Little-Endian";
     default:
       return "Unknown";
   }

@@ -71,7 +71,11 @@ TEST(Names, MachineSubsystemDebugAndImageType) {
   EXPECT_EQ(MachineName(0x0168), "MIPS little-endian");
   EXPECT_EQ(MachineName(0x0184), "Alpha_AXP");
   EXPECT_EQ(MachineName(0x01F0), "IBM PowerPC Little-Endian");
-  EXPECT_EQ(MachineName(0x8664), "Unknown");
+  EXPECT_EQ(MachineName(0x8664), "AMD64 (K8)");
+  EXPECT_EQ(MachineName(0xAA64), "ARM64 Little-Endian");
+  EXPECT_EQ(MachineName(0x01C4), "ARM Thumb-2 Little-Endian");
+  EXPECT_EQ(MachineName(0x0200), "Intel 64");
+  EXPECT_EQ(MachineName(0x01C0), "Unknown");  // plain ARM has no name in the table
   EXPECT_EQ(MachineName(0), "Unknown");
   EXPECT_EQ(SubsystemText(0), "Unknown subsystem.");
   EXPECT_EQ(SubsystemText(2), "Windows GUI subsystem.");

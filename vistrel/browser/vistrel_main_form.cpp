@@ -209,7 +209,7 @@ void TVistrelMainForm::LoadFile() {
     Client = std::make_unique<nubrik::Client>(ImageView->Bytes());
     DisplayImage();
   }
-  ExportSection->DisassembleButton->SetEnabled(ExportSection->ExportSectionListBox->Count() > 0);
+  ExportSection->DisassembleButton->SetEnabled(ExportSection->CanDisassemble());
 }
 
 void TVistrelMainForm::LoadChosenFile(const std::string& path) {
@@ -460,7 +460,8 @@ void TVistrelMainForm::EditClearMenuItemClick() {
 
 bool TVistrelMainForm::PrepareDisassembly(int line) {
   const ExportEntry* entry = ExportOfLine(line);
-  if (!entry || !DisassemblyDlg) return false;
+  // A forwarder's text is no code.
+  if (!entry || entry->Forwarder || !DisassemblyDlg) return false;
   DisassemblyDlg->CaptionText = "Export Entry Point - " + entry->Line();
   const ImageLayout* layout = Layout();
   DisassemblyDlg->CodeAddress = Model.ImageBase + entry->EntryRva;
@@ -595,7 +596,9 @@ bool TVistrelMainForm::PrepareFileOffset() {
       if (!entry) return false;
       PrepareDisassembly(line);
       uint64_t address = ImageAddress(Model, entry->EntryRva);
-      view.CaptionText = "Export Entry Point - " + entry->Line() + " - " + AddressText(address);
+      view.CaptionText =
+          std::string(entry->Forwarder ? "Export Forwarder - " : "Export Entry Point - ") +
+          entry->Line() + " - " + AddressText(address);
       // The dump starts at the row that holds the entry point, in the laid
       // out image (or the file itself when there is none).
       uint64_t start = entry->EntryRva & kRowMask;
@@ -613,7 +616,9 @@ bool TVistrelMainForm::PrepareFileOffset() {
       uint32_t sizeOfCode = optional ? optional->SizeOfCode : 0;
       view.BlockLength = static_cast<int32_t>(std::min<uint32_t>(sizeOfCode, INT32_MAX));
       view.BaseAddress = address & kRowMask;
-      view.StructureKind = kExportEntryStructure;
+      // A forwarder's text has no disassembly to offer.
+      view.StructureKind = entry->Forwarder ? static_cast<uint8_t>(kNoStructure)
+                                            : static_cast<uint8_t>(kExportEntryStructure);
       view.SetCurrentRow(0);
       return true;
     }

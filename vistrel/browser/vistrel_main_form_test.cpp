@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-
 #include "common/version_info.h"
 #include "common/version_info_test_util.h"
 #include "dlv_fixtures.h"
 #include "platform/fake/fake_machine.h"
+#include "platform/fake/fake_system.h"
 #ifndef _WIN32
 #include "platform/posix/posix_files.h"
 #endif
@@ -19,6 +19,8 @@
 #include "vistrel/browser/preferences_dlg.h"
 #include "vistrel/browser/report_sink.h"
 #include "vistrel/viewers/disassembly_dlg.h"
+#include "vistrel/viewers/structure_formats.h"
+#include "vistrel/viewers/view_source_form.h"
 
 namespace vistrel {
 namespace {
@@ -860,7 +862,7 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
     Lines modules = form.ImportSection->ImportModuleListBox->Items();
     EXPECT_NE(std::find(modules.begin(), modules.end(), "KERNEL32.DLL"), modules.end());
   }
-  EXPECT_EQ(form.FileHeader->MachineEdit->Text(), "Unknown");  // 0x8664 has no name
+  EXPECT_EQ(form.FileHeader->MachineEdit->Text(), "AMD64 (K8)");
 
   // The disassembly of an export of the 64-bit sample, from the private image.
   TDisassemblyDlg dlg(app);
@@ -877,6 +879,54 @@ TEST(MainFormFixtures, SampleDllBothWidths) {
   EXPECT_EQ(dlg.Form->Caption().rfind("Export Entry Point - SampleAdd (1) - 0x", 0), 0u);
   form.DisassemblyDlg = nullptr;
   EXPECT_EQ(form.OptionalHeader->ImageBaseEdit->Text().size(), 18u);
+}
+
+TEST(MainFormFixtures, AForwardedExportShowsItsForwarderAndNoCode) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  ui::headless::HeadlessApplication app;
+  platform::posix::PosixFileSystem files;
+  platform::fake::FakeRegistry registry;
+  platform::fake::FakeClipboard clipboard;
+  platform::fake::FakeEnvironment env;
+  platform::fake::FakeProcessLauncher launcher;
+  TDisassemblyDlg dlg(app);
+  TViewSourceForm view(app, {files, launcher}, nullptr, nullptr, &dlg);
+  TVistrelMainForm form(app, {files, registry, clipboard, env}, &dlg);
+  form.ViewSourceForm = &view;
+  int disassemblies = 0;
+  ui::headless::SetModalScript(*dlg.Form, [&](ui::Form&) {
+    ++disassemblies;
+    return ui::ModalResult::Ok;
+  });
+  form.FileName = DLV_SAMPLE_DLL_X64;
+  form.LoadFile();
+  form.VistrelPageControl->SetActivePageIndex(kExportPage);
+  form.VistrelPageControlChange();
+  ui::ListBox* list = form.ExportSection->ExportSectionListBox;
+  Lines exports = list->Items();
+  auto lineOf = [&](const std::string& text) {
+    return static_cast<int>(std::find(exports.begin(), exports.end(), text) - exports.begin());
+  };
+  list->SetItemIndex(lineOf("SampleTickCount (8)"));
+  form.ExportSectionListBoxClick();
+  EXPECT_EQ(form.ExportSection->EntryPointEdit->Text(), "kernel32.GetTickCount");
+  EXPECT_FALSE(form.ExportSection->DisassembleButton->Enabled());
+  form.DisassembleButtonClick();
+  EXPECT_FALSE(form.PrepareDisassembly(list->ItemIndex()));
+  EXPECT_EQ(disassemblies, 0);
+  // Its bytes are there to see, without a disassembly to go with them.
+  ASSERT_TRUE(form.PrepareFileOffset());
+  EXPECT_EQ(view.CaptionText.rfind("Export Forwarder - SampleTickCount (8) - 0x", 0), 0u);
+  EXPECT_EQ(view.StructureKind, kNoStructure);
+  // A function again: its entry point and its code.
+  list->SetItemIndex(lineOf("SampleAdd (1)"));
+  form.ExportSectionListBoxClick();
+  EXPECT_EQ(form.ExportSection->EntryPointEdit->Text().rfind("0x", 0), 0u);
+  EXPECT_TRUE(form.ExportSection->DisassembleButton->Enabled());
+  form.DisassembleButtonClick();
+  EXPECT_EQ(disassemblies, 1);
+  ASSERT_TRUE(form.PrepareFileOffset());
+  EXPECT_EQ(view.StructureKind, kExportEntryStructure);
 }
 #endif
 

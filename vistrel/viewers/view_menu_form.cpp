@@ -26,13 +26,13 @@ TViewMenuForm::TViewMenuForm(ui::Application& app)
 }
 
 void TViewMenuForm::FormShow() {
-  Form->SetCaption("Vistrel - View Menu " + CaptionText);
   Form->ShowOwnMenu();
   OKBitBtn->SetFocus();
-  if (!Template) return;
   // Only a template that is whole within its data goes to the platform: it
   // would read on past a cut one.
-  if (MenuTemplateComplete(*Template)) Form->ShowTemplateMenu(*Template);
+  if (Template && MenuTemplateComplete(*Template)) Form->ShowTemplateMenu(*Template);
+  // The caption last: once it shows, the bar is the one to see.
+  Form->SetCaption("Vistrel - View Menu " + CaptionText);
 }
 
 void TViewMenuForm::FormClose() {
