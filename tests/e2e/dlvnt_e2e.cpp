@@ -239,8 +239,8 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   d.Command(dlvnt::kCmdEditCopyModule32);
   std::optional<std::string> treeText = e2e::ClipboardText();
   ASSERT_TRUE(treeText);
-  std::string node = selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" +
-                     common::Upper(self) + "\r\n";
+  std::string node =
+      selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" + common::Upper(self) + "\r\n";
   EXPECT_NE(treeText->find(node), std::string::npos) << *treeText;
   d.Command(dlvnt::kCmdViewTreeView);
   EXPECT_TRUE(IsWindowVisible(grid));
@@ -381,8 +381,7 @@ TEST(DlvntE2E, ModuleFromAUnicodeFolderIsListedWithPathSizeAndDate) {
   LARGE_INTEGER size{};
   GetFileSizeEx(file, &size);
   CloseHandle(file);
-  const std::string path = common::Upper(dll), sizeText = Grouped(size.QuadPart),
-                    date = "03-05-24  14:07";
+  const std::string path = common::Upper(dll), sizeText = Grouped(size.QuadPart), date = "03-05-24  14:07";
 
   e2e::Process host;
   ASSERT_TRUE(host.Start(e2e::DriverDirectory() + "\\e2e_module_host.exe", "\"" + dll + "\""));
