@@ -1,7 +1,7 @@
 # vistrel-cli: the browser's pages on headless widgets.
 if(TARGET vistrel_browser AND TARGET nubrik AND NOT WIN32)
   add_library(vistrel_cli_report STATIC ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_items.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_items.cpp ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_data.cpp)
   target_link_libraries(vistrel_cli_report PUBLIC vistrel_browser ui_headless)
   add_executable(vistrel-cli ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli.cpp)
   # The shipping program: no part of the fake machine.
@@ -26,7 +26,7 @@ if(TARGET vistrel_cli_report AND BUILD_TESTING
    AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
    AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
   dlv_add_test(NAME vistrel_cli_report_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report_test.cpp
-    LIBS vistrel_cli_report platform_fake pe_writer)
+    LIBS vistrel_cli_report platform_fake platform_posix pe_writer dlv_fixtures)
 endif()
 
 # --extract against wrestool over Wine's PE files (skipped without either).
@@ -35,4 +35,20 @@ if(TARGET vistrel-cli AND BUILD_TESTING)
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_extract_test.py $<TARGET_FILE:vistrel-cli>
             /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
   set_tests_properties(vistrel_cli_extract PROPERTIES LABELS "unit;slow" SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()
+
+# --json against pefile over a sample of Wine's own PE files.
+set(vistrel_cli_wine_dir /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+if(TARGET vistrel-cli AND BUILD_TESTING AND EXISTS ${vistrel_cli_wine_dir}/advapi32.dll)
+  set(wine_samples)
+  foreach(name advapi32.dll kernel32.dll kernelbase.dll ntdll.dll user32.dll gdi32.dll comctl32.dll
+               ole32.dll oleaut32.dll msvcrt.dll ws2_32.dll winmm.dll notepad.exe regedit.exe)
+    if(EXISTS ${vistrel_cli_wine_dir}/${name})
+      list(APPEND wine_samples ${vistrel_cli_wine_dir}/${name})
+    endif()
+  endforeach()
+  add_test(NAME vistrel_cli_data_wine
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
+            --data ${wine_samples})
+  set_tests_properties(vistrel_cli_data_wine PROPERTIES LABELS "unit;slow" TIMEOUT 600)
 endif()

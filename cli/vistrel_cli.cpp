@@ -1,5 +1,5 @@
-// vistrel-cli FILE... [--json]: every page of the browser for each file, as
-// the window shows it.
+// vistrel-cli FILE... [--json | --json-text]: every page of the browser for
+// each file, as the window shows it; --json the same facts as data.
 // vistrel-cli --hex ITEM [--align byte|word|dword] FILE and
 // vistrel-cli --structure ITEM FILE: one item's viewer, exactly the lines of
 // its list.
@@ -64,7 +64,7 @@ class NoClipboard : public platform::Clipboard {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: vistrel-cli FILE... [--json]\n"
+               "usage: vistrel-cli FILE... [--json | --json-text]\n"
                "       vistrel-cli --hex ITEM [--align byte|word|dword] FILE\n"
                "       vistrel-cli --structure ITEM FILE\n"
                "       vistrel-cli --image ITEM FILE\n"
@@ -218,12 +218,14 @@ int ShowItem(vistrel::TVistrelMainForm& form, ui::headless::HeadlessApplication&
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool json = false;
+  bool json = false, data = false;
   std::vector<std::string> files;
   std::optional<ItemRequest> item;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--json") == 0) {
+    if (std::strcmp(argv[i], "--json") == 0 || std::strcmp(argv[i], "--json-text") == 0) {
+      if (json) return Usage();
       json = true;
+      data = std::strcmp(argv[i], "--json") == 0;
     } else if (std::strcmp(argv[i], "--hex") == 0 || std::strcmp(argv[i], "--structure") == 0 ||
                std::strcmp(argv[i], "--image") == 0 || std::strcmp(argv[i], "--extract") == 0) {
       if (item || i + 1 >= argc) return Usage();
@@ -288,9 +290,10 @@ int main(int argc, char** argv) {
 
   int failures = 0;
   bool first = true;
-  if (json) std::fputs("{", stdout);
+  if (json) std::fputs(data ? "[" : "{", stdout);
   for (const auto& path : files) {
-    vistrel::FileReport report = vistrel::ReportFile(form, app, path, json, first);
+    vistrel::FileReport report = data ? vistrel::ReportFileData(form, app, path, first)
+                                      : vistrel::ReportFile(form, app, path, json, first);
     if (!report.Output.empty()) {
       first = false;
       std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
@@ -302,7 +305,7 @@ int main(int argc, char** argv) {
     // The next file starts without this one's view and lists.
     form.FileCloseMenuItemClick();
   }
-  if (json) std::fputs("\n}\n", stdout);
+  if (json) std::fputs(data ? "\n]\n" : "\n}\n", stdout);
   std::fflush(stdout);
   return failures ? 1 : 0;
 }

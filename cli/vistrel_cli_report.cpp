@@ -2,11 +2,23 @@
 
 #include <memory>
 
+#include "cli/vistrel_cli_data.h"
 #include "common/json_text.h"
 
 namespace vistrel {
 
 namespace {
+
+// Why a file shows nothing: it could not be opened, or is no executable.
+std::vector<std::string> FileErrors(const TVistrelMainForm& form, bool opened) {
+  std::vector<std::string> errors;
+  if (form.OpenError) errors.push_back(*form.OpenError);
+  // The window shows such a file as an image of type "Unknown" (an empty one
+  // as nothing at all); a script must be able to tell it from a good file.
+  const std::string type = form.FileHeader->ImageTypeEdit->Text();
+  if (opened && (type == "Unknown" || type.empty())) errors.push_back(kNotAnExecutable);
+  return errors;
+}
 
 FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
                   const std::string& path, bool json, bool first) {
@@ -48,11 +60,8 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
     }
     completed = true;
   });
-  if (form.OpenError) result.Errors.push_back(*form.OpenError);
-  // The window shows such a file as an image of type "Unknown" (an empty one
-  // as nothing at all); a script must be able to tell it from a good file.
-  const std::string type = form.FileHeader->ImageTypeEdit->Text();
-  if (opened && (type == "Unknown" || type.empty())) result.Errors.push_back(kNotAnExecutable);
+  // A file that failed otherwise is not said to be no executable.
+  result.Errors = FileErrors(form, opened && app.errors.empty());
   result.Errors.insert(result.Errors.end(), app.errors.begin(), app.errors.end());
   // A report cut short by a failure is left out whole: the JSON stays valid.
   if (!opened || completed) result.Output = std::move(out);
@@ -60,6 +69,35 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
 }
 
 }  // namespace
+
+FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
+                          const std::string& path, bool first) {
+  FileReport result;
+  app.messages.clear();
+  app.errors.clear();
+  try {
+    bool opened = false;
+    app.Guard([&] {
+      form.FileName = path;
+      form.LoadFile();
+      opened = !form.OpenError;
+    });
+    result.Errors = FileErrors(form, opened && app.errors.empty());
+    result.Errors.insert(result.Errors.end(), app.errors.begin(), app.errors.end());
+    std::optional<std::string> error;
+    if (!result.Errors.empty()) error = result.Errors.front();
+    std::string out = first ? "\n" : ",\n";
+    common::JsonWriter json(out);
+    // What fails while writing (out of memory) fails the whole element.
+    WriteFileData(form, path, error, TextLimit(form.ImageView ? form.ImageView->Size() : 0), json);
+    json.Finish();
+    result.Output = std::move(out);
+  } catch (const std::exception& e) {
+    result.Output.clear();
+    result.Errors.push_back(e.what());
+  }
+  return result;
+}
 
 FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
                       const std::string& path, bool json, bool first) {

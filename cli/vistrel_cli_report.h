@@ -24,6 +24,9 @@ struct FileReport {
 // json: the file's member of the output object (`first`: no separator).
 FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
                       const std::string& path, bool json, bool first);
+// The file as data: its element of the output array (`first`: no separator).
+FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
+                          const std::string& path, bool first);
 
 }  // namespace vistrel
 

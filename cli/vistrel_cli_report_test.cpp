@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <cstdlib>
 #include <new>
 
+#include "dlv_fixtures.h"
 #include "platform/fake/fake_machine.h"
+#include "platform/posix/posix_files.h"
 #include "tests/fixtures/pe_writer.h"
 #include "vistrel/browser/amplifying_file.h"
 
@@ -76,8 +79,10 @@ std::string SampleFile() {
 
 struct Cli {
   Cli() { files.files["X.DLL"] = SampleFile(); }
-  FileReport Run(bool json) {
-    FileReport r = ReportFile(form, app, "X.DLL", json, true);
+  // 0 text, 1 the window's texts as JSON, 2 data.
+  FileReport Run(int mode) {
+    FileReport r = mode == 2 ? ReportFileData(form, app, "X.DLL", true)
+                             : ReportFile(form, app, "X.DLL", mode == 1, true);
     form.FileCloseMenuItemClick();
     return r;
   }
@@ -90,16 +95,16 @@ struct Cli {
 };
 
 TEST(VistrelCliReport, OutOfMemoryAnywhereIsThatFilesError) {
-  for (bool json : {false, true}) {
-    SCOPED_TRACE(json);
+  for (int mode : {0, 1, 2}) {
+    SCOPED_TRACE(mode);
     Cli cli;
-    const FileReport clean = cli.Run(json);
+    const FileReport clean = cli.Run(mode);
     ASSERT_TRUE(clean.Errors.empty());
     ASSERT_NE(clean.Output.find("Foo"), std::string::npos);
     int failures = 0;
     for (long n = 0;; ++n) {
       failAfter = n;
-      FileReport r = cli.Run(json);
+      FileReport r = cli.Run(mode);
       bool consumed = failAfter.load() < 0;
       failAfter = -1;
       if (!consumed) {
@@ -109,16 +114,23 @@ TEST(VistrelCliReport, OutOfMemoryAnywhereIsThatFilesError) {
         break;
       }
       ASSERT_LT(n, 200000) << "the report never ends";
-      if (r.Errors.empty()) {
+      if (r.Errors.empty() || r.Errors == std::vector<std::string>{kNotAnExecutable}) {
         // The failure fell inside the library, whose C interface answers
-        // "nothing" instead of throwing: a whole block all the same.
-        EXPECT_EQ(r.Output.rfind(json ? "\n\"X.DLL\":{" : "#### X.DLL\n", 0), 0u) << n;
+        // "nothing" instead of throwing (the window then shows a file of
+        // no type, and the report says so): a whole block all the same.
+        const char* start = mode == 2   ? "\n{\"file\":\"X.DLL\","
+                            : mode == 1 ? "\n\"X.DLL\":{"
+                                        : "#### X.DLL\n";
+        EXPECT_EQ(r.Output.rfind(start, 0), 0u) << n;
         continue;
       }
       ++failures;
       EXPECT_EQ(r.Errors.back(), std::bad_alloc().what()) << n;
-      // Either the whole block or none of it.
-      EXPECT_TRUE(r.Output.empty() || r.Output == clean.Output) << n;
+      // Either the whole block or none of it; as data, the file's element
+      // may also stand whole with the failure as its error.
+      const bool asError =
+          mode == 2 && r.Output.find("\"error\":\"std::bad_alloc\"") != std::string::npos;
+      EXPECT_TRUE(r.Output.empty() || r.Output == clean.Output || asError) << n;
     }
     EXPECT_GT(failures, 100);
   }
@@ -139,6 +151,13 @@ TEST(VistrelCliReport, OutputIsBoundedByTheFile) {
   FileReport json = ReportFile(cli.form, cli.app, "AMP.DLL", true, true);
   EXPECT_LE(json.Output.size(), limit + 200);
   EXPECT_NE(json.Output.find("\"Left Out\":"), std::string::npos);
+  // As data: the lists stop, and say so. One function's object may pass
+  // the bound, no more.
+  FileReport data = ReportFileData(cli.form, cli.app, "AMP.DLL", true);
+  EXPECT_EQ(data.Errors, std::vector<std::string>{});
+  EXPECT_GT(data.Output.size(), limit / 2);
+  EXPECT_LE(data.Output.size(), limit + 16384);
+  EXPECT_NE(data.Output.find("\"truncated\":true}"), std::string::npos);
 }
 
 TEST(VistrelCliReport, MissingFileIsNamedAndMakesNoBlock) {
@@ -149,6 +168,30 @@ TEST(VistrelCliReport, MissingFileIsNamedAndMakesNoBlock) {
   FileReport ok = ReportFile(cli.form, cli.app, "X.DLL", true, false);
   EXPECT_TRUE(ok.Errors.empty());
   EXPECT_EQ(ok.Output.rfind(",\n\"X.DLL\":{\"File Header\":", 0), 0u);
+}
+
+// Every hostile file of the corpus as data: a whole element each, never past
+// its bound.
+TEST(VistrelCliReport, HostileFilesAsData) {
+  std::filesystem::path dir = DLV_CORKAMI_DIR;
+  if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus at " << dir;
+  ui::headless::HeadlessApplication app;
+  platform::posix::PosixFileSystem files;
+  platform::fake::FakeRegistry registry;
+  platform::fake::FakeClipboard clipboard;
+  platform::fake::FakeEnvironment env;
+  TVistrelMainForm form{app, {files, registry, clipboard, env}};
+  size_t done = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (!entry.is_regular_file()) continue;
+    FileReport r = ReportFileData(form, app, entry.path().string(), true);
+    form.FileCloseMenuItemClick();
+    ASSERT_EQ(r.Output.rfind("\n{\"file\":", 0), 0u) << entry.path();
+    EXPECT_EQ(r.Output.back(), '}') << entry.path();
+    EXPECT_LE(r.Output.size(), TextLimit(entry.file_size()) + 16384) << entry.path();
+    ++done;
+  }
+  EXPECT_GT(done, 200u);
 }
 
 }  // namespace

@@ -6,13 +6,18 @@ pefile, the missing file named on stderr, the run going on, exit status 1.
 A file named NAMES=PATH is a resource-only DLL whose resource names are
 Japanese and Greek: the tree shows them as they are, in UTF-8.
 
-usage: vistrel_cli_test.py VISTREL_CLI [NAMES=PATH] FILE..."""
+usage: vistrel_cli_test.py VISTREL_CLI [NAMES=PATH] FILE...
+       vistrel_cli_test.py VISTREL_CLI --data FILE...   (--json against pefile only)"""
 import json
 import os
 import subprocess
 import sys
 
+import jsonschema
 import pefile
+
+SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "docs", "schema",
+                      "vistrel-cli.schema.json")
 
 PAGES = ["File Header", "Optional Header", "Section Headers", "Import Section",
          "Export Section", "Resource Section", "Debug Section"]
@@ -53,7 +58,7 @@ def check_against_pefile(path, pages):
 
 
 def check_resource_names(cli, path):
-    run = subprocess.run([cli, "--json", path], capture_output=True, check=True)
+    run = subprocess.run([cli, "--json-text", path], capture_output=True, check=True)
     report = json.loads(run.stdout.decode("utf-8"))
     tree = report[path]["Resource Section"]["Resources:"]
     assert tree == ["RCDATA", "  \u65e5\u672c\u30c7\u30fc\u30bf", " (240)", "  \u03a9MEGA"], tree
@@ -119,7 +124,7 @@ def check_item_views(cli, path):
     for s in pe.sections:
         if s.Name.rstrip(b"\0") == b".rsrc":
             rva_delta = s.VirtualAddress - s.PointerToRawData
-    report = json.loads(subprocess.run([cli, "--json", path], capture_output=True,
+    report = json.loads(subprocess.run([cli, "--json-text", path], capture_output=True,
                                        check=True).stdout)
     records = report[path]["Resource Section"]["Resource Tree"]
     for rec in records[:8]:
@@ -193,13 +198,90 @@ def check_image_views(cli, path):
     assert checked > 0, path
 
 
+def check_data(cli, files, missing):
+    """--json: valid against the published schema, one object a file in order,
+    and the numbers pefile reads."""
+    run = subprocess.run([cli, "--json"] + files + [missing], capture_output=True, text=True)
+    assert run.returncode == 1, run.returncode
+    data = json.loads(run.stdout)
+    with open(SCHEMA) as f:
+        jsonschema.validate(data, json.load(f), cls=jsonschema.Draft202012Validator)
+    assert [d["file"] for d in data] == files + [missing]
+    assert data[-1]["error"] == "No such file or directory" and data[-1]["fileHeader"] is None
+    for path, d in zip(files, data):
+        pe = pefile.PE(path)
+        assert d["error"] is None and d["imageType"] == "NT" and not d["truncated"], d["file"]
+        assert d["size"] == os.path.getsize(path)
+        fh = d["fileHeader"]
+        assert fh["machine"] == pe.FILE_HEADER.Machine
+        assert fh["machineName"] == MACHINES[pe.FILE_HEADER.Machine]
+        assert fh["timeDateStamp"] == pe.FILE_HEADER.TimeDateStamp
+        assert fh["numberOfSections"] == pe.FILE_HEADER.NumberOfSections
+        oh, poh = d["optionalHeader"], pe.OPTIONAL_HEADER
+        assert oh["imageBase"] == poh.ImageBase and oh["sizeOfImage"] == poh.SizeOfImage
+        assert oh["addressOfEntryPoint"] == poh.AddressOfEntryPoint
+        assert oh["format"] == ("PE32+" if poh.Magic == 0x20B else "PE32")
+        flags = sorted(name[len("IMAGE_DLLCHARACTERISTICS_"):] for name, bit in
+                       pefile.dll_characteristics if poh.DllCharacteristics & bit)
+        assert sorted(oh["dllCharacteristicsNames"]) == flags, (oh["dllCharacteristicsNames"], flags)
+        for entry, directory in zip(oh["dataDirectories"], poh.DATA_DIRECTORY):
+            assert (entry["virtualAddress"], entry["size"]) == (directory.VirtualAddress,
+                                                                directory.Size), entry
+        assert [(x["name"], x["virtualSize"], x["virtualAddress"], x["sizeOfRawData"])
+                for x in d["sections"]] == [
+            (s.Name.rstrip(b"\0").decode(), s.Misc_VirtualSize, s.VirtualAddress, s.SizeOfRawData)
+            for s in pe.sections]
+        imports = [(i.dll.decode(), [(f.name.decode() if f.name else None,
+                                      None if f.name else f.ordinal,
+                                      f.hint if f.name else None) for f in i.imports])
+                   for i in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+        assert [(m["module"], [(f["name"], f["ordinal"], f["hint"]) for f in m["functions"]])
+                for m in d["imports"]] == imports
+        symbols = pe.DIRECTORY_ENTRY_EXPORT.symbols if hasattr(pe, "DIRECTORY_ENTRY_EXPORT") else []
+        want = [(s.name.decode() if s.name else None, s.ordinal, s.address,
+                 s.forwarder.decode() if s.forwarder else None) for s in symbols]
+        got = sorted(((x["name"], x["ordinal"], x["rva"], x["forwarder"]) for x in d["exports"]),
+                     key=lambda t: t[1])
+        assert got == sorted(want, key=lambda t: t[1]), (got, want)
+        # The leaves of the resource tree in directory order.
+        leaves = []
+        root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+        for t in root.entries if root else []:
+            for n in t.directory.entries:
+                for lang in n.directory.entries:
+                    leaves.append((t.id if t.name is None else None,
+                                   str(t.name) if t.name is not None else None,
+                                   n.id if n.name is None else None,
+                                   str(n.name) if n.name is not None else None,
+                                   lang.id, lang.data.struct.OffsetToData, lang.data.struct.Size))
+        assert [(r["type"], r["typeName"], r["id"], r["name"], r["language"], r["rva"], r["size"])
+                for r in d["resources"]] == leaves, (d["resources"][:3], leaves[:3])
+    # A file that is no executable is still an element, with its reason.
+    text = os.path.join(os.path.dirname(missing), "not-an-executable-data.txt")
+    with open(text, "w") as out:
+        out.write("hello\n")
+    run = subprocess.run([cli, "--json", text], capture_output=True, text=True)
+    os.remove(text)
+    data = json.loads(run.stdout)
+    assert run.returncode == 1 and data[0]["error"] == "not a PE, NE, LE or DOS executable", data
+    assert data[0]["imageType"] == "Unknown" and data[0]["sections"] == [], data
+    assert subprocess.run([cli, "--json", "--json-text", files[0]],
+                          capture_output=True).returncode == 2
+
+
 def main():
     cli, files = sys.argv[1], sys.argv[2:]
+    if files and files[0] == "--data":
+        # Only --json, on files from elsewhere (Wine's own).
+        files = files[1:]
+        check_data(cli, files, os.path.join(os.path.dirname(files[0]), "no-such-file.dll"))
+        print("vistrel-cli --json: %d files checked" % len(files))
+        return
     for name in [f for f in files if f.startswith("NAMES=")]:
         files.remove(name)
         check_resource_names(cli, name[len("NAMES="):])
     missing = os.path.join(os.path.dirname(files[0]), "no-such-file.dll")
-    args = [cli, "--json", files[0], missing] + files[1:]
+    args = [cli, "--json-text", files[0], missing] + files[1:]
     run = subprocess.run(args, capture_output=True, text=True, check=False)
     assert run.returncode == 1, run.returncode
     assert run.stderr == "vistrel-cli: %s: No such file or directory\n" % missing, run.stderr
@@ -210,6 +292,7 @@ def main():
         check_against_pefile(path, report[path])
         check_item_views(cli, path)
         check_image_views(cli, path)
+    check_data(cli, files, missing)
 
     # Files that are no executable: the page the window shows, and status 1.
     work = os.path.dirname(missing)

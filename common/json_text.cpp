@@ -1,5 +1,7 @@
 #include "common/json_text.h"
 
+#include <cstdio>
+
 namespace common {
 namespace {
 
@@ -32,6 +34,118 @@ size_t Utf8Length(const std::string& text, size_t i) {
 }
 
 }  // namespace
+
+std::string IsoUtcTime(int64_t seconds) {
+  int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  // Civil from days (proleptic Gregorian).
+  const int64_t z = days + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  char text[128];
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ",
+                static_cast<long long>(year), static_cast<long long>(month),
+                static_cast<long long>(day), static_cast<long long>(rest / 3600),
+                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  return text;
+}
+
+void JsonWriter::Element() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (!empty_.empty()) {
+    if (!empty_.back()) out_ += ',';
+    empty_.back() = false;
+  }
+}
+
+JsonWriter& JsonWriter::BeginObject() {
+  Element();
+  out_ += '{';
+  empty_.push_back(true);
+  closers_.push_back('}');
+  return *this;
+}
+
+JsonWriter& JsonWriter::BeginArray() {
+  Element();
+  out_ += '[';
+  empty_.push_back(true);
+  closers_.push_back(']');
+  return *this;
+}
+
+JsonWriter& JsonWriter::EndObject() {
+  if (!closers_.empty()) {
+    out_ += closers_.back();
+    closers_.pop_back();
+    empty_.pop_back();
+  }
+  return *this;
+}
+
+JsonWriter& JsonWriter::EndArray() {
+  return EndObject();
+}
+
+JsonWriter& JsonWriter::Key(const std::string& key) {
+  Element();
+  AppendJsonString(key, out_);
+  out_ += ':';
+  afterKey_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::String(const std::string& text) {
+  Element();
+  AppendJsonString(text, out_);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(uint64_t value) {
+  Element();
+  out_ += std::to_string(value);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(int64_t value) {
+  Element();
+  out_ += std::to_string(value);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Bool(bool value) {
+  Element();
+  out_ += value ? "true" : "false";
+  return *this;
+}
+
+JsonWriter& JsonWriter::Null() {
+  Element();
+  out_ += "null";
+  return *this;
+}
+
+JsonWriter& JsonWriter::Strings(const std::vector<std::string>& texts) {
+  BeginArray();
+  for (const auto& text : texts) String(text);
+  return EndArray();
+}
+
+void JsonWriter::Finish() {
+  while (!closers_.empty()) EndObject();
+}
 
 void AppendJsonString(const std::string& text, std::string& out) {
   out += '"';

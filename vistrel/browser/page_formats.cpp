@@ -101,6 +101,28 @@ std::string SubsystemText(uint16_t subsystem) {
   }
 }
 
+std::vector<std::string> DllCharacteristicsNames(uint16_t c) {
+  static const char* const kNames[16] = {
+      nullptr,        nullptr,           nullptr,        nullptr,
+      nullptr,        "HIGH_ENTROPY_VA", "DYNAMIC_BASE", "FORCE_INTEGRITY",
+      "NX_COMPAT",    "NO_ISOLATION",    "NO_SEH",       "NO_BIND",
+      "APPCONTAINER", "WDM_DRIVER",      "GUARD_CF",     "TERMINAL_SERVER_AWARE"};
+  std::vector<std::string> names;
+  for (int bit = 0; bit < 16; ++bit) {
+    if (!(c & (1u << bit))) continue;
+    names.push_back(kNames[bit] ? kNames[bit] : common::HexText(1u << bit, 2));
+  }
+  return names;
+}
+
+std::string DataDirectoryName(size_t index) {
+  static const char* const kNames[16] = {
+      "EXPORT", "IMPORT",       "RESOURCE",       "EXCEPTION", "SECURITY",    "BASERELOC",
+      "DEBUG",  "ARCHITECTURE", "GLOBALPTR",      "TLS",       "LOAD_CONFIG", "BOUND_IMPORT",
+      "IAT",    "DELAY_IMPORT", "COM_DESCRIPTOR", "RESERVED"};
+  return index < 16 ? kNames[index] : "";
+}
+
 std::string DebugTypeName(uint32_t type) {
   static const char* const kNames[] = {"Unknown", "COFF",           "CodeView",
                                        "FPO",     "Misc.",          "Exception",

@@ -16,6 +16,12 @@ std::vector<std::string> SectionCharacteristicsLines(uint32_t characteristics);
 std::string SubsystemText(uint16_t subsystem);
 // Empty for a type without a name.
 std::string DebugTypeName(uint32_t type);
+// The names of the DllCharacteristics bits that are set, as the format's
+// header names them ("DYNAMIC_BASE", "NX_COMPAT", ...), in bit order; a set
+// bit without a name as its hex value.
+std::vector<std::string> DllCharacteristicsNames(uint16_t characteristics);
+// The name of data directory `index` (0 to 15): "EXPORT", "IMPORT", ...
+std::string DataDirectoryName(size_t index);
 // "VXD", "Win16", "NT", "DOS" or "Unknown".
 std::string ImageTypeText(uint32_t signature);
 

@@ -1,0 +1,259 @@
+#include "cli/vistrel_cli_data.h"
+
+#include "contracts/nubrik/pe_image.h"
+#include "vistrel/browser/page_formats.h"
+
+namespace vistrel {
+namespace {
+
+void Version(common::JsonWriter& json, const char* key, uint32_t major, uint32_t minor) {
+  json.Key(key).BeginObject().Key("major").Number(major).Key("minor").Number(minor).EndObject();
+}
+
+void WriteFileHeader(const pe::FileHeader& h, common::JsonWriter& json) {
+  json.BeginObject();
+  json.Key("machine").Number(uint32_t{h.Machine});
+  json.Key("machineName").String(MachineName(h.Machine));
+  json.Key("numberOfSections").Number(uint32_t{h.NumberOfSections});
+  json.Key("timeDateStamp").Number(h.TimeDateStamp);
+  json.Key("time").String(common::IsoUtcTime(h.TimeDateStamp));
+  json.Key("pointerToSymbolTable").Number(h.PointerToSymbolTable);
+  json.Key("numberOfSymbols").Number(h.NumberOfSymbols);
+  json.Key("sizeOfOptionalHeader").Number(uint32_t{h.SizeOfOptionalHeader});
+  json.Key("characteristics").Number(uint32_t{h.Characteristics});
+  json.Key("characteristicsText").Strings(FileCharacteristicsLines(h.Characteristics));
+  json.EndObject();
+}
+
+void WriteOptionalHeader(const pe::OptionalHeader& o, common::JsonWriter& json) {
+  json.BeginObject();
+  json.Key("magic").Number(uint32_t{o.Magic});
+  json.Key("format").String(o.Is64() ? "PE32+" : "PE32");
+  Version(json, "linkerVersion", o.MajorLinkerVersion, o.MinorLinkerVersion);
+  json.Key("sizeOfCode").Number(o.SizeOfCode);
+  json.Key("sizeOfInitializedData").Number(o.SizeOfInitializedData);
+  json.Key("sizeOfUninitializedData").Number(o.SizeOfUninitializedData);
+  json.Key("addressOfEntryPoint").Number(o.AddressOfEntryPoint);
+  json.Key("baseOfCode").Number(o.BaseOfCode);
+  json.Key("baseOfData");
+  if (o.Is64()) {
+    json.Null();  // PE32+ has none
+  } else {
+    json.Number(o.BaseOfData);
+  }
+  json.Key("imageBase").Number(o.ImageBase);
+  json.Key("sectionAlignment").Number(o.SectionAlignment);
+  json.Key("fileAlignment").Number(o.FileAlignment);
+  Version(json, "operatingSystemVersion", o.MajorOperatingSystemVersion,
+          o.MinorOperatingSystemVersion);
+  Version(json, "imageVersion", o.MajorImageVersion, o.MinorImageVersion);
+  Version(json, "subsystemVersion", o.MajorSubsystemVersion, o.MinorSubsystemVersion);
+  json.Key("win32VersionValue").Number(o.Win32VersionValue);
+  json.Key("sizeOfImage").Number(o.SizeOfImage);
+  json.Key("sizeOfHeaders").Number(o.SizeOfHeaders);
+  json.Key("checkSum").Number(o.CheckSum);
+  json.Key("subsystem").Number(uint32_t{o.Subsystem});
+  json.Key("subsystemText").String(SubsystemText(o.Subsystem));
+  json.Key("dllCharacteristics").Number(uint32_t{o.DllCharacteristics});
+  json.Key("dllCharacteristicsNames").Strings(DllCharacteristicsNames(o.DllCharacteristics));
+  json.Key("sizeOfStackReserve").Number(o.SizeOfStackReserve);
+  json.Key("sizeOfStackCommit").Number(o.SizeOfStackCommit);
+  json.Key("sizeOfHeapReserve").Number(o.SizeOfHeapReserve);
+  json.Key("sizeOfHeapCommit").Number(o.SizeOfHeapCommit);
+  json.Key("loaderFlags").Number(o.LoaderFlags);
+  json.Key("numberOfRvaAndSizes").Number(o.NumberOfRvaAndSizes);
+  json.Key("dataDirectories").BeginArray();
+  for (size_t i = 0; i < pe::kMaxDataDirectories; ++i) {
+    json.BeginObject();
+    json.Key("index").Number(static_cast<uint64_t>(i));
+    json.Key("name").String(DataDirectoryName(i));
+    json.Key("virtualAddress").Number(o.Directories[i].VirtualAddress);
+    json.Key("size").Number(o.Directories[i].Size);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+}  // namespace
+
+void WriteFileData(const TVistrelMainForm& form, const std::string& path,
+                   const std::optional<std::string>& error, size_t limit,
+                   common::JsonWriter& json) {
+  bool truncated = false;
+  // Lists stop once the output passes the bound.
+  auto room = [&] {
+    if (json.Size() > limit) truncated = true;
+    return !truncated;
+  };
+  json.BeginObject();
+  json.Key("file").String(path);
+  json.Key("error");
+  if (error) {
+    json.String(*error);
+  } else {
+    json.Null();
+  }
+  json.Key("size");
+  if (form.ImageView) {
+    json.Number(static_cast<uint64_t>(form.ImageView->Size()));
+  } else {
+    json.Null();
+  }
+  const std::string type = form.FileHeader->ImageTypeEdit->Text();
+  json.Key("imageType");
+  if (type.empty()) {
+    json.Null();
+  } else {
+    json.String(type);
+  }
+
+  std::optional<pe::Image> image;
+  // Only a PE file has the pages' content (other types show a message).
+  if (form.Client && type == "NT") {
+    std::span<const uint8_t> file = form.Client->File();
+    image.emplace(file.data(), file.size());
+  }
+  json.Key("fileHeader");
+  if (image && image->GetFileHeader()) {
+    WriteFileHeader(*image->GetFileHeader(), json);
+  } else {
+    json.Null();
+  }
+  json.Key("optionalHeader");
+  if (image && image->GetOptionalHeader()) {
+    WriteOptionalHeader(*image->GetOptionalHeader(), json);
+  } else {
+    json.Null();
+  }
+
+  json.Key("sections").BeginArray();
+  if (image) {
+    for (const auto& s : image->Sections()) {
+      if (!room()) break;
+      json.BeginObject();
+      json.Key("name").String(s.NameText());
+      json.Key("virtualSize").Number(s.VirtualSize);
+      json.Key("virtualAddress").Number(s.VirtualAddress);
+      json.Key("sizeOfRawData").Number(s.SizeOfRawData);
+      json.Key("pointerToRawData").Number(s.PointerToRawData);
+      json.Key("characteristics").Number(s.Characteristics);
+      json.Key("characteristicsText").Strings(SectionCharacteristicsLines(s.Characteristics));
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+
+  json.Key("imports").BeginArray();
+  if (image) {
+    for (const auto& d : image->Imports()) {
+      if (!room()) break;
+      json.BeginObject();
+      json.Key("module").String(d.ModuleName);
+      json.Key("functions").BeginArray();
+      for (const auto& f : d.Functions) {
+        if (!room()) break;
+        json.BeginObject();
+        json.Key("name");
+        if (f.ByOrdinal) {
+          json.Null().Key("ordinal").Number(uint32_t{f.Ordinal}).Key("hint").Null();
+        } else {
+          json.String(f.Name).Key("ordinal").Null().Key("hint").Number(uint32_t{f.Hint});
+        }
+        json.EndObject();
+      }
+      json.EndArray();
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+
+  json.Key("exports").BeginArray();
+  if (image) {
+    for (const auto& x : image->Exports()) {
+      if (!room()) break;
+      json.BeginObject();
+      json.Key("name");
+      if (x.Name) {
+        json.String(*x.Name);
+      } else {
+        json.Null();
+      }
+      json.Key("ordinal").Number(x.Ordinal);
+      json.Key("rva").Number(x.Rva);
+      json.Key("forwarder");
+      if (x.Forwarder) {
+        json.String(*x.Forwarder);
+      } else {
+        json.Null();
+      }
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+
+  // Types and names as stored: an id, or a name of its own (the window
+  // shows both as text).
+  json.Key("resources").BeginArray();
+  if (image) {
+    const ResourcePage& page = *form.ResourceSection;
+    for (const auto& r : image->ResourceViews()) {
+      if (!room()) break;
+      json.BeginObject();
+      json.Key("type");
+      if (r.Type.Id) {
+        json.Number(*r.Type.Id).Key("typeName").Null();
+        std::string group = ResourceGroupText(*r.Type.Id);
+        json.Key("group");
+        if (group.empty()) {
+          json.Null();
+        } else {
+          json.String(group);
+        }
+      } else {
+        json.Null().Key("typeName").String(r.Type.Text()).Key("group").Null();
+      }
+      json.Key("id");
+      if (r.Name.Id) {
+        json.Number(*r.Name.Id).Key("name").Null();
+      } else {
+        json.Null().Key("name").String(r.Name.Text());
+      }
+      json.Key("language").Number(r.Language);
+      json.Key("rva").Number(r.OffsetToData);
+      json.Key("size").Number(r.Size);
+      json.Key("codePage").Number(r.CodePage);
+      nubrik::ResourceRecord record;
+      record.OffsetToData = r.OffsetToData;
+      record.Size = r.Size;
+      json.Key("fileOffset");
+      if (auto offset = page.FileOffset(record)) {
+        json.Number(*offset);
+      } else {
+        json.Null();
+      }
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+
+  json.Key("debug");
+  std::optional<nubrik::DebugEntry> debug = image ? form.Client->Debug() : std::nullopt;
+  if (debug) {
+    json.BeginObject();
+    json.Key("type").Number(debug->Type);
+    json.Key("typeName").String(DebugTypeName(debug->Type));
+    json.Key("timeDateStamp").Number(debug->TimeDateStamp);
+    Version(json, "version", debug->MajorVersion, debug->MinorVersion);
+    json.Key("sizeOfData").Number(debug->SizeOfData);
+    json.Key("addressOfRawData").Number(debug->AddressOfRawData);
+    json.Key("pointerToRawData").Number(debug->PointerToRawData);
+    json.EndObject();
+  } else {
+    json.Null();
+  }
+  json.Key("truncated").Bool(truncated);
+  json.EndObject();
+}
+
+}  // namespace vistrel

@@ -1,0 +1,25 @@
+// vistrel-cli --json: what the browser reads of a file as data for other
+// programs (numbers as numbers, times in ISO 8601, names and ordinals apart,
+// forwarders as such), one object a file; the shape is published in
+// docs/schema/vistrel-cli.schema.json. The windows' own texts are
+// --json-text (vistrel_cli_report.h).
+#ifndef CLI_VISTREL_CLI_DATA_H
+#define CLI_VISTREL_CLI_DATA_H
+
+#include <optional>
+#include <string>
+
+#include "common/json_text.h"
+#include "vistrel/browser/vistrel_main_form.h"
+
+namespace vistrel {
+
+// The object of the file the form has loaded (or failed to: `error`).
+// Bounded as the reports are: past `limit` bytes the lists stop and
+// "truncated" is true.
+void WriteFileData(const TVistrelMainForm& form, const std::string& path,
+                   const std::optional<std::string>& error, size_t limit, common::JsonWriter& json);
+
+}  // namespace vistrel
+
+#endif  // CLI_VISTREL_CLI_DATA_H
