@@ -18,7 +18,8 @@ if(TARGET vistrel-cli AND BUILD_TESTING
   add_test(NAME vistrel_cli_samples
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
             NAMES=${samples}/x64/names.dll NAMES=${samples}/x86/names.dll ${samples}/x64/sample.dll ${samples}/x86/sample.dll
-            ${samples}/x64/sample.exe ${samples}/x86/sample.exe)
+            ${samples}/x64/sample.exe ${samples}/x86/sample.exe ${samples}/x64/sample_debug.exe
+            ${samples}/x86/sample_debug.exe)
   set_tests_properties(vistrel_cli_samples PROPERTIES LABELS unit)
 endif()
 
@@ -47,6 +48,10 @@ if(TARGET vistrel-cli AND BUILD_TESTING AND EXISTS ${vistrel_cli_wine_dir}/advap
       list(APPEND wine_samples ${vistrel_cli_wine_dir}/${name})
     endif()
   endforeach()
+  # And a hand-made file with delay-load imports, which Wine's files have none of.
+  if(EXISTS ${DLV_CORKAMI_DIR}/delayimports.exe)
+    list(APPEND wine_samples ${DLV_CORKAMI_DIR}/delayimports.exe)
+  endif()
   add_test(NAME vistrel_cli_data_wine
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
             --data ${wine_samples})

@@ -1,5 +1,6 @@
 #include "cli/vistrel_cli_data.h"
 
+#include "contracts/nubrik/pe_facts.h"
 #include "contracts/nubrik/pe_image.h"
 #include "vistrel/browser/page_formats.h"
 
@@ -132,21 +133,23 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
     for (const auto& s : image->Sections()) {
       if (!room()) break;
       json.BeginObject();
-      json.Key("name").String(s.NameText());
+      json.Key("name").String(pe::SectionName(*image, s));
+      json.Key("headerName").String(s.NameText());
       json.Key("virtualSize").Number(s.VirtualSize);
       json.Key("virtualAddress").Number(s.VirtualAddress);
       json.Key("sizeOfRawData").Number(s.SizeOfRawData);
       json.Key("pointerToRawData").Number(s.PointerToRawData);
       json.Key("characteristics").Number(s.Characteristics);
       json.Key("characteristicsText").Strings(SectionCharacteristicsLines(s.Characteristics));
+      json.Key("entropy").Fraction(pe::SectionEntropy(*image, s), 4);
       json.EndObject();
     }
   }
   json.EndArray();
 
-  json.Key("imports").BeginArray();
-  if (image) {
-    for (const auto& d : image->Imports()) {
+  auto imports = [&](const char* key, const std::vector<pe::ImportDescriptor>& descriptors) {
+    json.Key(key).BeginArray();
+    for (const auto& d : descriptors) {
       if (!room()) break;
       json.BeginObject();
       json.Key("module").String(d.ModuleName);
@@ -165,8 +168,10 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
       json.EndArray();
       json.EndObject();
     }
-  }
-  json.EndArray();
+    json.EndArray();
+  };
+  imports("imports", image ? image->Imports() : std::vector<pe::ImportDescriptor>{});
+  imports("delayImports", image ? pe::DelayImports(*image) : std::vector<pe::ImportDescriptor>{});
 
   json.Key("exports").BeginArray();
   if (image) {
@@ -248,7 +253,47 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
     json.Key("sizeOfData").Number(debug->SizeOfData);
     json.Key("addressOfRawData").Number(debug->AddressOfRawData);
     json.Key("pointerToRawData").Number(debug->PointerToRawData);
+    json.Key("codeView");
+    if (auto cv = pe::FindCodeView(*image)) {
+      json.BeginObject().Key("signature").String(cv->Signature);
+      json.Key("guid");
+      if (cv->Signature == "RSDS") {
+        json.String(pe::GuidText(cv->Guid));
+      } else {
+        json.Null();
+      }
+      json.Key("age").Number(cv->Age).Key("pdbPath").String(cv->PdbPath).EndObject();
+    } else {
+      json.Null();
+    }
     json.EndObject();
+  } else {
+    json.Null();
+  }
+
+  json.Key("overlay");
+  if (auto overlay = image ? pe::FindOverlay(*image) : std::nullopt) {
+    json.BeginObject().Key("offset").Number(overlay->Offset);
+    json.Key("size").Number(overlay->Size).EndObject();
+  } else {
+    json.Null();
+  }
+  json.Key("tls");
+  if (auto callbacks = image ? pe::TlsCallbacks(*image) : std::nullopt) {
+    json.BeginObject().Key("callbacks").BeginArray();
+    for (uint64_t va : *callbacks) json.Number(va);
+    json.EndArray().EndObject();
+  } else {
+    json.Null();
+  }
+  json.Key("relocations");
+  if (auto relocations = image ? pe::Relocations(*image) : std::nullopt) {
+    json.BeginObject().Key("blocks").Number(relocations->Blocks);
+    json.Key("entries").Number(relocations->Entries).Key("byType").BeginArray();
+    for (const auto& [kind, count] : relocations->ByType) {
+      json.BeginObject().Key("type").Number(kind).Key("count").Number(count).EndObject();
+    }
+    json.EndArray().EndObject();
   } else {
     json.Null();
   }

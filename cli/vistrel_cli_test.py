@@ -198,6 +198,71 @@ def check_image_views(cli, path):
     assert checked > 0, path
 
 
+def objdump_section_names(path):
+    """The section names objdump prints (long ones resolved)."""
+    pe = pefile.PE(path, fast_load=True)
+    tool = "x86_64-w64-mingw32-objdump" if pe.FILE_HEADER.Machine == 0x8664 else \
+        "i686-w64-mingw32-objdump"
+    run = subprocess.run([tool, "-h", path], capture_output=True, text=True)
+    names = []
+    for line in run.stdout.splitlines():
+        fields = line.split()
+        if len(fields) >= 7 and fields[0].isdigit():
+            names.append(fields[1])
+    return names
+
+
+def check_directories_against_pefile(pe, d):
+    """TLS callbacks, relocations, delay imports and the CodeView record."""
+    tls = getattr(pe, "DIRECTORY_ENTRY_TLS", None)
+    if tls is None:
+        assert d["tls"] is None, d["tls"]
+    else:
+        callbacks, va = [], tls.struct.AddressOfCallBacks
+        wide = pe.OPTIONAL_HEADER.Magic == 0x20B
+        while va and len(callbacks) < 4096:
+            rva = va - pe.OPTIONAL_HEADER.ImageBase
+            value = pe.get_qword_at_rva(rva) if wide else pe.get_dword_at_rva(rva)
+            if not value:
+                break
+            callbacks.append(value)
+            va += 8 if wide else 4
+        assert d["tls"]["callbacks"] == callbacks, (d["tls"], callbacks)
+    blocks = getattr(pe, "DIRECTORY_ENTRY_BASERELOC", None)
+    if blocks is None:
+        assert d["relocations"] is None or d["relocations"]["blocks"] == 0, d["relocations"]
+    else:
+        types = {}
+        for block in blocks:
+            for entry in block.entries:
+                types[entry.type] = types.get(entry.type, 0) + 1
+        got = d["relocations"]
+        assert got["blocks"] == len(blocks), got
+        assert {t["type"]: t["count"] for t in got["byType"]} == types, (got, types)
+    delay = [(i.dll.decode(), [f.name.decode() if f.name else f.ordinal for f in i.imports])
+             for i in getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])]
+    assert [(m["module"], [f["name"] if f["name"] is not None else f["ordinal"]
+                           for f in m["functions"]]) for m in d["delayImports"]] == delay, delay
+    codeview = None
+    for entry in getattr(pe, "DIRECTORY_ENTRY_DEBUG", []):
+        if entry.struct.Type == 2 and entry.entry is not None:
+            codeview = entry.entry
+            break
+    got = d["debug"]["codeView"] if d["debug"] else None
+    if codeview is None:
+        assert got is None, got
+    else:
+        assert got["signature"] == codeview.CvSignature.decode(), (got, codeview)
+        assert got["age"] == codeview.Age, (got, codeview)
+        assert got["pdbPath"] == codeview.PdbFileName.rstrip(b"\0").decode("utf-8", "replace"), got
+        if got["signature"] == "RSDS":
+            guid = "{%08X-%04X-%04X-%02X%02X-%s}" % (
+                codeview.Signature_Data1, codeview.Signature_Data2, codeview.Signature_Data3,
+                codeview.Signature_Data4, codeview.Signature_Data5,
+                bytes(codeview.Signature_Data6).hex().upper())
+            assert got["guid"] == guid, (got, guid)
+
+
 def check_data(cli, files, missing):
     """--json: valid against the published schema, one object a file in order,
     and the numbers pefile reads."""
@@ -227,10 +292,22 @@ def check_data(cli, files, missing):
         for entry, directory in zip(oh["dataDirectories"], poh.DATA_DIRECTORY):
             assert (entry["virtualAddress"], entry["size"]) == (directory.VirtualAddress,
                                                                 directory.Size), entry
-        assert [(x["name"], x["virtualSize"], x["virtualAddress"], x["sizeOfRawData"])
+        assert [(x["headerName"], x["virtualSize"], x["virtualAddress"], x["sizeOfRawData"])
                 for x in d["sections"]] == [
-            (s.Name.rstrip(b"\0").decode(), s.Misc_VirtualSize, s.VirtualAddress, s.SizeOfRawData)
-            for s in pe.sections]
+            (s.Name.rstrip(b"\0").decode("latin-1"), s.Misc_VirtualSize, s.VirtualAddress,
+             s.SizeOfRawData) for s in pe.sections]
+        for x, section in zip(d["sections"], pe.sections):
+            assert abs(x["entropy"] - section.get_entropy()) < 0.005, (x, section.get_entropy())
+        # Long names as the linker's own tools read them.
+        if any(x["headerName"].startswith("/") for x in d["sections"]):
+            assert [x["name"] for x in d["sections"]] == objdump_section_names(path), d["sections"]
+        else:
+            assert all(x["name"] == x["headerName"] for x in d["sections"]), d["sections"]
+        overlay = pe.get_overlay_data_start_offset()
+        assert (d["overlay"] or {}).get("offset") == overlay, (d["overlay"], overlay)
+        if overlay is not None:
+            assert d["overlay"]["size"] == os.path.getsize(path) - overlay
+        check_directories_against_pefile(pe, d)
         imports = [(i.dll.decode(), [(f.name.decode() if f.name else None,
                                       None if f.name else f.ordinal,
                                       f.hint if f.name else None) for f in i.imports])

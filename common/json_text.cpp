@@ -125,6 +125,16 @@ JsonWriter& JsonWriter::Number(int64_t value) {
   return *this;
 }
 
+JsonWriter& JsonWriter::Fraction(double value, int decimals) {
+  Element();
+  char text[64];
+  // JSON has no NaN nor infinity.
+  if (!(value == value) || value > 1e300 || value < -1e300) value = 0;
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  out_ += text;
+  return *this;
+}
+
 JsonWriter& JsonWriter::Bool(bool value) {
   Element();
   out_ += value ? "true" : "false";

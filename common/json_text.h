@@ -33,6 +33,8 @@ class JsonWriter {
   JsonWriter& Number(int64_t value);
   JsonWriter& Number(uint32_t value) { return Number(uint64_t{value}); }
   JsonWriter& Number(int32_t value) { return Number(int64_t{value}); }
+  // A fraction, rounded to `decimals` places.
+  JsonWriter& Fraction(double value, int decimals);
   JsonWriter& Bool(bool value);
   JsonWriter& Null();
   JsonWriter& Strings(const std::vector<std::string>& texts);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "contracts/nubrik/nubrik.h"
+#include "contracts/nubrik/pe_facts.h"
 #include "contracts/nubrik/pe_image.h"
 #include "contracts/nubrik/pe_layout.h"
 #include "contracts/nubrik/pe_report.h"
@@ -79,6 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& d : image.Imports()) sum += d.Functions.size();
   for (const auto& e : image.Exports()) sum += e.Rva;
   for (const auto& r : image.Resources()) sum += r.Size;
-  for (const auto& s : image.Sections()) sum += image.RvaToOffset(s.VirtualAddress).value_or(0);
+  for (const auto& s : image.Sections()) {
+    sum += image.RvaToOffset(s.VirtualAddress).value_or(0);
+    sum += pe::SectionName(image, s).size() + static_cast<size_t>(pe::SectionEntropy(image, s));
+  }
+  // The analysts' facts.
+  if (auto overlay = pe::FindOverlay(image)) sum += overlay->Size;
+  if (auto cv = pe::FindCodeView(image)) sum += cv->PdbPath.size();
+  if (auto callbacks = pe::TlsCallbacks(image)) sum += callbacks->size();
+  if (auto relocations = pe::Relocations(image)) sum += relocations->Entries;
+  for (const auto& d : pe::DelayImports(image)) sum += d.Functions.size();
   return sum == 1 ? 0 : 0;
 }

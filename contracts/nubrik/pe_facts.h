@@ -1,0 +1,67 @@
+// What analysts look up in a PE file beyond the browser's pages: long
+// section names, section entropy, the overlay, the CodeView record, the TLS
+// callbacks, the relocations in summary and the delay-load imports. Read
+// through pe::Image, bounded like it: what runs past the file is absent or
+// cut, every walk has a limit.
+#ifndef CONTRACTS_NUBRIK_PE_FACTS_H
+#define CONTRACTS_NUBRIK_PE_FACTS_H
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "contracts/nubrik/pe_image.h"
+
+namespace pe {
+
+// A section's name; "/N" (a name too long for the header, as object files
+// and some linkers write it) resolved through the COFF string table, when
+// the file has that table and the name in it.
+std::string SectionName(const Image& image, const SectionHeader& s);
+
+// Shannon entropy of the section's bytes in the file, in bits per byte (0
+// to 8); 0 for a section without bytes in the file.
+double SectionEntropy(const Image& image, const SectionHeader& s);
+
+// Data after the end of the last section's bytes in the file.
+struct Overlay {
+  uint64_t Offset = 0;
+  uint64_t Size = 0;
+};
+std::optional<Overlay> FindOverlay(const Image& image);
+
+// The CodeView record the first CodeView debug entry points at: "RSDS"
+// (GUID, age, path) or "NB10" (time stamp as signature, age, path).
+struct CodeViewRecord {
+  std::string Signature;
+  std::array<uint8_t, 16> Guid{};  // RSDS only
+  uint32_t Stamp = 0;              // NB10 only
+  uint32_t Age = 0;
+  std::string PdbPath;
+};
+std::optional<CodeViewRecord> FindCodeView(const Image& image);
+// The GUID as its registry text form, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+std::string GuidText(const std::array<uint8_t, 16>& guid);
+
+// The TLS directory's callbacks (virtual addresses), up to the terminating
+// zero, at most 4096 of them; nullopt without a TLS directory.
+std::optional<std::vector<uint64_t>> TlsCallbacks(const Image& image);
+
+// The base relocations: blocks, entries, and entries by type (0 is padding).
+struct RelocationSummary {
+  uint32_t Blocks = 0;
+  uint32_t Entries = 0;
+  std::map<uint32_t, uint32_t> ByType;
+};
+std::optional<RelocationSummary> Relocations(const Image& image);
+
+// The delay-load import descriptors, each with its functions (names with
+// hints, or ordinals).
+std::vector<ImportDescriptor> DelayImports(const Image& image);
+
+}  // namespace pe
+
+#endif  // CONTRACTS_NUBRIK_PE_FACTS_H

@@ -1,0 +1,166 @@
+#include "contracts/nubrik/pe_facts.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/pe_writer.h"
+
+namespace pe {
+namespace {
+
+using fixtures::PeWriter;
+
+std::vector<uint8_t> Le32s(std::initializer_list<uint32_t> values) {
+  std::vector<uint8_t> out;
+  for (uint32_t v : values) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+  return out;
+}
+
+TEST(PeFacts, RelocationsAreCountedByTypeAndStopAtAnEmptyBlock) {
+  PeWriter w;
+  // Two blocks: three HIGHLOW entries and a padding entry, then one DIR64;
+  // then a block of size 0, which ends the walk.
+  std::vector<uint8_t> blocks = Le32s({0x1000, 16});
+  for (uint16_t e : {0x3004, 0x3008, 0x300C, 0x0000}) {
+    blocks.push_back(static_cast<uint8_t>(e));
+    blocks.push_back(static_cast<uint8_t>(e >> 8));
+  }
+  for (uint8_t b : Le32s({0x2000, 10})) blocks.push_back(b);
+  blocks.push_back(0x10);
+  blocks.push_back(0xA0);
+  for (uint8_t b : Le32s({0x3000, 0, 0x4000, 12})) blocks.push_back(b);
+  uint32_t rva = w.Add(blocks);
+  w.SetDirectory(5, rva, static_cast<uint32_t>(blocks.size()));
+  auto bytes = w.Build();
+  Image image(bytes.data(), bytes.size());
+  auto summary = Relocations(image);
+  ASSERT_TRUE(summary);
+  EXPECT_EQ(summary->Blocks, 2u);
+  EXPECT_EQ(summary->Entries, 5u);
+  EXPECT_EQ(summary->ByType, (std::map<uint32_t, uint32_t>{{0, 1}, {3, 3}, {10, 1}}));
+  // A block that claims more than the directory holds is counted as far as
+  // it goes.
+  PeWriter cut;
+  std::vector<uint8_t> big = Le32s({0x1000, 0x10000, 0x3004});
+  uint32_t cutRva = cut.Add(big);
+  cut.SetDirectory(5, cutRva, static_cast<uint32_t>(big.size()));
+  auto cutBytes = cut.Build();
+  Image cutImage(cutBytes.data(), cutBytes.size());
+  EXPECT_EQ(Relocations(cutImage)->Entries, 2u);
+  EXPECT_FALSE(Relocations(Image(bytes.data(), 0x100)));
+}
+
+TEST(PeFacts, TlsCallbacksUpToTheTerminator) {
+  for (bool wide : {false, true}) {
+    SCOPED_TRACE(wide);
+    PeWriter w(wide);
+    const uint64_t base = wide ? 0x180000000ull : 0x10000000u;
+    const uint32_t list = w.AddZeros(64);
+    std::vector<uint8_t> tls(wide ? 40 : 24, 0);
+    const uint64_t at = base + list;
+    for (int i = 0; i < (wide ? 8 : 4); ++i)
+      tls[(wide ? 24 : 12) + i] = static_cast<uint8_t>(at >> (8 * i));
+    uint32_t rva = w.Add(tls);
+    w.SetDirectory(9, rva, static_cast<uint32_t>(tls.size()));
+    w.Put32(list, 0x10001234);
+    if (wide) {
+      w.Put32(list + 8, 0x10005678);
+      w.Put32(list + 12, 0x1);
+    } else {
+      w.Put32(list + 4, 0x10005678);
+    }
+    auto bytes = w.Build();
+    Image image(bytes.data(), bytes.size());
+    auto callbacks = TlsCallbacks(image);
+    ASSERT_TRUE(callbacks);
+    EXPECT_EQ(*callbacks, (std::vector<uint64_t>{0x10001234, wide ? 0x110005678ull : 0x10005678}));
+  }
+  PeWriter none;
+  auto bytes = none.Build();
+  EXPECT_FALSE(TlsCallbacks(Image(bytes.data(), bytes.size())));
+}
+
+TEST(PeFacts, DelayImportsInBothForms) {
+  PeWriter w;
+  const uint32_t name = w.AddString("late.dll");
+  const uint32_t hintName = w.Add({7, 0, 'G', 'o', 0, 0});
+  const uint32_t names = w.Add(Le32s({hintName, 0x80000009u, 0}));
+  const uint32_t iat = w.Add(Le32s({0, 0, 0}));
+  // New form (attributes bit 0): RVAs; old form: virtual addresses.
+  std::vector<uint8_t> table = Le32s({1, name, 0, iat, names, 0, 0, 0x5EED});
+  for (uint8_t b :
+       Le32s({0, 0x10000000u + name, 0, 0x10000000u + iat, 0x10000000u + names, 0, 0, 0}))
+    table.push_back(b);
+  table.resize(table.size() + 32, 0);
+  uint32_t rva = w.Add(table);
+  w.SetDirectory(13, rva, static_cast<uint32_t>(table.size()));
+  auto bytes = w.Build();
+  Image image(bytes.data(), bytes.size());
+  auto delay = DelayImports(image);
+  ASSERT_EQ(delay.size(), 2u);
+  for (const auto& d : delay) {
+    EXPECT_EQ(d.ModuleName, "late.dll");
+    ASSERT_EQ(d.Functions.size(), 2u);
+    EXPECT_EQ(d.Functions[0].Name, "Go");
+    EXPECT_EQ(d.Functions[0].Hint, 7);
+    EXPECT_TRUE(d.Functions[1].ByOrdinal);
+    EXPECT_EQ(d.Functions[1].Ordinal, 9);
+  }
+  EXPECT_EQ(delay[0].TimeDateStamp, 0x5EEDu);
+}
+
+TEST(PeFacts, CodeViewRecordsAndTheirGuid) {
+  PeWriter w;
+  uint32_t debug = w.AddDebugEntry(2);
+  std::vector<uint8_t> rsds = {'R', 'S', 'D', 'S'};
+  for (int i = 0; i < 16; ++i) rsds.push_back(static_cast<uint8_t>(i + 1));
+  for (uint8_t b : Le32s({3})) rsds.push_back(b);
+  for (char c : std::string("C:\\x\\a.pdb")) rsds.push_back(static_cast<uint8_t>(c));
+  rsds.push_back(0);
+  uint32_t record = w.Add(rsds);
+  // The entry: size at 16, RVA at 20, file offset at 24.
+  w.Put32(debug + 16, static_cast<uint32_t>(rsds.size()));
+  w.Put32(debug + 20, record);
+  w.Put32(debug + 24, record - PeWriter::kSectionRva + PeWriter::kSectionOffset);
+  auto bytes = w.Build();
+  Image image(bytes.data(), bytes.size());
+  auto cv = FindCodeView(image);
+  ASSERT_TRUE(cv);
+  EXPECT_EQ(cv->Signature, "RSDS");
+  EXPECT_EQ(cv->Age, 3u);
+  EXPECT_EQ(cv->PdbPath, "C:\\x\\a.pdb");
+  EXPECT_EQ(GuidText(cv->Guid), "{04030201-0605-0807-090A-0B0C0D0E0F10}");
+  // A record cut inside its GUID is none.
+  w.Put32(debug + 16, 10);
+  auto cut = w.Build();
+  EXPECT_FALSE(FindCodeView(Image(cut.data(), cut.size())));
+}
+
+TEST(PeFacts, OverlayAndEntropy) {
+  PeWriter w;
+  w.Add(std::vector<uint8_t>(512, 0x41));
+  auto bytes = w.Build();
+  Image plain(bytes.data(), bytes.size());
+  EXPECT_FALSE(FindOverlay(plain));
+  const SectionHeader& s = plain.Sections().at(0);
+  EXPECT_DOUBLE_EQ(SectionEntropy(plain, s), 0.0);  // one byte value
+  bytes.insert(bytes.end(), {1, 2, 3, 4, 5});
+  Image more(bytes.data(), bytes.size());
+  auto overlay = FindOverlay(more);
+  ASSERT_TRUE(overlay);
+  EXPECT_EQ(overlay->Size, 5u);
+  EXPECT_EQ(overlay->Offset, bytes.size() - 5);
+  // Every byte value once: eight bits a byte.
+  PeWriter all;
+  std::vector<uint8_t> values(256);
+  for (int i = 0; i < 256; ++i) values[i] = static_cast<uint8_t>(i);
+  all.Add(values);
+  all.Add(values);
+  auto allBytes = all.Build();
+  Image image(allBytes.data(), allBytes.size());
+  EXPECT_NEAR(SectionEntropy(image, image.Sections().at(0)), 8.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace pe
