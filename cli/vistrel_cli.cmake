@@ -57,3 +57,13 @@ if(TARGET vistrel-cli AND BUILD_TESTING AND EXISTS ${vistrel_cli_wine_dir}/advap
             --data ${wine_samples})
   set_tests_properties(vistrel_cli_data_wine PROPERTIES LABELS "unit;slow" TIMEOUT 600)
 endif()
+
+# The analysts' facts over the hostile corpus, against pefile where it reads
+# a file.
+if(TARGET vistrel-cli AND BUILD_TESTING AND IS_DIRECTORY ${DLV_CORKAMI_DIR})
+  file(GLOB corkami_files ${DLV_CORKAMI_DIR}/*)
+  add_test(NAME vistrel_cli_facts_corkami
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
+            --facts ${corkami_files})
+  set_tests_properties(vistrel_cli_facts_corkami PROPERTIES LABELS "unit;slow" TIMEOUT 600)
+endif()

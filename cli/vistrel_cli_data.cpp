@@ -278,6 +278,33 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
   } else {
     json.Null();
   }
+  json.Key("richHeader");
+  if (auto rich = image ? pe::FindRichHeader(*image) : std::nullopt) {
+    json.BeginObject().Key("offset").Number(rich->Offset).Key("key").Number(rich->Key);
+    json.Key("entries").BeginArray();
+    for (const auto& e : rich->Entries) {
+      json.BeginObject().Key("productId").Number(uint32_t{e.ProductId});
+      json.Key("build").Number(uint32_t{e.Build}).Key("count").Number(e.Count).EndObject();
+    }
+    json.EndArray().EndObject();
+  } else {
+    json.Null();
+  }
+  json.Key("guardFlags");
+  if (auto flags = image ? pe::GuardFlags(*image) : std::nullopt) {
+    json.Number(*flags);
+  } else {
+    json.Null();
+  }
+  json.Key("clr");
+  if (auto clr = image ? pe::FindClrHeader(*image) : std::nullopt) {
+    json.BeginObject();
+    Version(json, "runtimeVersion", clr->MajorRuntimeVersion, clr->MinorRuntimeVersion);
+    json.Key("flags").Number(clr->Flags).Key("metadataVersion").String(clr->MetadataVersion);
+    json.EndObject();
+  } else {
+    json.Null();
+  }
   json.Key("tls");
   if (auto callbacks = image ? pe::TlsCallbacks(*image) : std::nullopt) {
     json.BeginObject().Key("callbacks").BeginArray();

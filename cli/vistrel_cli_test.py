@@ -7,9 +7,11 @@ A file named NAMES=PATH is a resource-only DLL whose resource names are
 Japanese and Greek: the tree shows them as they are, in UTF-8.
 
 usage: vistrel_cli_test.py VISTREL_CLI [NAMES=PATH] FILE...
-       vistrel_cli_test.py VISTREL_CLI --data FILE...   (--json against pefile only)"""
+       vistrel_cli_test.py VISTREL_CLI --data FILE...   (--json against pefile only)
+       vistrel_cli_test.py VISTREL_CLI --facts FILE...  (the analysts' facts against pefile)"""
 import json
 import os
+import struct
 import subprocess
 import sys
 
@@ -346,8 +348,53 @@ def check_data(cli, files, missing):
                           capture_output=True).returncode == 2
 
 
+def check_facts(cli, files):
+    """The rich header, the guard flags and the .NET header of --json against
+    pefile, for every file pefile reads."""
+    run = subprocess.run([cli, "--json"] + files, capture_output=True, text=True)
+    data = json.loads(run.stdout)
+    with open(SCHEMA) as f:
+        jsonschema.validate(data, json.load(f), cls=jsonschema.Draft202012Validator)
+    compared = 0
+    for path, d in zip(files, data):
+        try:
+            pe = pefile.PE(path)
+        except Exception:
+            continue
+        if d["imageType"] != "NT" or d["fileHeader"] is None:
+            continue
+        rich = pe.parse_rich_header()
+        if rich and rich["values"]:
+            got = d["richHeader"]
+            assert got is not None, path
+            values = []
+            for e in got["entries"]:
+                values += [e["productId"] << 16 | e["build"], e["count"]]
+            assert values == rich["values"], (path, values, rich["values"])
+            assert got["key"] == struct.unpack("<I", rich["key"])[0], path
+            compared += 1
+        lc = getattr(pe, "DIRECTORY_ENTRY_LOAD_CONFIG", None)
+        if lc is not None and hasattr(lc.struct, "GuardFlags") and d["guardFlags"] is not None:
+            assert d["guardFlags"] == lc.struct.GuardFlags, (path, d["guardFlags"])
+            compared += 1
+        directories = pe.OPTIONAL_HEADER.DATA_DIRECTORY
+        clr = directories[14] if len(directories) > 14 else None
+        if clr and clr.VirtualAddress and clr.Size and d["clr"] is not None:
+            header = pe.get_data(clr.VirtualAddress, 24)
+            major, minor = struct.unpack_from("<HH", header, 4)
+            flags = struct.unpack_from("<I", header, 16)[0]
+            assert d["clr"]["runtimeVersion"] == {"major": major, "minor": minor}, path
+            assert d["clr"]["flags"] == flags, path
+            compared += 1
+    assert compared >= 5, compared
+    print("vistrel-cli --json facts: %d compared over %d files" % (compared, len(files)))
+
+
 def main():
     cli, files = sys.argv[1], sys.argv[2:]
+    if files and files[0] == "--facts":
+        check_facts(cli, files[1:])
+        return
     if files and files[0] == "--data":
         # Only --json, on files from elsewhere (Wine's own).
         files = files[1:]

@@ -90,5 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (auto callbacks = pe::TlsCallbacks(image)) sum += callbacks->size();
   if (auto relocations = pe::Relocations(image)) sum += relocations->Entries;
   for (const auto& d : pe::DelayImports(image)) sum += d.Functions.size();
+  if (auto rich = pe::FindRichHeader(image)) sum += rich->Entries.size();
+  sum += pe::GuardFlags(image).value_or(0);
+  if (auto clr = pe::FindClrHeader(image)) sum += clr->MetadataVersion.size();
   return sum == 1 ? 0 : 0;
 }

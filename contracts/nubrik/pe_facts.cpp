@@ -214,4 +214,73 @@ std::vector<ImportDescriptor> DelayImports(const Image& image) {
   return out;
 }
 
+std::optional<RichHeader> FindRichHeader(const Image& image) {
+  const ByteView& view = image.View();
+  const uint64_t end = std::min<uint64_t>(image.NewHeaderOffset(), view.Size());
+  constexpr uint32_t kRich = 0x68636952, kDanS = 0x536E6144;  // "Rich", "DanS"
+  for (uint64_t at = 0x80; at + 8 <= end; at += 4) {
+    if (view.U32(at) != kRich) continue;
+    const uint32_t key = *view.U32(at + 4);
+    // Back to "DanS", which the key hides.
+    for (uint64_t start = at; start >= 0x80 + 4;) {
+      start -= 4;
+      if ((*view.U32(start) ^ key) != kDanS) continue;
+      RichHeader rich;
+      rich.Offset = static_cast<uint32_t>(start);
+      rich.Key = key;
+      // Three padding words, then (tool, count) pairs up to "Rich".
+      for (uint64_t e = start + 16; e + 8 <= at; e += 8) {
+        const uint32_t tool = *view.U32(e) ^ key, count = *view.U32(e + 4) ^ key;
+        rich.Entries.push_back(
+            {static_cast<uint16_t>(tool >> 16), static_cast<uint16_t>(tool & 0xFFFF), count});
+      }
+      return rich;
+    }
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<uint32_t> GuardFlags(const Image& image) {
+  constexpr size_t kDirectoryLoadConfig = 10;
+  auto directory = image.Directory(kDirectoryLoadConfig);
+  const auto& optional = image.GetOptionalHeader();
+  if (!directory || !optional) return std::nullopt;
+  const uint64_t at = optional->Is64() ? 0x90 : 0x58;
+  const uint8_t* size = image.AtRva(directory->VirtualAddress, 4);
+  if (!size) return std::nullopt;
+  // The structure's own size says which fields it has.
+  const uint32_t declared = ByteView(size, 4).U32(0).value_or(0);
+  if (declared < at + 4) return std::nullopt;
+  const uint8_t* flags = image.AtRva(uint64_t{directory->VirtualAddress} + at, 4);
+  if (!flags) return std::nullopt;
+  return ByteView(flags, 4).U32(0);
+}
+
+std::optional<ClrHeader> FindClrHeader(const Image& image) {
+  constexpr size_t kDirectoryClr = 14;
+  auto directory = image.Directory(kDirectoryClr);
+  if (!directory) return std::nullopt;
+  const uint8_t* header = image.AtRva(directory->VirtualAddress, 24);
+  if (!header) return std::nullopt;
+  ByteView h(header, 24);
+  ClrHeader clr;
+  clr.MajorRuntimeVersion = *h.U16(4);
+  clr.MinorRuntimeVersion = *h.U16(6);
+  clr.Flags = *h.U32(16);
+  // The metadata root: "BSJB", versions, a reserved word, then the counted
+  // version text.
+  const uint32_t metadata = *h.U32(8);
+  const uint8_t* root = image.AtRva(metadata, 16);
+  if (root && ByteView(root, 16).U32(0) == 0x424A5342u) {
+    const uint32_t length = *ByteView(root, 16).U32(12);
+    if (length <= 255) {
+      if (const uint8_t* text = image.AtRva(uint64_t{metadata} + 16, length)) {
+        clr.MetadataVersion = ByteView(text, length).CString(0, length).value_or("");
+      }
+    }
+  }
+  return clr;
+}
+
 }  // namespace pe

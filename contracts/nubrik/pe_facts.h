@@ -1,6 +1,7 @@
 // What analysts look up in a PE file beyond the browser's pages: long
 // section names, section entropy, the overlay, the CodeView record, the TLS
-// callbacks, the relocations in summary and the delay-load imports. Read
+// callbacks, the relocations in summary, the delay-load imports, the rich
+// header, the guard flags and the .NET header. Read
 // through pe::Image, bounded like it: what runs past the file is absent or
 // cut, every walk has a limit.
 #ifndef CONTRACTS_NUBRIK_PE_FACTS_H
@@ -61,6 +62,34 @@ std::optional<RelocationSummary> Relocations(const Image& image);
 // The delay-load import descriptors, each with its functions (names with
 // hints, or ordinals).
 std::vector<ImportDescriptor> DelayImports(const Image& image);
+
+// The "rich" header some linkers leave between the DOS stub and the PE
+// header: the tools that built the file, each with a use count.
+struct RichEntry {
+  uint16_t ProductId = 0;
+  uint16_t Build = 0;
+  uint32_t Count = 0;
+};
+struct RichHeader {
+  uint32_t Offset = 0;  // of "DanS"
+  uint32_t Key = 0;
+  std::vector<RichEntry> Entries;
+};
+std::optional<RichHeader> FindRichHeader(const Image& image);
+
+// The load configuration's GuardFlags (control flow guard and its kin);
+// nullopt when the file has no load configuration or one too short for it.
+std::optional<uint32_t> GuardFlags(const Image& image);
+
+// The .NET (CLR) header: the runtime version it asks for and its flags, and
+// the version text of its metadata.
+struct ClrHeader {
+  uint16_t MajorRuntimeVersion = 0;
+  uint16_t MinorRuntimeVersion = 0;
+  uint32_t Flags = 0;
+  std::string MetadataVersion;  // "v2.0.50727"; empty when unreadable
+};
+std::optional<ClrHeader> FindClrHeader(const Image& image);
 
 }  // namespace pe
 

@@ -162,5 +162,33 @@ TEST(PeFacts, OverlayAndEntropy) {
   EXPECT_NEAR(SectionEntropy(image, image.Sections().at(0)), 8.0, 1e-9);
 }
 
+TEST(PeFacts, RichHeaderBehindItsKey) {
+  PeWriter w;
+  w.LfaNew = 0xC0;
+  auto bytes = w.Build();
+  // "DanS", three padding words, two tools, "Rich" and the key, all but the
+  // last two words hidden by the key.
+  const uint32_t key = 0x12345678;
+  const uint32_t words[] = {
+      0x536E6144 ^ key,         key,     key,        key, (19u << 16 | 8078) ^ key, 7 ^ key,
+      (18u << 16 | 8444) ^ key, 1 ^ key, 0x68636952, key};
+  for (size_t i = 0; i < std::size(words); ++i) {
+    for (int b = 0; b < 4; ++b) bytes[0x80 + 4 * i + b] = static_cast<uint8_t>(words[i] >> (8 * b));
+  }
+  Image image(bytes.data(), bytes.size());
+  auto rich = FindRichHeader(image);
+  ASSERT_TRUE(rich);
+  EXPECT_EQ(rich->Offset, 0x80u);
+  EXPECT_EQ(rich->Key, key);
+  ASSERT_EQ(rich->Entries.size(), 2u);
+  EXPECT_EQ(rich->Entries[0].ProductId, 19);
+  EXPECT_EQ(rich->Entries[0].Build, 8078);
+  EXPECT_EQ(rich->Entries[0].Count, 7u);
+  EXPECT_EQ(rich->Entries[1].Count, 1u);
+  // Without its "DanS" there is none.
+  bytes[0x80] ^= 1;
+  EXPECT_FALSE(FindRichHeader(Image(bytes.data(), bytes.size())));
+}
+
 }  // namespace
 }  // namespace pe
