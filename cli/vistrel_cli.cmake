@@ -5,7 +5,7 @@ if(TARGET vistrel_browser AND TARGET nubrik AND NOT WIN32)
   target_link_libraries(vistrel_cli_report PUBLIC vistrel_browser ui_headless)
   add_executable(vistrel-cli ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli.cpp)
   # The shipping program: no part of the fake machine.
-  target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report platform_posix)
+  target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report platform_posix platform_posix_hashing)
   set_target_properties(vistrel-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
 

@@ -15,6 +15,7 @@
 #include "cli/vistrel_cli_items.h"
 #include "cli/vistrel_cli_report.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_hashing.h"
 #include "platform/posix/posix_system.h"
 #include "ui/headless/headless.h"
 #include "vistrel/viewers/disassembly_dlg.h"
@@ -264,6 +265,7 @@ int main(int argc, char** argv) {
 
   ui::headless::HeadlessApplication app;
   platform::posix::PosixFileSystem fileSystem;
+  platform::posix::PosixHashing hashing;
   platform::posix::PosixEnvironment environment;
   NoSettings registry;
   NoClipboard clipboard;
@@ -292,7 +294,7 @@ int main(int argc, char** argv) {
   bool first = true;
   if (json) std::fputs(data ? "[" : "{", stdout);
   for (const auto& path : files) {
-    vistrel::FileReport report = data ? vistrel::ReportFileData(form, app, path, first)
+    vistrel::FileReport report = data ? vistrel::ReportFileData(form, app, path, first, &hashing)
                                       : vistrel::ReportFile(form, app, path, json, first);
     if (!report.Output.empty()) {
       first = false;

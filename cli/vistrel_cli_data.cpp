@@ -80,7 +80,7 @@ void WriteOptionalHeader(const pe::OptionalHeader& o, common::JsonWriter& json) 
 
 void WriteFileData(const TVistrelMainForm& form, const std::string& path,
                    const std::optional<std::string>& error, size_t limit,
-                   common::JsonWriter& json) {
+                   platform::Hashing* hashing, common::JsonWriter& json) {
   bool truncated = false;
   // Lists stop once the output passes the bound.
   auto room = [&] {
@@ -98,6 +98,32 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
   json.Key("size");
   if (form.ImageView) {
     json.Number(static_cast<uint64_t>(form.ImageView->Size()));
+  } else {
+    json.Null();
+  }
+  // The whole file's digests, and the import hash of a PE file.
+  json.Key("hashes");
+  if (hashing && form.ImageView) {
+    std::span<const uint8_t> file = form.ImageView->Bytes();
+    auto hex = [&](platform::HashAlgorithm algorithm, std::span<const uint8_t> bytes) {
+      return platform::HexDigest(hashing->Digest(algorithm, bytes));
+    };
+    json.BeginObject();
+    json.Key("md5").String(hex(platform::HashAlgorithm::Md5, file));
+    json.Key("sha1").String(hex(platform::HashAlgorithm::Sha1, file));
+    json.Key("sha256").String(hex(platform::HashAlgorithm::Sha256, file));
+    json.Key("importHash");
+    std::string imports;
+    if (form.Client && form.FileHeader->ImageTypeEdit->Text() == "NT") {
+      imports = pe::ImportHashText(pe::Image(file.data(), file.size()));
+    }
+    if (imports.empty()) {
+      json.Null();
+    } else {
+      json.String(hex(platform::HashAlgorithm::Md5,
+                      {reinterpret_cast<const uint8_t*>(imports.data()), imports.size()}));
+    }
+    json.EndObject();
   } else {
     json.Null();
   }

@@ -10,15 +10,17 @@
 #include <string>
 
 #include "common/json_text.h"
+#include "platform/hashing.h"
 #include "vistrel/browser/vistrel_main_form.h"
 
 namespace vistrel {
 
 // The object of the file the form has loaded (or failed to: `error`).
 // Bounded as the reports are: past `limit` bytes the lists stop and
-// "truncated" is true.
+// "truncated" is true. The digests come from `hashing` (null: none).
 void WriteFileData(const TVistrelMainForm& form, const std::string& path,
-                   const std::optional<std::string>& error, size_t limit, common::JsonWriter& json);
+                   const std::optional<std::string>& error, size_t limit,
+                   platform::Hashing* hashing, common::JsonWriter& json);
 
 }  // namespace vistrel
 

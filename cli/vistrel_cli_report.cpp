@@ -71,7 +71,7 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
 }  // namespace
 
 FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                          const std::string& path, bool first) {
+                          const std::string& path, bool first, platform::Hashing* hashing) {
   FileReport result;
   app.messages.clear();
   app.errors.clear();
@@ -89,7 +89,8 @@ FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplicat
     std::string out = first ? "\n" : ",\n";
     common::JsonWriter json(out);
     // What fails while writing (out of memory) fails the whole element.
-    WriteFileData(form, path, error, TextLimit(form.ImageView ? form.ImageView->Size() : 0), json);
+    WriteFileData(form, path, error, TextLimit(form.ImageView ? form.ImageView->Size() : 0),
+                  hashing, json);
     json.Finish();
     result.Output = std::move(out);
   } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hashing.h"
 #include "ui/headless/headless.h"
 #include "vistrel/browser/vistrel_main_form.h"
 
@@ -26,7 +27,8 @@ FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication&
                       const std::string& path, bool json, bool first);
 // The file as data: its element of the output array (`first`: no separator).
 FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                          const std::string& path, bool first);
+                          const std::string& path, bool first,
+                          platform::Hashing* hashing = nullptr);
 
 }  // namespace vistrel
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 
 #include "dlv_fixtures.h"

@@ -310,6 +310,15 @@ def check_data(cli, files, missing):
         if overlay is not None:
             assert d["overlay"]["size"] == os.path.getsize(path) - overlay
         check_directories_against_pefile(pe, d)
+        # The digests as the system's own tools print them.
+        for key, tool in (("md5", "md5sum"), ("sha1", "sha1sum"), ("sha256", "sha256sum")):
+            want = subprocess.run([tool, path], capture_output=True, text=True).stdout.split()[0]
+            assert d["hashes"][key] == want, (path, key)
+        by_ordinal = any(f.name is None and i.dll.lower() in (b"ws2_32.dll", b"wsock32.dll",
+                                                               b"oleaut32.dll")
+                         for i in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for f in i.imports)
+        if not by_ordinal:
+            assert d["hashes"]["importHash"] == (pe.get_imphash() or None), path
         imports = [(i.dll.decode(), [(f.name.decode() if f.name else None,
                                       None if f.name else f.ordinal,
                                       f.hint if f.name else None) for f in i.imports])

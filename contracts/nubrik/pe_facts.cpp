@@ -214,6 +214,31 @@ std::vector<ImportDescriptor> DelayImports(const Image& image) {
   return out;
 }
 
+std::string ImportHashText(const Image& image) {
+  auto lower = [](std::string text) {
+    for (char& c : text) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+  };
+  std::string text;
+  for (const auto& d : image.Imports()) {
+    std::string module = lower(d.ModuleName);
+    const size_t dot = module.rfind('.');
+    if (dot != std::string::npos) {
+      const std::string extension = module.substr(dot + 1);
+      if (extension == "dll" || extension == "ocx" || extension == "sys") module.resize(dot);
+    }
+    for (const auto& f : d.Functions) {
+      std::string name = f.ByOrdinal ? "ord" + std::to_string(f.Ordinal) : lower(f.Name);
+      if (name.empty()) continue;
+      if (!text.empty()) text += ',';
+      text += module + "." + name;
+    }
+  }
+  return text;
+}
+
 std::optional<RichHeader> FindRichHeader(const Image& image) {
   const ByteView& view = image.View();
   const uint64_t end = std::min<uint64_t>(image.NewHeaderOffset(), view.Size());

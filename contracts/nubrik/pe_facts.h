@@ -63,6 +63,13 @@ std::optional<RelocationSummary> Relocations(const Image& image);
 // hints, or ordinals).
 std::vector<ImportDescriptor> DelayImports(const Image& image);
 
+// The text whose MD5 is the file's import hash, as the common tools make
+// it: "module.function" for each import in order, lower case, joined with
+// commas; the module without its .dll, .ocx or .sys; an import by ordinal
+// as "ordN". (The tools name a few well-known ordinals of ws2_32, wsock32
+// and oleaut32; this text keeps them as "ordN".) Empty without imports.
+std::string ImportHashText(const Image& image);
+
 // The "rich" header some linkers leave between the DOS stub and the PE
 // header: the tools that built the file, each with a use count.
 struct RichEntry {
