@@ -353,6 +353,17 @@ Win32Form::~Win32Form() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
+HWND Win32Form::Tooltips() {
+  if (!tooltips_) {
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                nullptr, Instance(), nullptr);
+    // Long values (a copyright, say) wrap instead of running off the screen.
+    SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  }
+  return tooltips_;
+}
+
 HINSTANCE Win32Form::Instance() const {
   return GetModuleHandleW(nullptr);
 }
