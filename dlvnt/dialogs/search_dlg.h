@@ -5,6 +5,7 @@
 #define DLVNT_DIALOGS_SEARCH_DLG_H
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ class TSearchDlg {
   BrowserObject Browser;
   // The rows of the last walk, as the grid shows them.
   std::vector<SearchRow> Results;
+  // The status text follows the walk at most this often: drawing it for
+  // every directory would cost more than the walk itself.
+  std::chrono::milliseconds StatusInterval{50};
 
   ui::GroupBox* Bevel1 = nullptr;
   ui::Label *DrivesLabel = nullptr, *FilenameLabel = nullptr, *SizeLabel = nullptr,
@@ -77,6 +81,7 @@ class TSearchDlg {
  private:
   void ShowResults();
   SearchWalk walk_;
+  std::chrono::steady_clock::time_point statusShown_{};
 };
 
 }  // namespace dlvnt

@@ -45,6 +45,7 @@ struct SearchFixture : ::testing::Test {
     details = std::make_unique<TDetailsDlg>(app, *main, handOff, &versions);
     dlg = std::make_unique<TSearchDlg>(app, SearchServices{m.catalog, dirs}, handOff);
     dlg->DetailsDlg = details.get();
+    dlg->StatusInterval = std::chrono::milliseconds(0);  // every directory, as the user sees
     main->DetailsDlg = details.get();
     main->SearchDlg = dlg.get();
     main->Form->Show();
@@ -159,6 +160,20 @@ TEST_F(SearchFixture, StopKeepsWhatWasFoundAndOkStopsTheWalkFirst) {
   EXPECT_FALSE(runningAfterOk);
   EXPECT_EQ(dlg->SearchStringGrid->RowCount(), 2);
   EXPECT_LT(dirs.listCalls, 60);
+}
+
+TEST_F(SearchFixture, TheStatusTextFollowsAtMostAsOftenAsAsked) {
+  for (int i = 0; i < 20; ++i) dirs.AddFile("C:\\MORE" + std::to_string(i) + "\\APP.EXE", 1, kDate);
+  dlg->StatusInterval = std::chrono::hours(1);
+  dlg->SearchText = "APP.EXE";
+  dlg->FormShow();
+  Tick('C');
+  std::vector<std::string> statuses;
+  for (int i = 1; i < 6; ++i) PostAfter(i, [&] { statuses.push_back(dlg->StatusText()); });
+  dlg->SearchButton->Click();
+  // The first directory is shown, the next ones within the hour are not.
+  EXPECT_EQ(statuses, std::vector<std::string>(5, "Searching C:\\ (0 found)"));
+  EXPECT_EQ(Column(2).size(), 22u);
 }
 
 TEST_F(SearchFixture, AWalkDoesNotRunInsideItself) {
