@@ -600,6 +600,13 @@ class Application {
   virtual void ShowError(const std::string& text) = 0;
   // Runs a handler and routes what it throws to ShowError.
   void Guard(const std::function<void()>& handler);
+  // The hourglass over the program's windows while a long piece of work
+  // runs (busy), the ordinary pointer again after.
+  virtual void SetBusyCursor(bool busy) { busyCursor_ = busy; }
+  bool BusyCursor() const { return busyCursor_; }
+
+ private:
+  bool busyCursor_ = false;
 };
 
 }  // namespace ui

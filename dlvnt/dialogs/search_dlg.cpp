@@ -194,9 +194,14 @@ void TSearchDlg::SearchButtonClick() {
   // A walk already under way is not started again from inside itself.
   if (walk_.Running()) return;
   SearchButton->SetEnabled(false);
+  App.SetBusyCursor(true);
+  // However the walk ends, the button and the pointer come back.
   struct Restore {
     TSearchDlg* dlg;
-    ~Restore() { dlg->SearchButton->SetEnabled(true); }
+    ~Restore() {
+      dlg->SearchButton->SetEnabled(true);
+      dlg->App.SetBusyCursor(false);
+    }
   } restore{this};
   Search(TickedDrives(), SearchedName());
 }

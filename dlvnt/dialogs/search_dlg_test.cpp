@@ -110,8 +110,9 @@ TEST_F(SearchFixture, SearchListsEveryDirectoryOfTheTickedDrives) {
   Tick('C');
   Tick('E');
   std::vector<std::string> statuses;
-  bool searchEnabled = true;
+  bool searchEnabled = true, busy = false;
   PostAfter(2, [&] {
+    busy = app.BusyCursor();
     statuses.push_back(dlg->StatusText());
     searchEnabled = dlg->SearchButton->Enabled();
     // The grid shows nothing new until the walk ends.
@@ -126,6 +127,8 @@ TEST_F(SearchFixture, SearchListsEveryDirectoryOfTheTickedDrives) {
   EXPECT_EQ(statuses[0], "Searching C:\\APP\\ (0 found)");
   EXPECT_EQ(statuses[1], "1");
   EXPECT_FALSE(searchEnabled);
+  EXPECT_TRUE(busy);  // the hourglass while it walks
+  EXPECT_FALSE(app.BusyCursor());
   EXPECT_TRUE(dlg->SearchButton->Enabled());
   EXPECT_EQ(dlg->StatusText(), "");
   // A second search starts from nothing.

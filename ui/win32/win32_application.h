@@ -31,6 +31,7 @@ class Win32Application : public Application {
   std::optional<std::string> OpenFile(const OpenFileOptions& options) override;
   bool ChooseFont(Font& font) override;
   void ShowError(const std::string& text) override;
+  void SetBusyCursor(bool busy) override;
 
   // Runs one message through accelerators and dialog keys; false on WM_QUIT.
   bool PumpOne(bool wait);

@@ -663,6 +663,12 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFYFORMAT:
       return NFR_UNICODE;
+    case WM_SETCURSOR:
+      if (app_->BusyCursor()) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // the hourglass
+        return TRUE;
+      }
+      break;
     default:
       if (msg >= kFirstPrivateMessage && msg <= kLastPrivateMessage && OnMessage) {
         bool handled = false;
