@@ -129,6 +129,13 @@ TDetailsDlg::TDetailsDlg(ui::Application& app, TMainForm& main, HandOffServices 
   ClearButton->OnClick = [this] { App.Guard([this] { ClearButtonClick(); }); };
   VistrelButton->OnClick = [this] { App.Guard([this] { VistrelButtonClick(); }); };
   OKBtn->OnClick = [this] { App.Guard([this] { OKBtnClick(); }); };
+  UsesListBox->SetHint(kListHint);
+  UsedByListBox->SetHint(kListHint);
+  DetailsButton->SetHint(kDetailsHint);
+  BackButton->SetHint("Display previous item information.");
+  CopyButton->SetHint("Copy the displayed information to the Clipboard.");
+  ClearButton->SetHint("Clear the Clipboard.");
+  OKBtn->SetHint("Close this dialog.");
   ActiveListBox = UsesListBox;
   Form->OnShow = [this] {
     App.Guard([this] { FormShow(); });
@@ -159,7 +166,12 @@ void TDetailsDlg::Reset() {
     c->SetVisible(false);
   }
   CLSIDEdit->SetText(" ");
-  for (ui::ListBox* list : {UsesListBox, UsedByListBox, TasksListBox}) list->Clear();
+  // The lists show their entries in the main window's display font.
+  ui::Font font{Main.DisplayFont.Name, Main.DisplayFont.Size, false, false, ui::kBlack};
+  for (ui::ListBox* list : {UsesListBox, UsedByListBox, TasksListBox}) {
+    list->Clear();
+    list->SetFont(font);
+  }
   VistrelButton->SetEnabled(PageKind != kWin16Kind);
   for (ui::Edit* edit : VersionBoxes) edit->SetText(" ");
 }

@@ -91,6 +91,8 @@ TEST_F(DetailsFixture, Win32UsageUsedByTasksAndCount) {
   EXPECT_EQ(dlg->UsageCountEdit->Text(), "1");
   EXPECT_TRUE(dlg->UsedByListBox->Visible());
   EXPECT_TRUE(dlg->UsageCountEdit->Visible());
+  EXPECT_EQ(dlg->UsesListBox->Hint(), kListHint);
+  EXPECT_EQ(dlg->TasksListBox->Hint(), "");
   // MYSHARED.DLL holds SHARED.DLL: that server's CLSID is shown.
   EXPECT_EQ(dlg->CLSIDEdit->Text(), "");  // the OCX page was never collected
   main->FillPage(kOCXPage, true);

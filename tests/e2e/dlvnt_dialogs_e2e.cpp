@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "common/text_case.h"
 #include "common/win32/utf16.h"
@@ -96,6 +97,30 @@ DWORD WindowProcess(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   return pid;
+}
+
+// What dlvnt-cli prints with these arguments, and its exit code.
+std::pair<std::string, DWORD> RunCli(const std::string& args) {
+  std::string out = TempDirectory() + "dlvcli-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE output = CreateFileW(Wide(out).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                              CREATE_ALWAYS, 0, nullptr);
+  if (output == INVALID_HANDLE_VALUE) return {"", 99};
+  e2e::Process cli;
+  bool started = cli.Start(e2e::DriverDirectory() + "\\dlvnt-cli.exe", args, output);
+  CloseHandle(output);
+  if (!started) return {"", 98};
+  DWORD code = cli.Wait(std::chrono::seconds(120)).value_or(97);
+  std::string text;
+  HANDLE in = CreateFileW(Wide(out).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          0, nullptr);
+  char buffer[65536];
+  DWORD got = 0;
+  while (in != INVALID_HANDLE_VALUE && ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got)
+    text.append(buffer, got);
+  if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+  DeleteFileW(Wide(out).c_str());
+  return {text, code};
 }
 
 class Dlvnt {
@@ -197,6 +222,10 @@ TEST(DlvntDialogsE2E, DetailsOfALoadedModuleDrillDownCopyAndTheBrowser) {
   EXPECT_NE(report->find("\r\nUsed by Tasks/Processes:\r\n"), std::string::npos);
   EXPECT_NE(report->find(me + "\r\n"), std::string::npos);
   EXPECT_EQ(report->substr(report->size() - 2), "\r\n");
+  // dlvnt-cli --details prints the same report.
+  auto [cliReport, cliCode] = RunCli("--details sample.dll");
+  EXPECT_EQ(cliCode, 0u);
+  EXPECT_EQ(cliReport, *report);
 
   // Vistrel: not running and not registered in this prefix, so dlvnt
   // starts it from its own folder and hands it the module.
@@ -274,6 +303,12 @@ TEST(DlvntDialogsE2E, SearchFindsEveryPlainFolderAndStopEndsTheWalk) {
   EXPECT_EQ(paths, (std::set<std::string>{Upper(root) + "\\A\\", Upper(root) + "\\B\\DEEP\\"}));
   EXPECT_EQ(StatusText(status), "");
   EXPECT_TRUE(IsWindowEnabled(search));
+  // dlvnt-cli --search prints the grid's rows, tab-separated.
+  std::string rows;
+  for (const auto& row : GridRows(grid, 3)) rows += row[0] + "\t" + row[1] + "\t" + row[2] + "\r\n";
+  auto [cliRows, cliCode] = RunCli("--search " + name + " --drives c");
+  EXPECT_EQ(cliCode, 0u);
+  EXPECT_EQ(cliRows, rows);
 
   // Stop in the middle of a walk of Z: (the whole Linux file system).
   e2e::Click(child(ids::kFirstDriveCheckBox + 2));   // C: off
