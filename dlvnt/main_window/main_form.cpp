@@ -619,6 +619,9 @@ void TMainForm::ModulesSearchMenuItemClick() {
     if (index >= 0) text = Pages[page].Grid->Cell(treePage ? 4 : 1, index);
   }
   SearchDlg->SearchText = text;
+  // The results are drawn in the display font, as the pages are.
+  SearchDlg->SearchStringGrid->SetFont(
+      ui::Font{DisplayFont.Name, DisplayFont.Size, false, false, ui::kBlack});
   if (DetailsDlg) DetailsDlg->PageKind = static_cast<uint8_t>(page + 1);
   SearchDlg->Form->ShowModal();
 }
