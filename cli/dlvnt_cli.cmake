@@ -21,7 +21,14 @@ if(TARGET dlvnt-cli AND NOT WIN32 AND BUILD_TESTING)
     "$<TARGET_FILE:dlvnt-cli> --tree --json | /usr/bin/python3 -c 'import json,sys; d=json.load(sys.stdin); assert [p[\"name\"] for p in d[\"pages\"]]==[\"Win32 Modules\",\"Registered OCXs\",\"Device Drivers\",\"Win16 Modules\"]; assert len(d[\"pages\"][0][\"rows\"])>0; assert d[\"trees\"][\"Win32 Modules\"]'")
   add_test(NAME dlvnt_cli_bad_option COMMAND dlvnt-cli --no-such-option)
   set_tests_properties(dlvnt_cli_bad_option PROPERTIES WILL_FAIL TRUE)
-  set_tests_properties(dlvnt_cli_json dlvnt_cli_bad_option PROPERTIES LABELS unit)
+  # The command line is among the processes that use its own file.
+  add_test(NAME dlvnt_cli_details COMMAND sh -c
+    "$<TARGET_FILE:dlvnt-cli> --details dlvnt-cli | tr -d '\\r' > details.txt && head -1 details.txt | grep -q '^UsageCount:[1-9]' && grep -q '^Used by Tasks/Processes:$' details.txt && grep -q '^ModuleFileName:.*DLVNT-CLI$' details.txt")
+  add_test(NAME dlvnt_cli_details_unknown COMMAND dlvnt-cli --details NO-SUCH-MODULE.DLL)
+  add_test(NAME dlvnt_cli_bad_drive COMMAND dlvnt-cli --search x.dll --drives C1)
+  set_tests_properties(dlvnt_cli_details_unknown dlvnt_cli_bad_drive PROPERTIES WILL_FAIL TRUE)
+  set_tests_properties(dlvnt_cli_json dlvnt_cli_bad_option dlvnt_cli_details
+    dlvnt_cli_details_unknown dlvnt_cli_bad_drive PROPERTIES LABELS unit)
 endif()
 
 # What ships reads the real machine only: no symbol of the scripted one (the

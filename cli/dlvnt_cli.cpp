@@ -2,6 +2,7 @@
 // the window's copy texts, or as CSV or JSON.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 
 #include "cli/dlvnt_cli_machine.h"
 #include "common/json_text.h"
+#include "common/text_case.h"
+#include "dlvnt/dialogs/details_dlg.h"
+#include "dlvnt/dialogs/search_dlg.h"
 #include "dlvnt/main_window/main_form.h"
 #include "ui/headless/headless.h"
 
@@ -19,12 +23,18 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: dlvnt-cli [--tree] [--csv | --json] [--duplicates] [--not-found]\n"
+    "       dlvnt-cli --details NAME\n"
+    "       dlvnt-cli --search NAME [--drives LETTERS]\n"
     "  prints the Win32, OCX, driver and Win16 inventories as tab-separated rows\n"
     "  --tree        also print the process trees of the Win32 and Win16 pages\n"
     "  --csv         comma-separated values with a page column and a header line\n"
     "  --json        one JSON object with the pages' rows (and trees)\n"
     "  --duplicates  add copies found along the search path\n"
-    "  --not-found   add registered servers whose file is missing\n";
+    "  --not-found   add registered servers whose file is missing\n"
+    "  --details     the details dialog's copy report for the module NAME\n"
+    "  --search      every directory of the drives that holds NAME: size, date, path\n"
+    "  --drives      the drive letters to search (default: every fixed, remote and\n"
+    "                RAM disk but A:)\n";
 
 const char* kPageNames[] = {"Win32 Modules", "Registered OCXs", "Device Drivers", "Win16 Modules"};
 const char* kColumnNames[] = {"type", "module", "size", "date", "path"};
@@ -54,13 +64,44 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// The command line never hands a module to the browser: its dialogs get
+// no automation, no program start and no files.
+class NoBrowser : public platform::AutomationClient, public platform::ProcessLauncher {
+ public:
+  std::unique_ptr<platform::AutomationObject> Create(const std::string&,
+                                                     platform::AutomationStatus* status) override {
+    if (status) *status = {platform::kAutomationNotConnected, "No browser from the command line"};
+    return nullptr;
+  }
+  std::unique_ptr<platform::StartedProcess> Start(const std::string&, platform::ShowState,
+                                                  std::string* error) override {
+    if (error) *error = "No browser from the command line";
+    return nullptr;
+  }
+};
+
+int Usage(const char* problem, const std::string& what) {
+  std::fprintf(stderr, "dlvnt-cli: %s%s\n%s", problem, what.c_str(), kUsage);
+  return 2;
+}
+
+int Write(const std::string& out) {
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   bool tree = false, csv = false, json = false, duplicates = false, notFound = false;
+  std::optional<std::string> details, search, drives;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--tree") {
+    if (arg == "--details" || arg == "--search" || arg == "--drives") {
+      if (i + 1 >= argc) return Usage("missing value after ", arg);
+      std::string value = argv[++i];
+      (arg == "--details" ? details : arg == "--search" ? search : drives) = value;
+    } else if (arg == "--tree") {
       tree = true;
     } else if (arg == "--csv") {
       csv = true;
@@ -82,6 +123,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "dlvnt-cli: --csv and --json exclude each other\n%s", kUsage);
     return 2;
   }
+  if (details && search) return Usage("--details and --search exclude each other", "");
+  if (drives && !search) return Usage("--drives goes with --search", "");
+  if ((details || search) && (tree || csv || json || duplicates || notFound))
+    return Usage("--details and --search take no listing options", "");
+  if (drives) {
+    for (char& c : *drives) {
+      c = common::AsciiUpper(c);
+      if (c < 'A' || c > 'Z') return Usage("not a drive letter: ", std::string(1, c));
+    }
+  }
 #ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);  // the texts carry their own line ends
 #endif
@@ -90,7 +141,45 @@ int main(int argc, char** argv) {
   ui::headless::HeadlessApplication app;
   app.SetTitle(dlvnt::kApplicationTitle);
   dlvnt::TMainForm form(app, {machine->Services(), machine->Clipboard(), {}});
+  NoBrowser noBrowser;
+  dlvnt::HandOffServices handOff{noBrowser, noBrowser, machine->Services().Files, "", {}, {}};
+
+  if (search) {
+    dlvnt::TSearchDlg dlg(app, {machine->Services().Catalog, machine->Folders()}, handOff);
+    std::string letters;
+    if (drives) {
+      letters = *drives;
+    } else {
+      for (char c = 'B'; c <= 'Z'; ++c) {
+        if (dlvnt::SearchableDrive(machine->Services().Catalog, c)) letters += c;
+      }
+    }
+    dlg.Search(letters, dlvnt::SearchedName(*search));
+    std::string out;
+    for (const dlvnt::SearchRow& row : dlg.Results)
+      out += row[0] + "\t" + row[1] + "\t" + row[2] + "\r\n";
+    return Write(out);
+  }
+
   form.Form->Show();
+  if (details) {
+    dlvnt::TDetailsDlg dlg(app, form, handOff);
+    form.DetailsDlg = &dlg;
+    uint8_t kind = dlvnt::kNoKind;
+    std::string name = common::Upper(*details);
+    const dlvnt::TDisplayRow* row = dlg.FindRow(name, kind);
+    if (!row) {
+      std::fprintf(stderr, "dlvnt-cli: no module %s in the inventory\n", name.c_str());
+      form.DetailsDlg = nullptr;
+      return 1;
+    }
+    dlg.PageKind = kind;
+    dlg.CurrentRow = row;
+    dlg.Display();
+    int code = Write(dlg.CopyReport());
+    form.DetailsDlg = nullptr;
+    return code;
+  }
   if (duplicates) form.ViewDuplicatesMenuItemClick();
   if (notFound) {
     form.SetToggle(form.ViewNotFoundMenuItem, form.PopupNotFoundMenuItem, true);
@@ -173,6 +262,5 @@ int main(int argc, char** argv) {
     }
     out += "}\n";
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return Write(out);
 }

@@ -7,6 +7,7 @@
 
 #include "dlvnt/inventory/inventory.h"
 #include "platform/clipboard.h"
+#include "platform/directories.h"
 #include "platform/registry.h"
 
 namespace dlvntcli {
@@ -15,6 +16,8 @@ struct Machine {
   virtual ~Machine() = default;
   virtual dlvnt::InventoryServices Services() = 0;
   virtual platform::Clipboard& Clipboard() = 0;
+  // What the search walks.
+  virtual platform::Directories& Folders() = 0;
 };
 
 std::unique_ptr<Machine> MakeMachine();

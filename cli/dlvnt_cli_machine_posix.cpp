@@ -1,6 +1,7 @@
 #include "cli/dlvnt_cli_machine.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_inventory.h"
+#include "platform/posix/posix_system.h"
 
 namespace dlvntcli {
 namespace {
@@ -26,6 +27,9 @@ struct PosixMachine : Machine {
     return {system, catalog, files, classes, {"/usr/lib", "/usr"}};
   }
   platform::Clipboard& Clipboard() override { return clipboard; }
+  // Linux has no drive letters: no drive is searchable.
+  platform::posix::PosixDirectories folders;
+  platform::Directories& Folders() override { return folders; }
 };
 
 }  // namespace

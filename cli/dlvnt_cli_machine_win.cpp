@@ -3,6 +3,7 @@
 #include "cli/dlvnt_cli_machine.h"
 #include "platform/win32/win32_inventory.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system.h"
 
 namespace dlvntcli {
 namespace {
@@ -23,6 +24,8 @@ struct Win32Machine : Machine {
             {environment.SystemDirectory(), environment.WindowsDirectory()}};
   }
   platform::Clipboard& Clipboard() override { return clipboard; }
+  platform::win32::Win32Directories folders;
+  platform::Directories& Folders() override { return folders; }
 };
 
 }  // namespace

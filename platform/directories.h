@@ -18,7 +18,18 @@ struct DirectoryEntry {
   // A link or junction (on Windows a reparse point): a walk of the tree must
   // not follow it, it may lead back to where the walk came from.
   bool IsReparsePoint = false;
+  // The system's attribute bits (kAttribute...); a walk that enters only
+  // plain directories compares them whole.
+  uint32_t Attributes = 0;
 };
+
+// Attribute bits as the system numbers them.
+constexpr uint32_t kAttributeReadOnly = 0x01;
+constexpr uint32_t kAttributeHidden = 0x02;
+constexpr uint32_t kAttributeSystem = 0x04;
+constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+constexpr uint32_t kAttributeReparsePoint = 0x400;
 
 class Directories {
  public:
@@ -28,6 +39,10 @@ class Directories {
   // in `error` when it cannot be listed.
   virtual std::optional<std::vector<DirectoryEntry>> List(const std::string& directory,
                                                           std::string* error = nullptr) = 0;
+  // The first entry that a search for the pattern finds (C:\DIR\NAME,
+  // wildcards "*" and "?" in the last name), matched as the system matches:
+  // without regard to case, files and directories alike. nullopt when none.
+  virtual std::optional<DirectoryEntry> FindFirst(const std::string& pattern) = 0;
   // Deletes one file (never a directory). False and the system's text.
   virtual bool RemoveFile(const std::string& path, std::string* error = nullptr) = 0;
 };

@@ -96,10 +96,28 @@ class Control {
 
   std::function<void()> OnClick;
   std::function<void()> OnDblClick;
+  // A press of the right mouse button on the control (list boxes and
+  // grids); the selection stays as it was.
+  std::function<void()> OnRightMouseDown;
   // Fires OnClick as a user's click would.
   void Click() {
     if (OnClick) OnClick();
   }
+
+  // The text shown while the mouse pointer rests on the control ("": none).
+  void SetHint(const std::string& hint) {
+    if (hint == hint_) return;
+    hint_ = hint;
+    HintChanged();
+  }
+  const std::string& Hint() const { return hint_; }
+
+ protected:
+  // A widget set that shows hints learns of a new one here.
+  virtual void HintChanged() {}
+
+ private:
+  std::string hint_;
 };
 
 class Label : public Control {
@@ -660,6 +678,13 @@ class Application {
   virtual void ShowError(const std::string& text) = 0;
   // Runs a handler and routes what it throws to ShowError.
   void Guard(const std::function<void()>& handler);
+  // The hourglass over the program's windows while a long piece of work
+  // runs (busy), the ordinary pointer again after.
+  virtual void SetBusyCursor(bool busy) { busyCursor_ = busy; }
+  bool BusyCursor() const { return busyCursor_; }
+
+ private:
+  bool busyCursor_ = false;
 };
 
 }  // namespace ui

@@ -59,7 +59,7 @@ std::string FormatSize(int32_t size) {
   return grouped;
 }
 
-std::string FormatDate(double date) {
+std::string FormatDate(double date, const char* separator) {
   // Years 1 to 9999, as a date-time value can hold them.
   if (!std::isfinite(date) || date < -693593.0 || date >= 2958466.0) return kInvalidDate;
   double whole = std::trunc(date);
@@ -75,7 +75,8 @@ std::string FormatDate(double date) {
   long days = static_cast<long>(whole);
   int year = 0, month = 0, day = 0;
   Civil(days - 25569, year, month, day);
-  return Format("%02d-%02d-%02d  %02d:%02d", month, day, year % 100, minutes / 60, minutes % 60);
+  return Format("%02d-%02d-%02d%s%02d:%02d", month, day, year % 100, separator, minutes / 60,
+                minutes % 60);
 }
 
 GridRow ItemRow(const TInventoryItem& item) {

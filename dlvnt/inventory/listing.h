@@ -24,7 +24,8 @@ inline constexpr const char* kPrintHeading =
     "Type   Module           Size     Date    Time             Path                       Page %d";
 
 std::string FormatSize(int32_t size);
-std::string FormatDate(double date);
+// "mm-dd-yy  hh:mm"; the search grid puts one blank between date and time.
+std::string FormatDate(double date, const char* separator = "  ");
 
 GridRow ItemRow(const TInventoryItem& item);
 GridRow DuplicateRow(platform::FileCatalog& catalog, const std::string& path,

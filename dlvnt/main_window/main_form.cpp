@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "dlvnt/dialogs/about_box.h"
+#include "dlvnt/dialogs/details_dlg.h"
+#include "dlvnt/dialogs/search_dlg.h"
 #include "dlvnt/inventory/collect.h"
 #include "dlvnt/inventory/paths.h"
 #include "dlvnt/main_window/command_ids.h"
@@ -233,11 +235,10 @@ void TMainForm::BuildMenus() {
   PopupNotFoundMenuItem->OnClick = ViewNotFoundMenuItem->OnClick;
   MainFormPopupMenu->OnPopup = Guarded(&TMainForm::MainFormPopupMenuPopup);
 
-  // Details and Search arrive with their dialogs: shown, not yet usable.
-  for (ui::MenuItem* item :
-       {ModulesDetailsMenuItem, ModulesSearchMenuItem, PopupDetailsMenuItem, PopupSearchMenuItem}) {
-    item->SetEnabled(false);
-  }
+  ModulesDetailsMenuItem->OnClick = Guarded(&TMainForm::ModulesDetailsMenuItemClick);
+  ModulesSearchMenuItem->OnClick = Guarded(&TMainForm::ModulesSearchMenuItemClick);
+  PopupDetailsMenuItem->OnClick = ModulesDetailsMenuItem->OnClick;
+  PopupSearchMenuItem->OnClick = ModulesSearchMenuItem->OnClick;
 }
 
 void TMainForm::ApplyDisplayFont() {
@@ -371,6 +372,8 @@ void TMainForm::FillPage(int page, bool collect) {
   InventoryServices& inv = Services.Inventory;
   FillOptions options{DuplicatesOn(), NotFoundOn(), TreeMode()};
   PageFill fill;
+  // The details dialog may point at the rows about to be replaced.
+  if (DetailsDlg) DetailsDlg->RowsReplaced(page);
   RowsOf(page).clear();
   switch (page) {
     case kWin32Page:
@@ -566,6 +569,61 @@ void TMainForm::FileExitMenuItemClick() {
 
 void TMainForm::HelpAboutMenuItemClick() {
   if (AboutBox) AboutBox->Form->ShowModal();
+}
+
+}  // namespace dlvnt
+
+namespace dlvnt {
+
+int TMainForm::CommandRow(int page) const {
+  int row = SelectedRow[page] >= 0 ? SelectedRow[page] : Pages[page].Grid->Row();
+  return row >= 0 && static_cast<size_t>(row) < RowsOf(page).size() ? row : -1;
+}
+
+void TMainForm::ModulesDetailsMenuItemClick() {
+  if (!DetailsDlg) return;
+  int page = ActivePage();
+  bool treePage = page == kWin32Page || page == kWin16Page;
+  if (page == kWin16Page && Module16TreeView->NodeCount() == 0) return;
+  const TDisplayRow* row = nullptr;
+  if (treePage && TreeMode()) {
+    std::string path = SelectedTreePath(page);
+    if (path.empty()) return;  // no node, or a process without modules
+    for (const TDisplayRow& candidate : RowsOf(page)) {
+      if (candidate.Item && candidate.Item->ModulePath == path) {
+        row = &candidate;
+        break;
+      }
+    }
+    DetailsDlg->ModulePath = path;
+  } else {
+    int index = CommandRow(page);
+    if (index < 0) return;
+    row = &RowsOf(page)[static_cast<size_t>(index)];
+  }
+  DetailsDlg->PageKind = static_cast<uint8_t>(page + 1);
+  DetailsDlg->CurrentRow = row;
+  DetailsDlg->Form->ShowModal();
+}
+
+void TMainForm::ModulesSearchMenuItemClick() {
+  if (!SearchDlg) return;
+  int page = ActivePage();
+  bool treePage = page == kWin32Page || page == kWin16Page;
+  if (page == kWin16Page && Module16TreeView->NodeCount() == 0) return;
+  std::string text;
+  if (treePage && TreeMode()) {
+    text = SelectedTreePath(page);
+  } else {
+    int index = CommandRow(page);
+    if (index >= 0) text = Pages[page].Grid->Cell(treePage ? 4 : 1, index);
+  }
+  SearchDlg->SearchText = text;
+  // The results are drawn in the display font, as the pages are.
+  SearchDlg->SearchStringGrid->SetFont(
+      ui::Font{DisplayFont.Name, DisplayFont.Size, false, false, ui::kBlack});
+  if (DetailsDlg) DetailsDlg->PageKind = static_cast<uint8_t>(page + 1);
+  SearchDlg->Form->ShowModal();
 }
 
 }  // namespace dlvnt

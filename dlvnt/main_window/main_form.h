@@ -17,6 +17,8 @@
 namespace dlvnt {
 
 class TDelvaneNTAboutBox;
+class TDetailsDlg;
+class TSearchDlg;
 
 enum PageIndex { kWin32Page = 0, kOCXPage = 1, kDriverPage = 2, kWin16Page = 3, kPageCount = 4 };
 
@@ -60,6 +62,8 @@ class TMainForm {
   MainFormServices Services;
   std::unique_ptr<ui::Form> Form;
   TDelvaneNTAboutBox* AboutBox = nullptr;
+  TDetailsDlg* DetailsDlg = nullptr;
+  TSearchDlg* SearchDlg = nullptr;
   // Set when the system is not of the NT family: the program must end.
   bool Refused = false;
 
@@ -150,6 +154,8 @@ class TMainForm {
   void FileFontPrinterMenuItemClick();
   void FileExitMenuItemClick();
   void HelpAboutMenuItemClick();
+  void ModulesDetailsMenuItemClick();
+  void ModulesSearchMenuItemClick();
   void MainFormPopupMenuPopup();
   std::string StringGridCell(int page, int col, int row) const;
   ui::CellStyle StringGridDrawCell(int page, int col, int row, ui::CellState state) const;
@@ -189,6 +195,9 @@ class TMainForm {
   void CopyPage(int page, bool treeWhenTreeMode);
   // The selected node's module path (a process node gives its first module).
   std::string SelectedTreePath(int page) const;
+  // The grid row the page's commands act on: the one last picked, else the
+  // grid's current row; -1 when that is no row of the page.
+  int CommandRow(int page) const;
   std::function<void()> Guarded(void (TMainForm::*handler)());
 };
 

@@ -147,8 +147,8 @@ TEST_F(MainFormFixture, MenusFollowPageAndTreeMode) {
   EXPECT_FALSE(f.ViewTreeViewMenuItem->Checked());
   EXPECT_TRUE(f.Module32StringGrid->Visible());
   // Not-yet-available commands are disabled rather than silent.
-  EXPECT_FALSE(f.ModulesDetailsMenuItem->Enabled());
-  EXPECT_FALSE(f.PopupSearchMenuItem->Enabled());
+  EXPECT_TRUE(f.ModulesDetailsMenuItem->Enabled());
+  EXPECT_TRUE(f.PopupSearchMenuItem->Enabled());
   EXPECT_FALSE(f.FilePrintMenuItem->Enabled());
   EXPECT_FALSE(f.FilePrintSelectedMenuItem->Enabled());
   EXPECT_EQ(f.ViewRefreshMenuItem->Shortcut(), "F5");

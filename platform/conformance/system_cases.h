@@ -137,6 +137,34 @@ TEST_P(DirectoryCases, EmptyMissingAndFileAreTold) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST_P(DirectoryCases, FindFirstMatchesAsTheSystemDoes) {
+  h->MakeFile(h->Join(root, "Omega-Data.TXT"), "abcd", kSomeTime);
+  h->MakeDirectory(h->Join(root, "Plain"));
+  for (const char* pattern : {"omega-DATA.txt", "*.txt", "o?EGA-data.*"}) {
+    auto found = h->Service().FindFirst(h->Join(root, pattern));
+    ASSERT_TRUE(found) << pattern;
+    EXPECT_EQ(found->Name, "Omega-Data.TXT");
+    EXPECT_EQ(found->Size, 4u);
+    EXPECT_FALSE(found->IsDirectory);
+    EXPECT_EQ(found->Attributes & kAttributeDirectory, 0u);
+    ASSERT_TRUE(found->LastWrite);
+    EXPECT_NEAR(*found->LastWrite, kSomeTime, 1.0 / 86400000);
+  }
+  // A plain directory carries the directory bit and nothing else, in a
+  // search and in a listing alike.
+  auto plain = h->Service().FindFirst(h->Join(root, "PLAIN"));
+  ASSERT_TRUE(plain);
+  EXPECT_TRUE(plain->IsDirectory);
+  EXPECT_EQ(plain->Attributes, kAttributeDirectory);
+  auto entries = h->Service().List(root);
+  ASSERT_TRUE(entries);
+  const DirectoryEntry* listed = Find(*entries, "Plain");
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(listed->Attributes, kAttributeDirectory);
+  EXPECT_FALSE(h->Service().FindFirst(h->Join(root, "missing.txt")));
+  EXPECT_FALSE(h->Service().FindFirst(h->Join(h->Join(root, "nowhere"), "*")));
+}
+
 TEST_P(DirectoryCases, RemovesFilesButNeverDirectories) {
   std::string file = h->Join(root, "Ωmega.tmp");
   h->MakeFile(file, "data", kSomeTime);
@@ -163,6 +191,7 @@ TEST_P(DirectoryCases, LinksAreReparsePoints) {
   ASSERT_TRUE(loop);
   EXPECT_TRUE(loop->IsReparsePoint);
   EXPECT_TRUE(loop->IsDirectory);
+  EXPECT_NE(loop->Attributes & kAttributeReparsePoint, 0u);
   const DirectoryEntry* target = Find(*entries, "target");
   ASSERT_TRUE(target);
   EXPECT_FALSE(target->IsReparsePoint);

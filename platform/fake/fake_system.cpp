@@ -94,6 +94,14 @@ std::string Normalize(const std::string& path) {
   return out;
 }
 
+// "*" any run of characters, "?" one; both sides upper case already.
+bool Matches(const char* pattern, const char* name) {
+  if (*pattern == '\0') return *name == '\0';
+  if (*pattern == '*') return Matches(pattern + 1, name) || (*name && Matches(pattern, name + 1));
+  if (*name == '\0') return false;
+  return (*pattern == '?' || *pattern == *name) && Matches(pattern + 1, name + 1);
+}
+
 std::string Parent(const std::string& normalized) {
   size_t slash = normalized.find_last_of('\\');
   return slash == std::string::npos ? std::string() : normalized.substr(0, slash);
@@ -139,6 +147,10 @@ void FakeDirectories::Add(const std::string& path, DirectoryEntry entry) {
   std::string key = Normalize(path);
   std::string parent = Parent(key);
   if (!parent.empty() && !nodes_.count(parent)) AddDirectory(path.substr(0, parent.size()));
+  if (entry.Attributes == 0) {
+    entry.Attributes = (entry.IsDirectory ? kAttributeDirectory : 0) |
+                       (entry.IsReparsePoint ? kAttributeReparsePoint : 0);
+  }
   if (entry.Name.empty()) {
     size_t slash = path.find_last_of("\\/", path.size() > 1 ? path.size() - 2 : 0);
     entry.Name = path.substr(slash == std::string::npos ? 0 : slash + 1);
@@ -170,6 +182,7 @@ bool FakeDirectories::Exists(const std::string& path) const {
 
 std::optional<std::vector<DirectoryEntry>> FakeDirectories::List(const std::string& directory,
                                                                  std::string* error) {
+  ++listCalls;
   auto it = nodes_.find(Normalize(directory));
   if (it == nodes_.end() || !it->second.Entry.IsDirectory) {
     if (error) *error = "The system cannot find the path specified.";
@@ -180,6 +193,19 @@ std::optional<std::vector<DirectoryEntry>> FakeDirectories::List(const std::stri
     entries.push_back(nodes_.at(it->first + "\\" + child).Entry);
   }
   return entries;
+}
+
+std::optional<DirectoryEntry> FakeDirectories::FindFirst(const std::string& pattern) {
+  ++findCalls;
+  std::string key = Normalize(pattern);
+  std::string parent = Parent(key);
+  auto it = nodes_.find(parent);
+  if (it == nodes_.end() || !it->second.Entry.IsDirectory) return std::nullopt;
+  std::string name = key.substr(parent.empty() ? 0 : parent.size() + 1);
+  for (const std::string& child : it->second.Children) {
+    if (Matches(name.c_str(), child.c_str())) return nodes_.at(parent + "\\" + child).Entry;
+  }
+  return std::nullopt;
 }
 
 bool FakeDirectories::RemoveFile(const std::string& path, std::string* error) {

@@ -57,9 +57,12 @@ class FakeDirectories : public Directories {
  public:
   std::optional<std::vector<DirectoryEntry>> List(const std::string& directory,
                                                   std::string* error = nullptr) override;
+  // "*" and "?" match as the system's search does, without regard to case.
+  std::optional<DirectoryEntry> FindFirst(const std::string& pattern) override;
   bool RemoveFile(const std::string& path, std::string* error = nullptr) override;
 
-  // Adds an entry at `path` (its parents are created as directories).
+  // Adds an entry (attributes 0: those its kind implies) at `path` (its parents are created as
+  // directories).
   void Add(const std::string& path, DirectoryEntry entry);
   void AddFile(const std::string& path, uint64_t size, std::optional<double> lastWrite = {});
   void AddDirectory(const std::string& path);
@@ -67,6 +70,8 @@ class FakeDirectories : public Directories {
 
   std::set<std::string> readOnly;  // upper-case paths that refuse deletion
   std::vector<std::string> removed;
+  int listCalls = 0;
+  int findCalls = 0;
 
  private:
   struct Node {

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_system.h"
 
 #include <dirent.h>
+#include <fnmatch.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -109,6 +110,9 @@ std::optional<std::vector<DirectoryEntry>> PosixDirectories::List(const std::str
     entry.IsReparsePoint = S_ISLNK(link.st_mode);
     if (entry.IsReparsePoint && stat(path.c_str(), &target) != 0) target = link;
     entry.IsDirectory = S_ISDIR(target.st_mode);
+    entry.Attributes = (entry.IsDirectory ? kAttributeDirectory : 0) |
+                       (entry.IsReparsePoint ? kAttributeReparsePoint : 0) |
+                       ((link.st_mode & S_IWUSR) || entry.IsReparsePoint ? 0 : kAttributeReadOnly);
     // Windows gives a link's own size, none for a directory.
     entry.Size =
         entry.IsDirectory || entry.IsReparsePoint ? 0 : static_cast<uint64_t>(link.st_size);
@@ -123,6 +127,20 @@ std::optional<std::vector<DirectoryEntry>> PosixDirectories::List(const std::str
   }
   closedir(dir);
   return entries;
+}
+
+std::optional<DirectoryEntry> PosixDirectories::FindFirst(const std::string& pattern) {
+  size_t slash = pattern.find_last_of('/');
+  std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  if (name.empty()) return std::nullopt;
+  auto entries = List(directory);
+  if (!entries) return std::nullopt;
+  for (DirectoryEntry& entry : *entries) {
+    if (fnmatch(name.c_str(), entry.Name.c_str(), FNM_CASEFOLD | FNM_NOESCAPE) == 0)
+      return std::move(entry);
+  }
+  return std::nullopt;
 }
 
 bool PosixDirectories::RemoveFile(const std::string& path, std::string* error) {

@@ -24,6 +24,8 @@ class PosixDirectories : public Directories {
  public:
   std::optional<std::vector<DirectoryEntry>> List(const std::string& directory,
                                                   std::string* error = nullptr) override;
+  // Matches names with fnmatch, without regard to case.
+  std::optional<DirectoryEntry> FindFirst(const std::string& pattern) override;
   bool RemoveFile(const std::string& path, std::string* error = nullptr) override;
 };
 

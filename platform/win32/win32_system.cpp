@@ -44,6 +44,23 @@ void SetError(std::string* error, DWORD code) {
   if (error) *error = ErrorText(code);
 }
 
+DirectoryEntry EntryOf(const WIN32_FIND_DATAW& data) {
+  DirectoryEntry entry;
+  entry.Name = common::Utf8(std::wstring_view(data.cFileName));
+  entry.Attributes = data.dwFileAttributes;
+  entry.IsDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.IsReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  entry.Size =
+      entry.IsDirectory ? 0 : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  FILETIME local;
+  SYSTEMTIME st;
+  if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, &st)) {
+    entry.LastWrite =
+        DayCount(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+  }
+  return entry;
+}
+
 }  // namespace
 
 std::unique_ptr<StartedProcess> Win32ProcessLauncher::Start(const std::string& commandLine,
@@ -86,21 +103,7 @@ std::optional<std::vector<DirectoryEntry>> Win32Directories::List(const std::str
   do {
     std::wstring_view name(data.cFileName);
     if (name == L"." || name == L"..") continue;
-    DirectoryEntry entry;
-    entry.Name = common::Utf8(name);
-    entry.IsDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.IsReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    entry.Size = entry.IsDirectory
-                     ? 0
-                     : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    FILETIME local;
-    SYSTEMTIME st;
-    if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
-        FileTimeToSystemTime(&local, &st)) {
-      entry.LastWrite = DayCount(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
-                                 st.wMilliseconds);
-    }
-    entries.push_back(std::move(entry));
+    entries.push_back(EntryOf(data));
   } while (FindNextFileW(find, &data));
   DWORD code = GetLastError();
   FindClose(find);
@@ -109,6 +112,14 @@ std::optional<std::vector<DirectoryEntry>> Win32Directories::List(const std::str
     return std::nullopt;
   }
   return entries;
+}
+
+std::optional<DirectoryEntry> Win32Directories::FindFirst(const std::string& pattern) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(common::Wide(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+  FindClose(find);
+  return EntryOf(data);
 }
 
 bool Win32Directories::RemoveFile(const std::string& path, std::string* error) {

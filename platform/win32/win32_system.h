@@ -16,11 +16,12 @@ class Win32ProcessLauncher : public ProcessLauncher {
                                         std::string* error = nullptr) override;
 };
 
-// FindFirstFileExW / FindNextFileW, DeleteFileW.
+// FindFirstFileExW / FindNextFileW, FindFirstFileW, DeleteFileW.
 class Win32Directories : public Directories {
  public:
   std::optional<std::vector<DirectoryEntry>> List(const std::string& directory,
                                                   std::string* error = nullptr) override;
+  std::optional<DirectoryEntry> FindFirst(const std::string& pattern) override;
   bool RemoveFile(const std::string& path, std::string* error = nullptr) override;
 };
 

@@ -31,6 +31,8 @@ class Backend {
   virtual uintptr_t MakeChildWindow(uintptr_t parent) = 0;
   virtual uintptr_t ParentOf(uintptr_t child) = 0;
   virtual void DestroyChildWindow(uintptr_t child) = 0;
+  // A user's press and release of the right mouse button over a control.
+  virtual void UserRightPress(Control& control) = 0;
 };
 
 std::unique_ptr<Backend> MakeBackend();

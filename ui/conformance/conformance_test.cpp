@@ -86,6 +86,33 @@ TEST_F(Conformance, ListBoxOrderSelectionAndTexts) {
   EXPECT_EQ(list->ItemIndex(), -1);
 }
 
+TEST_F(Conformance, RightPressIsToldAndKeepsTheSelection) {
+  ListBox* list = form->AddListBox("List", {8, 8, 150, 80});
+  for (const char* line : {"one", "two", "three"}) list->AddItem(line);
+  list->SetItemIndex(1);
+  StringGrid* grid = form->AddStringGrid("Grid", {170, 8, 200, 100});
+  grid->SetFixedRows(0);
+  grid->SetFixedCols(0);
+  grid->SetRow(2);
+  int listPresses = 0, gridPresses = 0, picks = 0;
+  list->OnRightMouseDown = [&] { ++listPresses; };
+  grid->OnRightMouseDown = [&] { ++gridPresses; };
+  grid->OnSelectCell = [&](int, int) { return ++picks, true; };
+  list->SetHint(kUnicode);
+  EXPECT_EQ(list->Hint(), kUnicode);
+  ShowAndPump();
+  backend->UserRightPress(*list);
+  backend->UserRightPress(*grid);
+  PumpFor(20);
+  EXPECT_EQ(listPresses, 1);
+  EXPECT_EQ(gridPresses, 1);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(picks, 0);
+  list->SetHint("");
+  EXPECT_EQ(list->Hint(), "");
+}
+
 TEST_F(Conformance, ListBoxScrollsToATopLine) {
   ListBox* list = form->AddListBox("List", {0, 0, 200, 100});
   EXPECT_EQ(list->TopIndex(), 0);

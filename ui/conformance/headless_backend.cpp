@@ -14,6 +14,9 @@ class HeadlessBackend : public Backend {
     headless::ClickCell(grid, col, row);
   }
   void UserChoose(RadioGroup& group, int index) override { headless::ChooseItem(group, index); }
+  void UserRightPress(Control& control) override {
+    if (control.OnRightMouseDown) control.OnRightMouseDown();
+  }
   bool PostToWindow(uintptr_t window, uint32_t message, uintptr_t wParam,
                     intptr_t lParam) override {
     return app_.PostWindowMessage(window, message, wParam, lParam);

@@ -18,6 +18,11 @@ HWND Window(uintptr_t handle) {
 class Win32Backend : public Backend {
  public:
   Application& App() override { return app_; }
+  void UserRightPress(Control& control) override {
+    HWND window = Window(control.NativeHandle());
+    SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(4, 4));
+  }
 
   // Data cells: the selection change a click makes, through the control.
   // Heading cells: a click on the header line (row 0) or a plain click on

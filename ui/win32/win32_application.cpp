@@ -231,4 +231,10 @@ void Win32Application::ShowError(const std::string& text) {
               MB_OK | MB_ICONERROR);
 }
 
+void Win32Application::SetBusyCursor(bool busy) {
+  Application::SetBusyCursor(busy);
+  // The forms keep it up on every pointer move (WM_SETCURSOR).
+  SetCursor(LoadCursorW(nullptr, busy ? MAKEINTRESOURCEW(32514) : MAKEINTRESOURCEW(32512)));
+}
+
 }  // namespace ui::win32

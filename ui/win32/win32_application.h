@@ -33,6 +33,7 @@ class Win32Application : public Application {
   std::unique_ptr<OwnedPicture> MakePicture(const PictureData& data) override;
   bool ChooseFont(Font& font) override;
   void ShowError(const std::string& text) override;
+  void SetBusyCursor(bool busy) override;
 
   // Runs one message through accelerators and dialog keys; false on WM_QUIT.
   bool PumpOne(bool wait);

@@ -355,6 +355,17 @@ Win32Form::~Win32Form() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
+HWND Win32Form::Tooltips() {
+  if (!tooltips_) {
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                nullptr, Instance(), nullptr);
+    // Long values (a copyright, say) wrap instead of running off the screen.
+    SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  }
+  return tooltips_;
+}
+
 HINSTANCE Win32Form::Instance() const {
   return GetModuleHandleW(nullptr);
 }
@@ -686,6 +697,12 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFYFORMAT:
       return NFR_UNICODE;
+    case WM_SETCURSOR:
+      if (app_->BusyCursor()) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // the hourglass
+        return TRUE;
+      }
+      break;
     default:
       if (msg >= kFirstPrivateMessage && msg <= kLastPrivateMessage && OnMessage) {
         bool handled = false;

@@ -165,6 +165,8 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
 
   // For the controls and the message loop.
   HFONT FontHandle() const { return font_; }
+  // The form's tooltip window for its controls' hints (made when first asked).
+  HWND Tooltips();
   HINSTANCE Instance() const;
   int NextCommandId() { return nextCommandId_++; }
   void RegisterCommand(int id, WMenuItem* item) { commands_[id] = item; }
@@ -211,6 +213,7 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   // A menu built from a template, in place of the form's own bar (ownBar_).
   HMENU templateMenu_ = nullptr;
   HMENU ownBar_ = nullptr;
+  HWND tooltips_ = nullptr;
   std::vector<std::unique_ptr<WTimer>> timers_;
   UINT_PTR nextTimerId_ = 1;
 };

@@ -141,6 +141,20 @@ class WControl : public Base, public NativeControl {
   uintptr_t NativeHandle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
 
  protected:
+  // One tool per control, keyed by its window; an empty hint removes it.
+  void HintChanged() override {
+    HWND tips = form_->Tooltips();
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(hwnd_);
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (this->Hint().empty()) return;
+    std::wstring text = common::Wide(this->Hint());
+    tool.lpszText = text.data();
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   void Create(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle,
               const std::string& text = "") {
     hwnd_ = CreateChild(form_, parent, cls, style, exStyle, bounds_, text);
@@ -382,6 +396,7 @@ class WListBox : public WControl<ListBox> {
   static LRESULT CALLBACK Lines(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR self) {
     auto* list = reinterpret_cast<WListBox*>(self);
+    if (msg == WM_RBUTTONDOWN && list->OnRightMouseDown) list->OnRightMouseDown();
     if (list->virtual_ && (msg == LB_GETTEXTLEN || msg == LB_GETTEXT)) {
       int i = static_cast<int>(wParam);
       if (i < 0 || i >= list->Count()) return LB_ERR;
@@ -688,6 +703,11 @@ class WStringGrid : public WControl<StringGrid> {
   // frame is measured, so it takes no room and is never drawn.
   static LRESULT CALLBACK Frame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR self) {
+    if (msg == WM_RBUTTONDOWN) {
+      auto* grid = reinterpret_cast<WStringGrid*>(self);
+      if (grid->OnRightMouseDown) grid->OnRightMouseDown();
+      return 0;  // the list view would pick the row under the pointer
+    }
     if (msg == WM_NCCALCSIZE) {
       ScrollBars bars = reinterpret_cast<WStringGrid*>(self)->model_.Bars();
       LONG_PTR hidden =

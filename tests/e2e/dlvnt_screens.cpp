@@ -1,0 +1,175 @@
+// Pictures of dlvnt's dialogs: dlvnt_screens OUTDIR DLL loads the DLL here,
+// copies it into two folders of C:, and writes OUTDIR\dlvnt_details.bmp (the
+// details of the loaded DLL), dlvnt_search.bmp (a search of C: for it) and
+// dlvnt_search_walking.bmp (a walk of Z: under way). Not a test.
+// clang-format off
+#include <windows.h>  // first: the other system headers need it
+// clang-format on
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "common/text_case.h"
+#include "common/win32/utf16.h"
+#include "dlvnt/dialogs/dialog_ids.h"
+#include "dlvnt/main_window/command_ids.h"
+#include "tests/e2e/driver.h"
+#include "tests/e2e/remote.h"
+
+namespace {
+
+namespace ids = dlvnt::ids;
+using common::Wide;
+
+bool SaveWindow(HWND window, const std::string& path) {
+  RECT r;
+  GetWindowRect(window, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  int stride = (width * 3 + 3) & ~3;
+  std::string pixels(static_cast<size_t>(stride) * height, '\0');
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  return static_cast<bool>(out);
+}
+
+// Painting of another process's windows cannot be waited for: give it a
+// moment (a picture tool, not a test).
+void LetItPaint(HWND window) {
+  SetCursorPos(0, 0);  // no hint over the picture
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  Sleep(400);
+}
+
+std::vector<std::string> Column(HWND list, int column) {
+  e2e::Remote remote(list);
+  std::vector<std::string> cells;
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = remote.TextBuffer();
+    item.cchTextMax = 2000;
+    remote.Write(&item, sizeof item);
+    SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
+    cells.push_back(remote.Text());
+  }
+  return cells;
+}
+
+void SelectRow(HWND list, int index) {
+  e2e::Remote remote(list);
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  remote.Write(&item, sizeof item);
+  SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.Base()));
+  SendMessageW(list, LVM_ENSUREVISIBLE, index, FALSE);
+}
+
+std::string StatusText(HWND status) {
+  e2e::Remote remote(status);
+  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
+  return remote.Text();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: dlvnt_screens OUTDIR DLL\n");
+    return 2;
+  }
+  std::string out = argv[1], dll = argv[2];
+  std::string name = dll.substr(dll.find_last_of("\\/") + 1);
+  for (const char* dir : {"C:\\dlvshots", "C:\\dlvshots\\one", "C:\\dlvshots\\two"})
+    CreateDirectoryW(Wide(dir).c_str(), nullptr);
+  std::string first = std::string("C:\\dlvshots\\one\\") + name;
+  CopyFileW(Wide(dll).c_str(), Wide(first).c_str(), FALSE);
+  CopyFileW(Wide(dll).c_str(), Wide(std::string("C:\\dlvshots\\two\\") + name).c_str(), FALSE);
+  HMODULE held = LoadLibraryW(Wide(first).c_str());
+  if (!held) return 1;
+
+  e2e::Process dlvnt;
+  if (!dlvnt.Start(e2e::DriverDirectory() + "\\dlvnt.exe")) return 1;
+  HWND window = e2e::WaitForTopWindow(dlvnt.Id(), "Delvane for Windows NT");
+  if (!window) return 1;
+  HWND grid = nullptr;
+  int row = -1;
+  std::string upper = common::Upper(name);
+  e2e::WaitFor([&] {
+    grid = e2e::FindChild(window, dlvnt::kGridControlIds[0]);
+    if (!grid) return false;
+    auto names = Column(grid, 1);
+    for (size_t r = 0; r < names.size(); ++r) {
+      if (names[r] == upper) row = static_cast<int>(r);
+    }
+    return row >= 0;
+  });
+  if (row < 0) return 1;
+  int failures = 0;
+  SelectRow(grid, row);
+  e2e::PostCommand(window, dlvnt::kCmdModulesDetails);
+  HWND details = e2e::WaitForTopWindow(dlvnt.Id(), "Delvane Details for");
+  if (!details) return 1;
+  LetItPaint(details);
+  if (!SaveWindow(details, out + "\\dlvnt_details.bmp")) ++failures;
+  e2e::Click(e2e::FindChild(details, ids::kDetailsOKButton));
+  e2e::WaitFor([&] { return !IsWindowVisible(details); });
+
+  e2e::PostCommand(window, dlvnt::kCmdModulesSearch);
+  HWND search = e2e::WaitForTopWindow(dlvnt.Id(), "Delvane Search for");
+  if (!search) return 1;
+  HWND status = e2e::FindChild(search, ids::kSearchStatusBar);
+  HWND button = e2e::FindChild(search, ids::kSearchButton);
+  HWND results = e2e::FindChild(search, ids::kSearchStringGrid);
+  e2e::Click(e2e::FindChild(search, ids::kFirstDriveCheckBox + 2));  // C:
+  PostMessageW(button, BM_CLICK, 0, 0);
+  e2e::WaitFor([&] { return !Column(results, 2).empty() && !Column(results, 2)[0].empty(); },
+               std::chrono::seconds(120));
+  SelectRow(results, 0);
+  LetItPaint(search);
+  if (!SaveWindow(search, out + "\\dlvnt_search.bmp")) ++failures;
+  // A walk under way: the status text tells where it is.
+  e2e::Click(e2e::FindChild(search, ids::kFirstDriveCheckBox + 2));
+  e2e::Click(e2e::FindChild(search, ids::kFirstDriveCheckBox + 25));  // Z:
+  PostMessageW(button, BM_CLICK, 0, 0);
+  e2e::WaitFor([&] { return StatusText(status).rfind("Searching Z:\\", 0) == 0; });
+  Sleep(1500);
+  SetCursorPos(0, 0);
+  if (!SaveWindow(search, out + "\\dlvnt_search_walking.bmp")) ++failures;
+  PostMessageW(e2e::FindChild(search, ids::kStopButton), BM_CLICK, 0, 0);
+  e2e::WaitFor([&] { return IsWindowEnabled(button) != 0; });
+  e2e::Click(e2e::FindChild(search, ids::kSearchOKButton));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  dlvnt.Wait();
+  FreeLibrary(held);
+  return failures;
+}
