@@ -77,11 +77,16 @@ start_xvfb() {
   f=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$f" 2>/dev/null &
   XVFB_PID=$!
+  # A loaded machine can take seconds to bring the server up: wait for its
+  # display number (bounded), and say so when it never comes.
   local i
-  for i in $(seq 1 100); do
+  for i in $(seq 1 600); do
     [ -s "$f" ] && break
     sleep 0.05
   done
+  if [ ! -s "$f" ]; then
+    log "Xvfb gave no display within 30 s"
+  fi
   export DISPLAY=":$(head -n1 "$f")"
   rm -f "$f"
 }
