@@ -8,7 +8,9 @@
 //    text, id, popup, separator, grayed, inactive, checked, and the ENDPOPUP
 //    lines each item's position in its menu calls for.
 // Every difference either has a reason in the table below or fails the test;
-// the summary counts both.
+// the summary counts both. The image viewer's string blocks are checked
+// against LoadStringW, and the menu viewer's test of a whole template against
+// LoadMenuIndirectW, the same way.
 #include <windows.h>
 // windows.h first
 #include <commctrl.h>
