@@ -79,6 +79,10 @@ void ListBoxSelect(HWND list, int index);
 void PostCommand(HWND window, int commandId);
 // Opens the window's pop-up menu as a right click does and dismisses it, so
 // the program brings its menus up to date as it does before a user's pick.
+// The screen's pixels of a rectangle (a window's, say) as a 24-bit .bmp
+// file; false when it cannot be written. For the picture tools.
+bool SaveScreenRect(const RECT& area, const std::string& path);
+
 bool OpenAndDismissPopup(HWND window);
 // Opens the drop-down of the window's menu bar that a mnemonic names, as
 // Alt and the letter do, and dismisses it: true when it showed.

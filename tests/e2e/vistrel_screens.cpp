@@ -13,42 +13,10 @@
 
 namespace {
 
-bool SaveRect(const RECT& r, const std::string& path) {
-  int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  int stride = (width * 3 + 3) & ~3;
-  std::string pixels(static_cast<size_t>(stride) * height, '\0');
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-            DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  return static_cast<bool>(out);
-}
-
 bool SaveWindow(HWND window, const std::string& path) {
   RECT r;
   GetWindowRect(window, &r);
-  return SaveRect(r, path);
+  return e2e::SaveScreenRect(r, path);
 }
 
 // Painting of another process's windows cannot be waited for: give it a
@@ -142,7 +110,7 @@ int ResourceViewers(HWND window, const std::string& out) {
         UnionRect(&area, &area, &more);
       }
       for (char& c : kind) c = static_cast<char>(tolower(c));
-      if (!SaveRect(area, out + "_image_" + kind + ".bmp")) ++failures;
+      if (!e2e::SaveScreenRect(area, out + "_image_" + kind + ".bmp")) ++failures;
       if (kind == "menu") PostMessageW(viewer, WM_CANCELMODE, 0, 0);
       CloseViewer(viewer);
       break;
