@@ -4,16 +4,14 @@
 #include <charconv>
 #include <map>
 
+#include "common/text_case.h"
 #include "common/version_info.h"
 #include "contracts/dlv16/ne_module.h"
 
 namespace dlv16 {
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+using common::Upper;
 
 // A file's name without folder and extension, for files without a module name.
 std::string BaseName(const std::string& path) {

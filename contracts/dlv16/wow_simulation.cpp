@@ -4,10 +4,13 @@
 #include <cctype>
 #include <charconv>
 
+#include "common/text_case.h"
 #include "contracts/dlv16/helper_files.h"
 
 namespace dlv16 {
 namespace {
+
+using common::Upper;
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
@@ -22,11 +25,6 @@ std::string_view Trim(std::string_view text) {
 std::string FolderOf(const std::string& path) {
   size_t cut = path.find_last_of("\\/:");
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace
