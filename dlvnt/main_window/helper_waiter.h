@@ -28,6 +28,8 @@ class HelperWaiter : public HelperWait {
   bool Waiting() const { return waiting_; }
   void SetBound(std::chrono::milliseconds bound) { bound_ = bound; }
   std::chrono::milliseconds Bound() const { return bound_; }
+  // Tests hand in a clock that they move.
+  void SetClock(Clock now) { now_ = std::move(now); }
 
  private:
   ui::Application& app_;
