@@ -27,7 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   run.Process = arguments->Process;
   std::optional<dlv16::WowSimulation> simulation;
   if (std::optional<std::string> path = environment.Variable(dlv16::kSimulationVariable)) {
-    if (std::unique_ptr<platform::MappedFile> text = files.MapReadOnly(*path)) {
+    if (std::unique_ptr<platform::MappedFile> text = files.MapReadOnly(*path, nullptr)) {
       auto bytes = text->Bytes();
       simulation = dlv16::ParseWowSimulation(
           std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), nullptr);
