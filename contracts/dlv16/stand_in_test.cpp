@@ -7,6 +7,12 @@
 #include "platform/fake/fake_machine.h"
 #include "tests/fixtures/pe_writer.h"
 
+#ifdef DLV16_CORKAMI_DIR
+#include <filesystem>
+
+#include "platform/posix/posix_files.h"
+#endif
+
 namespace dlv16 {
 namespace {
 
@@ -134,6 +140,45 @@ TEST(NeModuleTest, EveryCutOfAFileReadsWithoutLeavingIt) {
   EXPECT_FALSE(ReadNeModule(fixtures::FileWithSignature("PE")));
   EXPECT_FALSE(ReadNeModule(fixtures::DosFile()));
 }
+
+#ifdef DLV16_CORKAMI_DIR
+// Hostile files given to every command as the module: nothing read beyond
+// them, nothing written but the command's file.
+TEST(StandInCorpus, HostileFilesGoThroughEveryCommand) {
+  platform::posix::PosixFileSystem disk;
+  platform::fake::FakeFileSystem out;
+  struct Split : platform::FileSystem {
+    platform::FileSystem& in;
+    platform::FileSystem& out;
+    Split(platform::FileSystem& i, platform::FileSystem& o) : in(i), out(o) {}
+    std::unique_ptr<platform::MappedFile> MapReadOnly(const std::string& p,
+                                                      platform::MapError* e) override {
+      return in.MapReadOnly(p, e);
+    }
+    bool FileExists(const std::string& p) override { return in.FileExists(p); }
+    std::optional<std::string> WriteWholeFile(const std::string& p,
+                                              std::span<const uint8_t> b) override {
+      return out.WriteWholeFile(p, b);
+    }
+  } files(disk, out);
+  size_t ne = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(DLV16_CORKAMI_DIR)) {
+    std::string path = entry.path().string();
+    std::string description = "process 5\ntask " + path + "\nmodule " + path + "\n";
+    std::optional<WowSimulation> simulation = ParseWowSimulation(description, nullptr);
+    ASSERT_TRUE(simulation);
+    HelperRun run{"/out/", &*simulation, 5u};
+    for (const std::string& arguments : {std::string("w 00000005"), "l " + path, "v " + path}) {
+      std::optional<HelperArguments> parsed = ParseHelperArguments(arguments);
+      ASSERT_TRUE(parsed);
+      EXPECT_EQ(RunHelperCommand(parsed->Command, run, files), std::nullopt) << path;
+    }
+    if (auto file = disk.MapReadOnly(path, nullptr); file && ReadNeModule(file->Bytes())) ++ne;
+  }
+  EXPECT_GE(ne, 1u);  // the corpus holds an NE file
+  EXPECT_EQ(out.files.size(), 3u);
+}
+#endif
 
 }  // namespace
 }  // namespace dlv16
