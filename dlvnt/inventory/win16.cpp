@@ -90,16 +90,18 @@ Module16Collection CollectModule16(InventoryServices& inventory, Win16Services& 
   Module16Collection result;
   services.Waiter.Arm();
   DeleteHelperFiles(services);
-  bool started = false;
+  int started = 0;
   for (uint32_t id : services.Wow.CandidateProcesses()) {
-    if (services.Wow.StartTask(id, Command(services, dlv16::Command::Wow,
-                                           dlv16::ProcessIdText(id)))) {
-      started = true;
+    if (services.Wow.StartTask(id,
+                               Command(services, dlv16::Command::Wow, dlv16::ProcessIdText(id)))) {
+      ++started;
     }
   }
-  if (!started) return result;
-  // The first answer ends the wait, however many processes were asked.
-  result.Answered = services.Waiter.Wait();
+  if (started == 0) return result;
+  // Every helper writes its own file and then answers: the files are read
+  // once all have answered (or the bound has passed), never while one of
+  // them may still be writing.
+  result.Answered = services.Waiter.Wait(started);
 
   std::map<std::pair<std::string, std::string>, TInventoryItem*> seen;
   for (const std::string& name : HelperFiles(services)) {
@@ -158,9 +160,8 @@ std::optional<dlv16::VersionLines> ReadWin16Version(Win16Services& services,
                                                     const std::string& modulePath) {
   services.Waiter.Arm();
   // The helper's folder may hold blanks: its path goes in quotes here.
-  std::string command =
-      platform::QuoteArgument(services.ProgramDirectory + dlv16::kHelperProgram) + " v " +
-      modulePath;
+  std::string command = platform::QuoteArgument(services.ProgramDirectory + dlv16::kHelperProgram) +
+                        " v " + modulePath;
   if (!services.Launcher.Start(command, platform::ShowState::Hidden)) return std::nullopt;
   if (!services.Waiter.Wait()) throw std::runtime_error(kHelperNoAnswer);
   std::string text = ReadHelperFile(services, dlv16::kVersionInfoFile);

@@ -24,13 +24,16 @@ inline constexpr const char* kHelperNoAnswer =
 
 // The helper-done flag and the wait for it. Wait lets the window's messages
 // run (the completion message arrives that way) and gives up at its bound.
+// Each helper started sends its own completion: a wait for several counts
+// them, so that no WOW process's file is read before it is written.
 class HelperWait {
  public:
   virtual ~HelperWait() = default;
-  // Clears the flag before a start.
+  // Clears the flag (the count of answers) before a start.
   virtual void Arm() = 0;
-  // True when the helper reported done, false when the bound passed first.
-  virtual bool Wait() = 0;
+  // True when `answers` helpers reported done, false when the bound passed
+  // first.
+  virtual bool Wait(int answers = 1) = 0;
 };
 
 // What the program hands the window for its Win16 page.
@@ -57,7 +60,7 @@ void DeleteHelperFiles(Win16Services& services);
 
 struct Module16Collection {
   int ProcessCount = 0;
-  bool Answered = true;             // false: the wait ran out
+  bool Answered = true;             // false: the wait ran out before every helper answered
   std::vector<std::string> Errors;  // files that could not be read
 };
 

@@ -11,12 +11,12 @@ using testing::TestMachine;
 using testing::TestWow;
 
 struct TestWait : HelperWait {
-  void Arm() override { done = false; }
-  bool Wait() override {
+  void Arm() override { answers = 0; }
+  bool Wait(int wanted) override {
     ++waits;
-    return done;
+    return answers >= wanted;
   }
-  bool done = false;
+  int answers = 0;
   int waits = 0;
 };
 
@@ -38,7 +38,7 @@ struct Win16Fixture : ::testing::Test {
     m.AddFile("C:\\WIN16\\NOTES.EXE", Ne("NOTES", {"CARDLIB"}));
     m.AddFile("C:\\WIN16\\CARDLIB.DLL", Ne("CARDLIB", {"KERNEL"}));
     m.AddFile("C:\\OTHER\\CARDLIB.DLL", Ne("CARDLIB", {"KERNEL"}));
-    wow.answer = [this] { wait.done = true; };
+    wow.answer = [this] { ++wait.answers; };
   }
   Module16Collection Collect() {
     InventoryServices inventory = m.Services();
@@ -99,7 +99,8 @@ TEST_F(Win16Fixture, LeftOversAreDeletedUnreadAndAFileOfOneRecordIsANodeOnly) {
   wow.Leave("keep.txt", "not the helper's");
   // This helper writes the process's first record alone.
   wow.instead = [this] {
-    std::vector<uint8_t> one = dlv16::WriteRecords({{"alone", "CARDS", "C:\\WIN16\\CARDS.EXE", "", 0}});
+    std::vector<uint8_t> one =
+        dlv16::WriteRecords({{"alone", "CARDS", "C:\\WIN16\\CARDS.EXE", "", 0}});
     wow.Leave("0000004d.dlv", std::string(one.begin(), one.end()));
   };
   Module16Collection result = Collect();
@@ -131,8 +132,21 @@ TEST_F(Win16Fixture, AHelperThatNeverAnswersIsToldAndWhatItWroteIsRead) {
   EXPECT_EQ(result.ProcessCount, 1);
   EXPECT_FALSE(wow.Present("0000004d.dlv"));
 
+  // Two processes: the wait lasts until both have answered, one is not enough.
+  wow.Describe("process 77\ntask C:\\WIN16\\CARDS.EXE\nprocess 78\ntask C:\\WIN16\\NOTES.EXE\n");
+  wow.answer = [this] {
+    if (wow.starts.back().first == 77) ++wait.answers;
+  };
+  items.Clear();
+  tree.clear();
+  EXPECT_FALSE(Collect().Answered);
+  wow.answer = [this] { ++wait.answers; };
+  items.Clear();
+  tree.clear();
+  EXPECT_TRUE(Collect().Answered);
+  EXPECT_EQ(tree.size(), 2u);
+
   // A file that cannot be read is named; the others are still taken.
-  wow.answer = [this] { wait.done = true; };
   wow.instead = [this] {
     wow.folders.AddFile(wow.directory + "ghost.dlv", 10);  // listed, not readable
   };

@@ -19,10 +19,10 @@ class HelperWaiter : public HelperWait {
   static constexpr std::chrono::milliseconds kDefaultBound{30000};
 
   explicit HelperWaiter(ui::Application& app, Clock now = {});
-  void Arm() override { done_ = false; }
-  bool Wait() override;
+  void Arm() override { answers_ = 0; }
+  bool Wait(int answers = 1) override;
   // The completion message.
-  void Signal() { done_ = true; }
+  void Signal() { ++answers_; }
   // True while a wait runs: commands that would free or refill the lists
   // must not run from inside it.
   bool Waiting() const { return waiting_; }
@@ -35,7 +35,7 @@ class HelperWaiter : public HelperWait {
   ui::Application& app_;
   Clock now_;
   std::chrono::milliseconds bound_ = kDefaultBound;
-  bool done_ = false;
+  int answers_ = 0;
   bool waiting_ = false;
 };
 

@@ -9,72 +9,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "common/version_info_test_util.h"
+#include "common/text_case.h"
 #include "common/win32/utf16.h"
 #include "dlvnt/dialogs/dialog_ids.h"
 #include "dlvnt/inventory/win16.h"
 #include "tests/e2e/dlvnt_driver.h"
-#include "tests/fixtures/pe_writer.h"
+#include "tests/e2e/win16_machine.h"
 
 namespace {
 
 namespace ids = dlvnt::ids;
-namespace vt = versioninfo::testing;
 using common::Wide;
 using Lines = std::vector<std::string>;
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(Wide(path), std::ios::binary);
-  out << bytes;
-  return static_cast<bool>(out);
-}
-
-std::string Ne(const std::string& name, const Lines& imports, const std::string& company,
-               bool library) {
-  std::vector<uint8_t> version;
-  if (!company.empty()) {
-    std::u16string wide(company.begin(), company.end());
-    vt::Fixed fixed;
-    fixed.FileMS = 0x00030000;
-    fixed.FileLS = 0x0000000A;
-    version = vt::Serialize(
-        vt::Block(fixed, {{"040904E4", {{"CompanyName", wide}, {"FileDescription", u"Cards"}}}},
-                  {{0x0409, 1252}}),
-        true);
-  }
-  std::vector<uint8_t> bytes = fixtures::NeFile({name, imports, version, library});
-  return {bytes.begin(), bytes.end()};
-}
-
-// The simulated machine: 16-bit files in a folder of their own and the
-// description that names them, handed to dlvnt through its environment.
-class Win16Machine {
- public:
-  explicit Win16Machine(const std::string& extra = "") {
-    folder = e2e::TempDirectory() + "win16-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryW(Wide(folder).c_str(), nullptr);
-    ok = WriteFile(folder + "CARDS.EXE", Ne("CARDS", {"KERNEL", "USER", "CARDLIB"}, "", false)) &&
-         WriteFile(folder + "NOTES.EXE", Ne("NOTES", {"USER", "CARDLIB"}, "", false)) &&
-         WriteFile(folder + "CARDLIB.DLL", Ne("CARDLIB", {"KERNEL"}, "Tessaloom Sixteen", true));
-    description = folder + "wow.txt";
-    ok =
-        ok && WriteFile(description, extra + "process 1001\ntask " + folder + "CARDS.EXE\nmodule " +
-                                         folder + "CARDLIB.DLL\nprocess 1002\ntask " + folder +
-                                         "NOTES.EXE\nmodule " + folder + "CARDLIB.DLL\n");
-    SetEnvironmentVariableW(Wide(dlv16::kSimulationVariable).c_str(), Wide(description).c_str());
-  }
-  ~Win16Machine() {
-    SetEnvironmentVariableW(Wide(dlv16::kSimulationVariable).c_str(), nullptr);
-    for (const char* name : {"CARDS.EXE", "NOTES.EXE", "CARDLIB.DLL", "wow.txt"}) {
-      DeleteFileW(Wide(folder + name).c_str());
-    }
-    RemoveDirectoryW(Wide(folder).c_str());
-  }
-  std::string folder, description;
-  bool ok = false;
-};
 
 // The helper's files in dlvnt's folder.
 Lines HelperFilesLeft() {
@@ -89,7 +35,7 @@ Lines HelperFilesLeft() {
 }
 
 TEST(DlvntWin16E2E, ThePageTreeAndDetailsComeFromTheHelper) {
-  Win16Machine machine;
+  e2e::Win16Machine machine;
   ASSERT_TRUE(machine.ok);
   std::string upper = common::Upper(machine.folder);
   e2e::Dlvnt d;
@@ -135,13 +81,14 @@ TEST(DlvntWin16E2E, ThePageTreeAndDetailsComeFromTheHelper) {
   // in both processes, and its own version texts.
   e2e::SelectGridRow(grid, 1);
   e2e::PostCommand(d.window, dlvnt::kCmdModulesDetails);
-  HWND dlg = e2e::WaitForTopWindow(d.process.Id(), "Delvane Details for CARDLIB.DLL");
+  HWND dlg = e2e::WaitForTopWindow(d.process.Id(), "Delvane Details for CARDLIB");
   ASSERT_TRUE(dlg);
   auto child = [&](int id) { return e2e::FindChild(dlg, id); };
   HWND company = child(ids::kFirstVersionEdit + 7);
   ASSERT_TRUE(e2e::WaitFor([&] { return e2e::WindowText(company) == "Tessaloom Sixteen"; }))
       << e2e::WindowText(company);
   EXPECT_EQ(e2e::WindowText(child(ids::kFirstVersionEdit)), "File Version 3.0.0.10");
+  EXPECT_EQ(e2e::WindowText(child(ids::kFirstVersionEdit + 3)), "File OS DOS-Win16");
   EXPECT_EQ(e2e::WindowText(child(ids::kFirstVersionEdit + 8)), "Cards");
   EXPECT_EQ(e2e::ListBoxItems(child(ids::kUsesListBox)), Lines{"KERNEL"});
   EXPECT_EQ(e2e::ListBoxItems(child(ids::kUsedByListBox)), (Lines{"CARDS.EXE", "NOTES.EXE"}));
@@ -157,7 +104,7 @@ TEST(DlvntWin16E2E, ThePageTreeAndDetailsComeFromTheHelper) {
 }
 
 TEST(DlvntWin16E2E, AHelperThatNeverAnswersIsReportedAndDlvntGoesOn) {
-  Win16Machine machine("silent\nwait 2\n");
+  e2e::Win16Machine machine("silent\nwait 2\n");
   ASSERT_TRUE(machine.ok);
   e2e::Dlvnt d;
   ASSERT_TRUE(d.Start());
@@ -183,3 +130,9 @@ TEST(DlvntWin16E2E, AHelperThatNeverAnswersIsReportedAndDlvntGoesOn) {
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  e2e::ParseDriverArguments(argc, argv);
+  return RUN_ALL_TESTS();
+}
