@@ -67,3 +67,14 @@ if(TARGET vistrel-cli AND BUILD_TESTING AND IS_DIRECTORY ${DLV_CORKAMI_DIR})
             --facts ${corkami_files})
   set_tests_properties(vistrel_cli_facts_corkami PROPERTIES LABELS "unit;slow" TIMEOUT 600)
 endif()
+
+# Authenticode: a sample signed in the test with osslsigncode and throw-away
+# certificates, and broken after.
+if(TARGET vistrel-cli AND BUILD_TESTING
+   AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
+   AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
+  add_test(NAME vistrel_cli_signature
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
+            --signature ${CMAKE_BINARY_DIR}/fixtures/x64/sample.exe)
+  set_tests_properties(vistrel_cli_signature PROPERTIES LABELS unit)
+endif()

@@ -2,6 +2,7 @@
 
 #include "contracts/nubrik/pe_facts.h"
 #include "contracts/nubrik/pe_image.h"
+#include "contracts/nubrik/pe_signature.h"
 #include "vistrel/browser/page_formats.h"
 
 namespace vistrel {
@@ -77,6 +78,59 @@ void WriteOptionalHeader(const pe::OptionalHeader& o, common::JsonWriter& json) 
 }
 
 }  // namespace
+
+// The certificate table's signature and whether the file's own digest,
+// made the Authenticode way, is the signed one.
+void WriteSignature(const pe::Image& image, const pe::AuthenticodeSignature& signature,
+                    platform::Hashing* hashing, common::JsonWriter& json) {
+  auto text = [&](const std::string& value) {
+    if (value.empty()) {
+      json.Null();
+    } else {
+      json.String(value);
+    }
+  };
+  json.BeginObject();
+  json.Key("tableOffset").Number(signature.TableOffset);
+  json.Key("tableSize").Number(signature.TableSize);
+  json.Key("revision").Number(uint32_t{signature.Revision});
+  json.Key("certificateType").Number(uint32_t{signature.CertificateType});
+  json.Key("readable").Bool(signature.Readable);
+  json.Key("digestAlgorithm");
+  text(signature.DigestAlgorithm);
+  json.Key("signedDigest");
+  text(platform::HexDigest(signature.SignedDigest));
+  std::optional<platform::HashAlgorithm> algorithm;
+  if (signature.DigestAlgorithm == "md5") algorithm = platform::HashAlgorithm::Md5;
+  if (signature.DigestAlgorithm == "sha1") algorithm = platform::HashAlgorithm::Sha1;
+  if (signature.DigestAlgorithm == "sha256") algorithm = platform::HashAlgorithm::Sha256;
+  std::string fileDigest;
+  if (signature.Readable && algorithm && hashing) {
+    std::vector<uint8_t> covered;
+    for (auto [offset, size] : pe::AuthenticodeRanges(image)) {
+      const uint8_t* bytes = image.View().At(offset, size);
+      if (bytes) covered.insert(covered.end(), bytes, bytes + size);
+    }
+    fileDigest = platform::HexDigest(hashing->Digest(*algorithm, covered));
+  }
+  json.Key("fileDigest");
+  text(fileDigest);
+  json.Key("digestMatches");
+  if (fileDigest.empty()) {
+    json.Null();
+  } else {
+    json.Bool(fileDigest == platform::HexDigest(signature.SignedDigest));
+  }
+  json.Key("signer");
+  text(signature.Signer);
+  json.Key("issuer");
+  text(signature.Issuer);
+  json.Key("signingTime");
+  text(signature.SigningTime.value_or(""));
+  json.Key("timestampTime");
+  text(signature.TimestampTime.value_or(""));
+  json.EndObject();
+}
 
 void WriteFileData(const TVistrelMainForm& form, const std::string& path,
                    const std::optional<std::string>& error, size_t limit,
@@ -347,6 +401,12 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
       json.BeginObject().Key("type").Number(kind).Key("count").Number(count).EndObject();
     }
     json.EndArray().EndObject();
+  } else {
+    json.Null();
+  }
+  json.Key("signature");
+  if (auto signature = image ? pe::FindAuthenticode(*image) : std::nullopt) {
+    WriteSignature(*image, *signature, hashing, json);
   } else {
     json.Null();
   }

@@ -8,12 +8,14 @@ Japanese and Greek: the tree shows them as they are, in UTF-8.
 
 usage: vistrel_cli_test.py VISTREL_CLI [NAMES=PATH] FILE...
        vistrel_cli_test.py VISTREL_CLI --data FILE...   (--json against pefile only)
-       vistrel_cli_test.py VISTREL_CLI --facts FILE...  (the analysts' facts against pefile)"""
+       vistrel_cli_test.py VISTREL_CLI --facts FILE...  (the analysts' facts against pefile)
+       vistrel_cli_test.py VISTREL_CLI --signature EXE  (EXE signed here with osslsigncode)"""
 import json
 import os
 import struct
 import subprocess
 import sys
+import tempfile
 
 import jsonschema
 import pefile
@@ -399,8 +401,95 @@ def check_facts(cli, files):
     print("vistrel-cli --json facts: %d compared over %d files" % (compared, len(files)))
 
 
+def check_signature(cli, exe):
+    """EXE signed here with a throw-away CA and signer, once with SHA-256 and a
+    signing time, once with SHA-1 and a time stamp of a throw-away authority:
+    the signer, the issuer, the times and the digest as osslsigncode made
+    them; a changed byte breaks the digest; the unsigned file has none."""
+    def run(*args):
+        subprocess.run(args, check=True, capture_output=True, cwd=work)
+
+    def signature(path):
+        out = subprocess.run([cli, "--json", path], capture_output=True, text=True)
+        data = json.loads(out.stdout)
+        with open(SCHEMA) as f:
+            jsonschema.validate(data, json.load(f), cls=jsonschema.Draft202012Validator)
+        return data[0]["signature"]
+
+    exe = os.path.abspath(exe)
+    with tempfile.TemporaryDirectory() as work:
+        run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+            "-subj", "/CN=Tessaloom Test CA/O=Tessaloom", "-keyout", "ca.key", "-out", "ca.pem")
+        run("openssl", "req", "-new", "-newkey", "rsa:2048", "-nodes",
+            "-subj", "/CN=Tessaloom Test Signer/O=Tessaloom", "-keyout", "signer.key",
+            "-out", "signer.csr")
+        run("openssl", "x509", "-req", "-in", "signer.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+            "-CAcreateserial", "-days", "2", "-out", "signer.pem")
+        run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+            "-subj", "/CN=Tessaloom Test Clock", "-addext",
+            "extendedKeyUsage=critical,timeStamping", "-keyout", "tsa.key", "-out", "tsa.pem")
+        with open(os.path.join(work, "chain.pem"), "w") as chain:
+            for name in ("signer.pem", "ca.pem"):
+                with open(os.path.join(work, name)) as f:
+                    chain.write(f.read())
+        run("osslsigncode", "sign", "-certs", "chain.pem", "-key", "signer.key", "-h", "sha256",
+            "-time", "1700000000", "-in", exe, "-out", "signed.exe")
+        # Older osslsigncode has no time-stamping authority of its own.
+        stamping = subprocess.run(
+            ["osslsigncode", "sign", "-certs", "chain.pem", "-key", "signer.key", "-h", "sha1",
+             "-time", "1700000000", "-TSA-certs", "tsa.pem", "-TSA-key", "tsa.key",
+             "-TSA-time", "1600000000", "-in", exe, "-out", "stamped.exe"],
+            cwd=work, capture_output=True).returncode == 0
+        assert signature(exe) is None
+
+        signed = signature(os.path.join(work, "signed.exe"))
+        assert signed["readable"] and signed["certificateType"] == 2, signed
+        assert signed["digestAlgorithm"] == "sha256", signed
+        assert signed["digestMatches"] is True, signed
+        assert signed["signer"] == "Tessaloom Test Signer", signed
+        assert signed["issuer"] == "Tessaloom Test CA", signed
+        assert signed["signingTime"] == "2023-11-14T22:13:20Z", signed
+        assert signed["timestampTime"] is None, signed
+        verify = subprocess.run(["osslsigncode", "verify", "-in", "signed.exe"], cwd=work,
+                                capture_output=True, text=True).stdout
+        assert "Calculated message digest : %s" % signed["fileDigest"].upper() in verify, verify
+
+        if stamping:
+            stamped = signature(os.path.join(work, "stamped.exe"))
+            assert stamped["digestAlgorithm"] == "sha1", stamped
+            assert stamped["digestMatches"] is True, stamped
+            assert stamped["signingTime"] == "2023-11-14T22:13:20Z", stamped
+            assert stamped["timestampTime"] == "2020-09-13T12:26:40Z", stamped
+        else:
+            print("osslsigncode cannot time-stamp by itself here: that case not checked")
+
+        # One byte of the first section changed: the signature no longer fits.
+        pe = pefile.PE(os.path.join(work, "signed.exe"))
+        at = pe.sections[0].PointerToRawData + 16
+        pe.close()
+        path = os.path.join(work, "signed.exe")
+        with open(path, "r+b") as f:
+            f.seek(at)
+            byte = f.read(1)
+            f.seek(at)
+            f.write(bytes([byte[0] ^ 0xFF]))
+        broken = signature(path)
+        assert broken["digestMatches"] is False, broken
+        assert broken["signedDigest"] == signed["signedDigest"], broken
+
+        # A certificate table cut short: told as unreadable, nothing invented.
+        with open(path, "r+b") as f:
+            f.truncate(signed["tableOffset"] + 100)
+        cut = signature(path)
+        assert cut["readable"] is False and cut["signer"] is None, cut
+    print("vistrel-cli --json signatures: checked")
+
+
 def main():
     cli, files = sys.argv[1], sys.argv[2:]
+    if files and files[0] == "--signature":
+        check_signature(cli, files[1])
+        return
     if files and files[0] == "--facts":
         check_facts(cli, files[1:])
         return

@@ -13,7 +13,7 @@ log() { printf '== %s\n' "$*" >&2; }
 
 PACKAGES=(cmake ninja-build g++ clang-14 libclang-rt-14-dev llvm-14 libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
-  wine64 wine xvfb xauth x11-utils python3 python3-pefile python3-jsonschema imagemagick icoutils
+  wine64 wine xvfb xauth x11-utils python3 python3-pefile python3-jsonschema osslsigncode openssl imagemagick icoutils
   fonts-liberation libssl-dev)
 # fonts-liberation: Liberation Mono and Sans have the metrics of "Courier New"
 # and Arial, so under Wine the texts take the room they take on Windows.

@@ -14,6 +14,7 @@
 #include "contracts/nubrik/pe_image.h"
 #include "contracts/nubrik/pe_layout.h"
 #include "contracts/nubrik/pe_report.h"
+#include "contracts/nubrik/pe_signature.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
@@ -91,6 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (auto relocations = pe::Relocations(image)) sum += relocations->Entries;
   for (const auto& d : pe::DelayImports(image)) sum += d.Functions.size();
   if (auto rich = pe::FindRichHeader(image)) sum += rich->Entries.size();
+  if (auto signature = pe::FindAuthenticode(image)) {
+    sum += signature->SignedDigest.size() + signature->Signer.size();
+  }
+  for (auto [offset, length] : pe::AuthenticodeRanges(image)) {
+    if (offset + length > size) __builtin_trap();
+  }
   sum += pe::GuardFlags(image).value_or(0);
   if (auto clr = pe::FindClrHeader(image)) sum += clr->MetadataVersion.size();
   return sum == 1 ? 0 : 0;
