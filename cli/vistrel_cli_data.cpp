@@ -404,6 +404,25 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
   } else {
     json.Null();
   }
+  json.Key("boundImports").BeginArray();
+  if (image) {
+    auto module = [&](const pe::BoundModule& m) {
+      json.Key("module").String(m.Name).Key("timeDateStamp").Number(m.TimeDateStamp);
+      json.Key("time").String(common::IsoUtcTime(m.TimeDateStamp));
+    };
+    for (const pe::BoundImport& bound : pe::BoundImports(*image)) {
+      json.BeginObject();
+      module(bound.Module);
+      json.Key("forwarders").BeginArray();
+      for (const pe::BoundModule& forwarder : bound.Forwarders) {
+        json.BeginObject();
+        module(forwarder);
+        json.EndObject();
+      }
+      json.EndArray().EndObject();
+    }
+  }
+  json.EndArray();
   json.Key("signature");
   if (auto signature = image ? pe::FindAuthenticode(*image) : std::nullopt) {
     WriteSignature(*image, *signature, hashing, json);

@@ -15,7 +15,8 @@ constexpr size_t kDelayDescriptorSize = 32;
 constexpr uint64_t kMaxDelayFunctions = 65536;
 constexpr uint32_t kCodeView = 2;
 constexpr size_t kDirectoryTls = 9, kDirectoryRelocations = 5, kDirectoryDelayImports = 13,
-                 kDirectorySecurity = 4;
+                 kDirectorySecurity = 4, kDirectoryBoundImports = 11;
+constexpr size_t kMaxBoundEntries = 4096;
 
 std::optional<uint64_t> Add(std::optional<uint64_t> a, uint64_t b) {
   if (!a || *a > UINT64_MAX - b) return std::nullopt;
@@ -210,6 +211,41 @@ std::vector<ImportDescriptor> DelayImports(const Image& image) {
       descriptor.Functions.push_back({f.ByOrdinal, f.Ordinal, f.Hint, std::string(f.Name)});
     }
     out.push_back(std::move(descriptor));
+  }
+  return out;
+}
+
+std::vector<BoundImport> BoundImports(const Image& image) {
+  std::vector<BoundImport> out;
+  auto directory = image.Directory(kDirectoryBoundImports);
+  if (!directory) return out;
+  // The directory lies in the headers; its names are at offsets from its start.
+  std::optional<uint64_t> start = image.RvaToOffset(directory->VirtualAddress);
+  if (!start) return out;
+  const ByteView& file = image.View();
+  auto module = [&](uint64_t at) -> std::optional<BoundModule> {
+    std::optional<uint32_t> stamp = file.U32(at);
+    std::optional<uint16_t> name = file.U16(at + 4);
+    if (!stamp || !name) return std::nullopt;
+    return BoundModule{file.CString(*start + *name, Image::kMaxNameLength).value_or(""), *stamp};
+  };
+  uint64_t at = *start;
+  size_t entries = 0;
+  while (entries < kMaxBoundEntries) {
+    std::optional<BoundModule> descriptor = module(at);
+    std::optional<uint16_t> forwarders = file.U16(at + 6);
+    if (!descriptor || !forwarders) break;
+    if (descriptor->TimeDateStamp == 0 && file.U16(at + 4) == 0 && *forwarders == 0) break;
+    at += 8;
+    ++entries;
+    BoundImport bound{*descriptor, {}};
+    for (uint16_t i = 0; i < *forwarders && entries < kMaxBoundEntries; ++i, ++entries) {
+      std::optional<BoundModule> forwarder = module(at);
+      if (!forwarder) break;
+      bound.Forwarders.push_back(*forwarder);
+      at += 8;
+    }
+    out.push_back(std::move(bound));
   }
   return out;
 }

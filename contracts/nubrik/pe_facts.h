@@ -63,6 +63,18 @@ std::optional<RelocationSummary> Relocations(const Image& image);
 // hints, or ordinals).
 std::vector<ImportDescriptor> DelayImports(const Image& image);
 
+// The bound-import directory: the module each import was bound against and
+// its time stamp then, with the modules it forwards to.
+struct BoundModule {
+  std::string Name;
+  uint32_t TimeDateStamp = 0;
+};
+struct BoundImport {
+  BoundModule Module;
+  std::vector<BoundModule> Forwarders;
+};
+std::vector<BoundImport> BoundImports(const Image& image);
+
 // The text whose MD5 is the file's import hash, as the common tools make
 // it: "module.function" for each import in order, lower case, joined with
 // commas; the module without its .dll, .ocx or .sys; an import by ordinal

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/fixtures/pe_writer.h"
 
 namespace pe {
@@ -108,6 +110,54 @@ TEST(PeFacts, DelayImportsInBothForms) {
     EXPECT_EQ(d.Functions[1].Ordinal, 9);
   }
   EXPECT_EQ(delay[0].TimeDateStamp, 0x5EEDu);
+}
+
+TEST(PeFacts, BoundImportsWithTheirForwardersUpToTheEmptyDescriptor) {
+  PeWriter w;
+  // KERNEL32 bound with one forwarder (NTDLL), USER32 with none, the end,
+  // then a descriptor after the end that is not read. Names follow at
+  // offsets from the directory's start.
+  auto entry = [](uint32_t stamp, uint16_t name, uint16_t count) {
+    std::vector<uint8_t> e = Le32s({stamp});
+    for (uint16_t v : {name, count}) {
+      e.push_back(static_cast<uint8_t>(v));
+      e.push_back(static_cast<uint8_t>(v >> 8));
+    }
+    return e;
+  };
+  std::vector<uint8_t> table;
+  for (const auto& e : {entry(0x11111111, 48, 1), entry(0x22222222, 61, 0),
+                        entry(0x33333333, 67, 0), entry(0, 0, 0), entry(0x44444444, 48, 0)}) {
+    table.insert(table.end(), e.begin(), e.end());
+  }
+  table.resize(48, 0);
+  for (const char* name : {"KERNEL32.dll", "NTDLL.dll", "USER32.dll"}) {
+    table.insert(table.end(), name, name + std::strlen(name) + 1);
+  }
+  // The second entry is KERNEL32's forwarder; the names are at 48, 61, 71.
+  table[16 + 4] = 71;
+  uint32_t rva = w.Add(table);
+  w.SetDirectory(11, rva, static_cast<uint32_t>(table.size()));
+  std::vector<uint8_t> file = w.Build();
+  Image image(file.data(), file.size());
+  std::vector<BoundImport> bound = BoundImports(image);
+  ASSERT_EQ(bound.size(), 2u);
+  EXPECT_EQ(bound[0].Module.Name, "KERNEL32.dll");
+  EXPECT_EQ(bound[0].Module.TimeDateStamp, 0x11111111u);
+  ASSERT_EQ(bound[0].Forwarders.size(), 1u);
+  EXPECT_EQ(bound[0].Forwarders[0].Name, "NTDLL.dll");
+  EXPECT_EQ(bound[1].Module.Name, "USER32.dll");
+  EXPECT_EQ(bound[1].Module.TimeDateStamp, 0x33333333u);
+  EXPECT_TRUE(bound[1].Forwarders.empty());
+
+  // Cut in the middle of the table: what is whole is read, nothing past the file.
+  std::vector<uint8_t> cut(file.begin(), file.begin() + PeWriter::kSectionOffset + 12);
+  Image cutImage(cut.data(), cut.size());
+  std::vector<BoundImport> part = BoundImports(cutImage);
+  ASSERT_LE(part.size(), 1u);
+  if (!part.empty()) {
+    EXPECT_TRUE(part[0].Forwarders.empty());
+  }
 }
 
 TEST(PeFacts, CodeViewRecordsAndTheirGuid) {
