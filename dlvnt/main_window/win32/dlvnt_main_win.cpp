@@ -11,6 +11,7 @@
 #include "dlvnt/dialogs/search_dlg.h"
 #include "dlvnt/main_window/main_form.h"
 #include "platform/win32/win32_inventory.h"
+#include "platform/win32/win32_printer.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system.h"
 #include "ui/win32/win32_application.h"
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform::win32::Win32Environment environment;
   platform::win32::Win32FileSystem files;
   platform::win32::Win32Clipboard clipboard;
+  platform::win32::Win32Printer printer;
   platform::win32::Win32SystemInventory system;
   platform::win32::Win32FileCatalog catalog;
   platform::win32::Win32Directories folders;
@@ -36,7 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SystemDirectories directories{environment.SystemDirectory(), environment.WindowsDirectory()};
   ui::win32::Win32Application app(instance);
   app.SetTitle(kApplicationTitle);
-  TMainForm mainForm(app, {{system, catalog, files, registry, directories}, clipboard, [] {
+  TMainForm mainForm(app, {{system, catalog, files, registry, directories}, clipboard, printer, [] {
                              return versioninfo::IsWindowsNTPlatform();
                            }});
   if (mainForm.Refused) return 0;
