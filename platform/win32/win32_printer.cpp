@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32_printer.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cwchar>
