@@ -63,7 +63,7 @@ bool WriteFile(const std::string& path, const std::string& text) {
   return static_cast<bool>(out);
 }
 
-TEST(DlvntPrintE2E, PrintsEveryGridIntoAFileFromTheDialogs) {
+TEST(DlvntPrintE2E, CancelPrintsNothingAndPrintWritesEveryGridIntoAFile) {
   ASSERT_FALSE(gOut.empty()) << "run with --out=DIR";
   wchar_t printer[256];
   DWORD length = 256;
@@ -83,6 +83,19 @@ TEST(DlvntPrintE2E, PrintsEveryGridIntoAFileFromTheDialogs) {
 
   std::string file = gOut + "\\inventory.ps";
   DeleteFileW(Wide(file).c_str());
+
+  // Cancelled: no file is asked for and nothing is printed.
+  e2e::PostCommand(window, dlvnt::kCmdFilePrintOCX);
+  HWND cancelled = e2e::WaitForTopWindow(dlvnt.Id(), "Print", "#32770");
+  ASSERT_TRUE(cancelled) << "no print dialog; windows: " << TopWindows(dlvnt.Id());
+  PostMessageW(cancelled, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(cancelled) || !IsWindowVisible(cancelled); }));
+  // Answered once the handler has returned, or from the modal loop of a
+  // dialog it opened after the print dialog.
+  SendMessageW(window, WM_NULL, 0, 0);
+  EXPECT_FALSE(e2e::FindTopWindow(dlvnt.Id(), "Print to File", "#32770"));
+  EXPECT_EQ(GetFileAttributesW(Wide(file).c_str()), INVALID_FILE_ATTRIBUTES);
+
   e2e::PostCommand(window, dlvnt::kCmdFilePrint);
   HWND dialog = e2e::WaitForTopWindow(dlvnt.Id(), "Print", "#32770");
   ASSERT_TRUE(dialog) << "no print dialog; windows: " << TopWindows(dlvnt.Id());
