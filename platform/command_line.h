@@ -30,6 +30,20 @@ inline std::string QuoteArgument(const std::string& arg) {
   return out;
 }
 
+// The command line after its program word and the blanks that follow it,
+// unchanged: for programs whose last argument is a whole path with blanks.
+inline std::string ArgumentsAfterProgram(const std::string& line) {
+  size_t i = 0;
+  if (i < line.size() && line[i] == '"') {
+    size_t close = line.find('"', 1);
+    i = close == std::string::npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+  }
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return line.substr(i);
+}
+
 // The words of a command line. The first (the program) ends at the next quote
 // when it starts with one, else at white space; the others follow the
 // run-time's rules for quotes and backslashes, three quotes in a row giving

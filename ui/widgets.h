@@ -8,6 +8,7 @@
 #ifndef UI_WIDGETS_H
 #define UI_WIDGETS_H
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -662,6 +663,10 @@ class Application {
   virtual bool Terminated() const = 0;
   // Runs pending window messages once and returns.
   virtual void ProcessMessages() = 0;
+  // Sleeps until a window message or posted work arrives, at most
+  // `timeout`; runs nothing (ProcessMessages does). A wait that lets the
+  // window live without spinning.
+  virtual void WaitForMessages(std::chrono::milliseconds timeout) = 0;
   // Queues work for the user-interface thread; callable from any thread. The
   // work runs from the message loop after the current handler has returned
   // (also inside modal loops), so a caller can be answered first and the

@@ -125,7 +125,9 @@ TSearchDlg::TSearchDlg(ui::Application& app, SearchServices services, HandOffSer
   walk_.Yield = [this] { App.ProcessMessages(); };
   walk_.OnDirectory = [this](const std::string& directory) {
     auto now = std::chrono::steady_clock::now();
-    if (now - statusShown_ < StatusInterval) return;
+    // The clock starts near zero on a machine just booted: the first
+    // directory of a walk is shown whatever it reads.
+    if (statusShown_ && now - *statusShown_ < StatusInterval) return;
     statusShown_ = now;
     SearchStatusBar->SetPanelText(0,
                                   SearchStatus(directory, static_cast<int>(walk_.Rows().size())));
@@ -170,7 +172,7 @@ std::string TSearchDlg::TickedDrives() const {
 
 void TSearchDlg::Search(const std::string& drives, const std::string& name) {
   walk_.Begin();
-  statusShown_ = {};  // the first directory is always shown
+  statusShown_.reset();  // the first directory is always shown
   Results.clear();
   SearchStringGrid->SetRowCount(1);
   SearchStringGrid->Invalidate();

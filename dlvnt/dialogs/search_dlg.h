@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,7 +82,8 @@ class TSearchDlg {
  private:
   void ShowResults();
   SearchWalk walk_;
-  std::chrono::steady_clock::time_point statusShown_{};
+  // When the status last changed; none yet in this walk.
+  std::optional<std::chrono::steady_clock::time_point> statusShown_;
 };
 
 }  // namespace dlvnt

@@ -43,7 +43,13 @@ constexpr ColorKey kColorKey[] = {{60, "Color Key:", kBlack},
 }  // namespace
 
 TMainForm::TMainForm(ui::Application& app, MainFormServices services)
-    : App(app), Services(std::move(services)), Form(app.CreateForm("MainForm")) {
+    : App(app), Services(std::move(services)), Form(app.CreateForm("MainForm")), Waiter(app) {
+  if (Services.Win16) {
+    Win16Machine& machine = *Services.Win16;
+    Waiter.SetBound(machine.Bound);
+    Win16.emplace(Win16Services{machine.Wow, machine.Folders, Services.Inventory.Files,
+                                machine.Launcher, Waiter, machine.ProgramDirectory});
+  }
   for (auto& page : SortDirection) page.fill(1);
   Form->SetCaption(kMainCaption);
   Form->SetClientSize(627, 396);
@@ -56,6 +62,12 @@ TMainForm::TMainForm(ui::Application& app, MainFormServices services)
   BuildMenus();
   Form->OnShow = [this] { App.Guard([this] { FormShow(); }); };
   Form->OnClose = [this] { App.Guard([this] { FormClose(); }); };
+  Form->OnCloseQuery = [this](bool& allow) { allow = !Refusing(); };
+  Form->OnMessage = [this](uint32_t message, uintptr_t, intptr_t) {
+    if (message != dlv16::kHelperDoneMessage) return false;
+    Waiter.Signal();
+    return true;
+  };
 
   if (Services.IsWindowsNT && !Services.IsWindowsNT()) {
     App.MessageBox(kNotNTMessage, App.Title(), ui::MessageButtons::Ok,
@@ -78,7 +90,10 @@ TMainForm::TMainForm(ui::Application& app, MainFormServices services)
 TMainForm::~TMainForm() = default;
 
 std::function<void()> TMainForm::Guarded(void (TMainForm::*handler)()) {
-  return [this, handler] { App.Guard([this, handler] { (this->*handler)(); }); };
+  return [this, handler] {
+    if (Refusing()) return;
+    App.Guard([this, handler] { (this->*handler)(); });
+  };
 }
 
 void TMainForm::BuildPages() {
@@ -98,7 +113,9 @@ void TMainForm::BuildPages() {
     auto buttons = page.Buttons();
     for (int b = 0; b < 4; ++b) {
       SortKey key = keys[b];
-      buttons[b]->OnClick = [this, p, key] { App.Guard([&] { SortButtonClick(p, key); }); };
+      buttons[b]->OnClick = [this, p, key] {
+        if (!Refusing()) App.Guard([&] { SortButtonClick(p, key); });
+      };
     }
     page.Grid = page.Sheet->AddStringGrid(prefix + "StringGrid", {8, 24, 601, 313});
     page.Grid->SetControlId(kGridControlIds[p]);
@@ -265,6 +282,7 @@ void TMainForm::FormShow() {
 
 void TMainForm::FormClose() {
   StoreSettings();
+  if (Win16) DeleteHelperFiles(*Win16);
 }
 
 void TMainForm::ShowPage(int page) {
@@ -376,6 +394,7 @@ void TMainForm::ShowTree(ui::TreeView* view, const ProcessTree& tree) {
 }
 
 void TMainForm::FillPage(int page, bool collect) {
+  if (Refusing()) return;
   InventoryServices& inv = Services.Inventory;
   FillOptions options{DuplicatesOn(), NotFoundOn(), TreeMode()};
   PageFill fill;
@@ -419,11 +438,16 @@ void TMainForm::FillPage(int page, bool collect) {
       break;
     default:
       if (collect) {
-        // No WOW host yet: nothing to collect, the page says so.
         Module16Tree.clear();
         Module16List.Clear();
         Win16ProcessCount = 0;
+        // Without a WOW host nothing is collected: the page says so.
+        Module16Collection collected;
+        if (Win16) collected = CollectModule16(inv, *Win16, Module16List, Module16Tree);
+        Win16ProcessCount = collected.ProcessCount;
         ShowTree(Module16TreeView, Module16Tree);
+        if (!collected.Answered) App.ShowError(kHelperNoAnswer);
+        for (const std::string& error : collected.Errors) App.ShowError(error);
       }
       fill = FillModule16Rows(inv.Catalog, SearchPathList, Module16List, options, Win16ProcessCount,
                               Module16TreeView->NodeCount());

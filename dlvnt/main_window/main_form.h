@@ -6,11 +6,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dlvnt/inventory/inventory.h"
 #include "dlvnt/inventory/listing.h"
+#include "dlvnt/inventory/win16.h"
+#include "dlvnt/main_window/helper_waiter.h"
 #include "platform/clipboard.h"
 #include "platform/printer.h"
 #include "ui/widgets.h"
@@ -24,7 +27,8 @@ class TSearchDlg;
 enum PageIndex { kWin32Page = 0, kOCXPage = 1, kDriverPage = 2, kWin16Page = 3, kPageCount = 4 };
 
 inline constexpr const char* kApplicationTitle = "Delvane NT";
-inline constexpr const char* kMainCaption = "Delvane for Windows NT";
+// The 16-bit helper finds the window by this caption.
+inline constexpr const char* kMainCaption = dlv16::kMainWindowCaption;
 inline constexpr const char* kNotNTMessage = "Unable to start Delvane for Windows NT. Sorry!";
 inline constexpr const char* kSettingsKey = "Software\\Tessaloom\\Delvane";
 
@@ -39,6 +43,8 @@ struct MainFormServices {
   platform::Printer& Printer;
   // The platform test of the NT family.
   std::function<bool()> IsWindowsNT;
+  // Where 16-bit modules are asked for; none: the Win16 page stays empty.
+  std::optional<Win16Machine> Win16 = std::nullopt;
 };
 
 // The controls of one page.
@@ -68,6 +74,9 @@ class TMainForm {
   TSearchDlg* SearchDlg = nullptr;
   // Set when the system is not of the NT family: the program must end.
   bool Refused = false;
+  // The helper-done flag, and the Win16 services that wait on it.
+  HelperWaiter Waiter;
+  std::optional<Win16Services> Win16;
 
   // Controls.
   ui::PageControl* MainFormPageControl = nullptr;
@@ -217,6 +226,9 @@ class TMainForm {
   // grid's current row; -1 when that is no row of the page.
   int CommandRow(int page) const;
   std::function<void()> Guarded(void (TMainForm::*handler)());
+  // While a helper run is pending the window's messages run, but nothing
+  // may free or refill the lists that the run is filling.
+  bool Refusing() const { return Waiter.Waiting(); }
 };
 
 }  // namespace dlvnt

@@ -101,6 +101,12 @@ TEST(FakeDirectories, ReadOnlyFilesStay) {
 
 TEST(CommandLine, SplitsAsTheRunTimeDoes) {
   for (const auto& c : CommandLineCases()) EXPECT_EQ(SplitCommandLine(c.Line), c.Words) << c.Line;
+  // The rest of a line after its program word holds the same arguments.
+  for (const auto& c : CommandLineCases()) {
+    std::vector<std::string> words = SplitCommandLine("p " + ArgumentsAfterProgram(c.Line));
+    words.erase(words.begin());
+    EXPECT_EQ(words, std::vector<std::string>(c.Words.begin() + 1, c.Words.end())) << c.Line;
+  }
 }
 
 TEST(CommandLine, QuotedArgumentsComeBackUnchanged) {

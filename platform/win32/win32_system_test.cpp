@@ -11,6 +11,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -20,6 +21,7 @@
 #include "platform/conformance/system_cases.h"
 #include "platform/win32/win32_inventory.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_wow_host.h"
 
 namespace platform::win32 {
 namespace {
@@ -195,6 +197,15 @@ TEST(Win32ProcessLauncher, TheChildGetsItsArgumentsInUtf16) {
                                 ShowState::Hidden, nullptr);
   ASSERT_TRUE(process);
   EXPECT_EQ(process->Wait(std::chrono::seconds(60)), 0u);  // the child compared them
+}
+
+TEST(Win32WowHost, OffersOpenProcessesAndStartsNothingWithoutA16BitSubsystem) {
+  Win32WowHost host;
+  std::vector<uint32_t> ids = host.CandidateProcesses();
+  EXPECT_NE(std::find(ids.begin(), ids.end(), GetCurrentProcessId()), ids.end());
+  // Here (64-bit Windows or Wine) no WOW process exists: every start fails,
+  // and under Wine the stub that would end this program is never reached.
+  EXPECT_FALSE(host.StartTask(GetCurrentProcessId(), "C:\\DLV16.EXE w 00000001"));
 }
 
 // ---- The older services at the Unicode edge ----

@@ -19,6 +19,7 @@
 #include "dlv_fixtures.h"
 #include "dlvnt/dialogs/dialog_ids.h"
 #include "dlvnt/main_window/command_ids.h"
+#include "tests/e2e/dlvnt_driver.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/remote.h"
 
@@ -28,43 +29,12 @@ namespace ids = dlvnt::ids;
 using common::Upper;
 using common::Utf8;
 using common::Wide;
+using e2e::Dlvnt;
+using e2e::GridRows;
+using e2e::SelectGridRow;
+using e2e::StatusText;
+using e2e::TempDirectory;
 using Lines = std::vector<std::string>;
-
-std::vector<std::vector<std::string>> GridRows(HWND list, int columns) {
-  e2e::Remote remote(list);
-  std::vector<std::vector<std::string>> rows;
-  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int r = 0; r < count; ++r) {
-    std::vector<std::string> row;
-    for (int c = 0; c < columns; ++c) {
-      LVITEMW item{};
-      item.iSubItem = c;
-      item.pszText = remote.TextBuffer();
-      item.cchTextMax = 2000;
-      remote.Write(&item, sizeof item);
-      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
-      row.push_back(remote.Text());
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-// Selects a grid row as a click does (the list view tells the program).
-void SelectGridRow(HWND list, int index) {
-  e2e::Remote remote(list);
-  LVITEMW item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  remote.Write(&item, sizeof item);
-  SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.Base()));
-}
-
-std::string StatusText(HWND status) {
-  e2e::Remote remote(status);
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
-  return remote.Text();
-}
 
 std::string SelfName() {
   wchar_t self[MAX_PATH];
@@ -77,12 +47,6 @@ std::string Fixture(const char* path) {
   std::string windows = path;
   std::replace(windows.begin(), windows.end(), '/', '\\');
   return windows;
-}
-
-std::string TempDirectory() {
-  wchar_t dir[MAX_PATH + 1];
-  DWORD n = GetTempPathW(MAX_PATH + 1, dir);
-  return Utf8(std::wstring_view(dir, n));
 }
 
 bool ProcessRunning(DWORD pid) {
@@ -122,44 +86,6 @@ std::pair<std::string, DWORD> RunCli(const std::string& args) {
   DeleteFileW(Wide(out).c_str());
   return {text, code};
 }
-
-class Dlvnt {
- public:
-  bool Start() {
-    if (!process.Start(e2e::DriverDirectory() + "\\dlvnt.exe")) return false;
-    window = e2e::WaitForTopWindow(process.Id(), "Delvane for Windows NT");
-    if (!window) return false;
-    return e2e::WaitFor([&] {
-      status = e2e::FindChild(window, dlvnt::kStatusBarControlId);
-      return status && !StatusText(status).empty();
-    });
-  }
-  // Selects the Win32 row of a module and opens a dialog with a command.
-  HWND OpenFor(const std::string& module, int command, const std::string& caption) {
-    HWND grid = e2e::FindChild(window, dlvnt::kGridControlIds[0]);
-    int index = -1;
-    // The module may have been loaded after the first fill: refresh until it is listed.
-    e2e::WaitFor([&] {
-      auto rows = GridRows(grid, 5);
-      for (size_t r = 0; r < rows.size(); ++r) {
-        if (rows[r][1] == module) index = static_cast<int>(r);
-      }
-      if (index < 0) SendMessageW(window, WM_COMMAND, dlvnt::kCmdViewRefresh, 0);
-      return index >= 0;
-    });
-    if (index < 0) return nullptr;
-    SelectGridRow(grid, index);
-    e2e::PostCommand(window, command);
-    return e2e::WaitForTopWindow(process.Id(), caption);
-  }
-  bool Close() {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    return process.Wait().has_value();
-  }
-  e2e::Process process;
-  HWND window = nullptr;
-  HWND status = nullptr;
-};
 
 TEST(DlvntDialogsE2E, DetailsOfALoadedModuleDrillDownCopyAndTheBrowser) {
   if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";

@@ -1,7 +1,9 @@
 // Pictures of dlvnt's dialogs: dlvnt_screens OUTDIR DLL loads the DLL here,
 // copies it into two folders of C:, and writes OUTDIR\dlvnt_details.bmp (the
 // details of the loaded DLL), dlvnt_search.bmp (a search of C: for it) and
-// dlvnt_search_walking.bmp (a walk of Z: under way). Not a test.
+// dlvnt_search_walking.bmp (a walk of Z: under way); with a simulated WOW
+// machine, dlvnt_win16.bmp (the Win16 page) and dlvnt_win16_details.bmp
+// (the details of the library both simulated processes hold). Not a test.
 // clang-format off
 #include <windows.h>  // first: the other system headers need it
 // clang-format on
@@ -18,6 +20,7 @@
 #include "dlvnt/main_window/command_ids.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/remote.h"
+#include "tests/e2e/win16_machine.h"
 
 namespace {
 
@@ -88,6 +91,8 @@ int main(int argc, char** argv) {
   CopyFileW(Wide(dll).c_str(), Wide(std::string("C:\\dlvshots\\two\\") + name).c_str(), FALSE);
   HMODULE held = LoadLibraryW(Wide(first).c_str());
   if (!held) return 1;
+  e2e::Win16Machine win16;  // dlvnt inherits the simulation
+  if (!win16.ok) return 1;
 
   e2e::Process dlvnt;
   if (!dlvnt.Start(e2e::DriverDirectory() + "\\dlvnt.exe")) return 1;
@@ -140,6 +145,24 @@ int main(int argc, char** argv) {
   PostMessageW(e2e::FindChild(search, ids::kStopButton), BM_CLICK, 0, 0);
   e2e::WaitFor([&] { return IsWindowEnabled(button) != 0; });
   e2e::Click(e2e::FindChild(search, ids::kSearchOKButton));
+  e2e::WaitFor([&] { return !IsWindowVisible(search); });
+
+  // The Win16 page, filled by the helper, and a shared library's details.
+  e2e::SelectTab(e2e::FindChild(window, dlvnt::kPageControlId), 3);
+  HWND grid16 = e2e::FindChild(window, dlvnt::kGridControlIds[3]);
+  if (!e2e::WaitFor([&] { return Column(grid16, 1).size() == 3; })) return 1;
+  SelectRow(grid16, 1);
+  LetItPaint(window);
+  if (!SaveWindow(window, out + "\\dlvnt_win16.bmp")) ++failures;
+  e2e::PostCommand(window, dlvnt::kCmdModulesDetails);
+  HWND details16 = e2e::WaitForTopWindow(dlvnt.Id(), "Delvane Details for CARDLIB");
+  if (!details16) return 1;
+  e2e::WaitFor(
+      [&] { return e2e::WindowText(e2e::FindChild(details16, ids::kFirstVersionEdit + 7)) != ""; });
+  LetItPaint(details16);
+  if (!SaveWindow(details16, out + "\\dlvnt_win16_details.bmp")) ++failures;
+  e2e::Click(e2e::FindChild(details16, ids::kDetailsOKButton));
+  e2e::WaitFor([&] { return !IsWindowVisible(details16); });
   PostMessageW(window, WM_CLOSE, 0, 0);
   dlvnt.Wait();
   FreeLibrary(held);

@@ -621,6 +621,20 @@ TEST_F(Conformance, PrivateMessagesReachTheForm) {
   EXPECT_FALSE(backend->PostToWindow(goneWindow, 0xB9E, 0, 0));
 }
 
+TEST_F(Conformance, WaitingForMessagesEndsWhenWorkArrivesOrTimeRunsOut) {
+  // Nothing arrives: the wait ends by its timeout, not later.
+  auto start = std::chrono::steady_clock::now();
+  app.WaitForMessages(std::chrono::milliseconds(30));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // Posted work ends a long wait at once and runs on the next pump.
+  bool ran = false;
+  app.Post([&] { ran = true; });
+  start = std::chrono::steady_clock::now();
+  app.WaitForMessages(std::chrono::seconds(20));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_TRUE(PumpUntil([&] { return ran; }));
+}
+
 TEST_F(Conformance, ImageShowsThePlatformsPicture) {
   Image* image = form->AddImage("Image", {0, 0, 32, 32});
   EXPECT_EQ(image->GetPicture(), Picture{});

@@ -797,6 +797,10 @@ int HeadlessApplication::Run(Form& mainForm) {
   return 0;
 }
 
+void HeadlessApplication::WaitForMessages(std::chrono::milliseconds) {
+  ++waitForMessagesCalls;
+}
+
 void HeadlessApplication::ProcessMessages() {
   ++processMessagesCalls;
   // Work posted while this runs waits for the next call, as on Windows.

@@ -36,6 +36,9 @@ class HeadlessApplication : public Application {
   // Runs the posted work and posted window messages in order, then the
   // timers that are due, as a message loop would.
   void ProcessMessages() override;
+  // Headless time does not pass by itself: a test drives it (a clock it
+  // hands to the waiting code), so this only counts the call.
+  void WaitForMessages(std::chrono::milliseconds timeout) override;
   void Post(std::function<void()> work) override;
   ModalResult MessageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon = MessageIcon::None) override;
@@ -62,6 +65,7 @@ class HeadlessApplication : public Application {
   bool refuseTemplates = false;
   std::vector<std::string> errors;
   int processMessagesCalls = 0;
+  int waitForMessagesCalls = 0;
   size_t PostedCount() const;
 
   // What another program does with PostMessage: queues message for the form

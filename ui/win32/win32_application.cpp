@@ -129,6 +129,14 @@ void Win32Application::ProcessMessages() {
   }
 }
 
+void Win32Application::WaitForMessages(std::chrono::milliseconds timeout) {
+  DWORD ms = timeout.count() <= 0 ? 0
+             : timeout.count() >= 0x7FFFFFFF ? 0x7FFFFFFF
+                                             : static_cast<DWORD>(timeout.count());
+  // Input already in the queue counts too, not only what arrives later.
+  MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 ModalResult Win32Application::MessageBox(const std::string& text, const std::string& caption,
                                          MessageButtons buttons, MessageIcon icon) {
   UINT flags = buttons == MessageButtons::OkCancel      ? MB_OKCANCEL

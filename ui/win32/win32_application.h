@@ -25,6 +25,7 @@ class Win32Application : public Application {
   void Terminate() override;
   bool Terminated() const override { return terminated_; }
   void ProcessMessages() override;
+  void WaitForMessages(std::chrono::milliseconds timeout) override;
   void Post(std::function<void()> work) override;
   ModalResult MessageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon = MessageIcon::None) override;
