@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<dlvntcli::Machine> machine = dlvntcli::MakeMachine();
   ui::headless::HeadlessApplication app;
   app.SetTitle(dlvnt::kApplicationTitle);
-  dlvnt::TMainForm form(app, {machine->Services(), machine->Clipboard(), {}});
+  dlvnt::TMainForm form(app, {machine->Services(), machine->Clipboard(), machine->Printer(), {}});
   NoBrowser noBrowser;
   dlvnt::HandOffServices handOff{noBrowser, noBrowser, machine->Services().Files, "", {}, {}};
 

@@ -8,6 +8,7 @@
 #include "dlvnt/inventory/inventory.h"
 #include "platform/clipboard.h"
 #include "platform/directories.h"
+#include "platform/printer.h"
 #include "platform/registry.h"
 
 namespace dlvntcli {
@@ -16,11 +17,36 @@ struct Machine {
   virtual ~Machine() = default;
   virtual dlvnt::InventoryServices Services() = 0;
   virtual platform::Clipboard& Clipboard() = 0;
+  virtual platform::Printer& Printer() = 0;
   // What the search walks.
   virtual platform::Directories& Folders() = 0;
 };
 
 std::unique_ptr<Machine> MakeMachine();
+
+// The command line writes its texts to standard output and sends nothing to
+// a printer: the print dialog is never confirmed.
+class NoPrinter : public platform::Printer {
+ public:
+  bool ShowDialog() override { return false; }
+  bool PrintsToFile() const override { return false; }
+  bool Printing() const override { return false; }
+  void SetLandscape(bool) override {}
+  void BeginDoc(const std::string&, const std::string&) override { Refuse(); }
+  void SetFont(const std::string&, int) override { Refuse(); }
+  platform::TextSize TextExtent(const std::string&) override { Refuse(); }
+  int PageWidth() override { Refuse(); }
+  int PageHeight() override { Refuse(); }
+  void NewPage() override { Refuse(); }
+  void TextOut(int, int, const std::string&, bool) override { Refuse(); }
+  void EndDoc() override { Refuse(); }
+  void AbortDoc() noexcept override {}
+
+ private:
+  [[noreturn]] static void Refuse() {
+    throw platform::PrinterError("The command line has no printer.");
+  }
+};
 
 // The classes root of `inner`, but no settings of the window's user: the
 // command line takes its options from its arguments and stores nothing.

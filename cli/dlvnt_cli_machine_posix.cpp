@@ -27,6 +27,8 @@ struct PosixMachine : Machine {
     return {system, catalog, files, classes, {"/usr/lib", "/usr"}};
   }
   platform::Clipboard& Clipboard() override { return clipboard; }
+  NoPrinter printer;
+  platform::Printer& Printer() override { return printer; }
   // Linux has no drive letters: no drive is searchable.
   platform::posix::PosixDirectories folders;
   platform::Directories& Folders() override { return folders; }

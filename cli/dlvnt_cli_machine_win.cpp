@@ -24,6 +24,8 @@ struct Win32Machine : Machine {
             {environment.SystemDirectory(), environment.WindowsDirectory()}};
   }
   platform::Clipboard& Clipboard() override { return clipboard; }
+  NoPrinter printer;
+  platform::Printer& Printer() override { return printer; }
   platform::win32::Win32Directories folders;
   platform::Directories& Folders() override { return folders; }
 };

@@ -5,6 +5,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CACHE_DIR=${DLV_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/delvane}
 GOLDEN_PREFIX=$CACHE_DIR/wine-golden
+PRINTER_NAME="PostScript Printer"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
@@ -13,10 +14,11 @@ log() { printf '== %s\n' "$*" >&2; }
 
 PACKAGES=(cmake ninja-build g++ clang-14 libclang-rt-14-dev llvm-14 libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
-  wine64 wine xvfb xauth x11-utils python3 python3-pefile python3-jsonschema osslsigncode openssl imagemagick icoutils
-  fonts-liberation libssl-dev)
+  wine64 wine xvfb xauth x11-utils python3 python3-pefile python3-jsonschema osslsigncode openssl
+  imagemagick icoutils fonts-liberation libssl-dev ghostscript)
 # fonts-liberation: Liberation Mono and Sans have the metrics of "Courier New"
 # and Arial, so under Wine the texts take the room they take on Windows.
+# ghostscript: reads back the PostScript that dlvnt prints under Wine.
 
 ensure_packages() {
   local missing=()
@@ -33,11 +35,13 @@ ensure_packages() {
 }
 
 # The golden prefix: wineboot once, the settings that make GUI tests fast and
-# crash-safe, then wineserver -w so the registry reaches disk. Tests copy it.
+# crash-safe, a PostScript printer on FILE: as the default (a fresh prefix has
+# no printer, so nothing could print even into a file), then wineserver -w so
+# the registry reaches disk. Tests copy it.
 ensure_golden_prefix() {
   local stamp="$GOLDEN_PREFIX/.delvane-stamp"
   local want
-  want="$(wine --version 2>/dev/null) v1"
+  want="$(wine --version 2>/dev/null) v2"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
     return 0
   fi
@@ -50,6 +54,11 @@ ensure_golden_prefix() {
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    local helper=$CACHE_DIR/add_printer.exe
+    if ! x86_64-w64-mingw32-g++-posix -municode -static -O1 -o "$helper" \
+         "$ROOT/tests/e2e/add_printer.cpp" -lwinspool || ! wine "$helper" "$PRINTER_NAME"; then
+      log "the golden prefix has no printer: printing tests will skip"
+    fi
     timeout 30 wineserver -w || wineserver -k
   )
   [ -f "$GOLDEN_PREFIX/system.reg" ] || { log "wineboot failed"; return 1; }

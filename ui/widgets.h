@@ -502,11 +502,15 @@ class Panel : public Container {
   virtual void SetBevel(bool raised) = 0;
 };
 
+// Menu items given no command id get one from here up.
+inline constexpr int kFirstChosenCommandId = 0xE000;
+
 class MenuItem {
  public:
   virtual ~MenuItem() = default;
   virtual const std::string& Name() const = 0;
-  // Adds a child item; caption "-" is a separator. commandId 0: one is chosen.
+  // Adds a child item; caption "-" is a separator. commandId 0: one is
+  // chosen, from kFirstChosenCommandId up; a program's own ids stay below.
   virtual MenuItem* Add(const std::string& name, const std::string& caption, int commandId = 0) = 0;
   virtual MenuItem* AddSeparator(const std::string& name = "") = 0;
   virtual int Count() const = 0;

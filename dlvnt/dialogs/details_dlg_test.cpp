@@ -49,7 +49,8 @@ struct DetailsFixture : ::testing::Test {
                      versioninfo::testing::Fixed{},
                      {{"040904B0", {{"CompanyName", u"Shared Makers"}, {"FileVersion", u"2.1"}}}},
                      {{0x0409, 0x04B0}})));
-    main = std::make_unique<TMainForm>(app, MainFormServices{m.Services(), m.clipboard, {}});
+    main = std::make_unique<TMainForm>(app,
+                                       MainFormServices{m.Services(), m.clipboard, m.printer, {}});
     dlg = std::make_unique<TDetailsDlg>(
         app, *main, HandOffServices{automation, launcher, m.files, "C:\\DLVNT\\DLVNT.EXE", {}, {}},
         &versions);

@@ -40,7 +40,8 @@ struct SearchFixture : ::testing::Test {
     dirs.AddFile("C:\\OLD\\app.exe", 10, kDate);
     dirs.AddFile("E:\\SHARE\\APP.EXE", 20, kDate);
     dirs.AddFile("A:\\APP.EXE", 30, kDate);
-    main = std::make_unique<TMainForm>(app, MainFormServices{m.Services(), m.clipboard, {}});
+    main = std::make_unique<TMainForm>(app,
+                                       MainFormServices{m.Services(), m.clipboard, m.printer, {}});
     HandOffServices handOff{automation, launcher, m.files, "C:\\DLVNT\\DLVNT.EXE", {}, {}};
     details = std::make_unique<TDetailsDlg>(app, *main, handOff, &versions);
     dlg = std::make_unique<TSearchDlg>(app, SearchServices{m.catalog, dirs}, handOff);

@@ -10,6 +10,7 @@
 #include "dlvnt/inventory/inventory.h"
 #include "platform/fake/fake_inventory.h"
 #include "platform/fake/fake_machine.h"
+#include "platform/fake/fake_printer.h"
 #include "tests/fixtures/pe_writer.h"
 
 namespace dlvnt::testing {
@@ -20,6 +21,7 @@ struct TestMachine {
   platform::fake::FakeFileSystem files;
   platform::fake::FakeRegistry registry;
   platform::fake::FakeClipboard clipboard;
+  platform::fake::FakePrinter printer;
   SystemDirectories dirs{"C:\\WINNT\\system32", "C:\\WINNT"};
 
   InventoryServices Services() { return {system, catalog, files, registry, dirs}; }

@@ -1,5 +1,7 @@
 #include "dlvnt/main_window/main_form.h"
 
+#include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include "dlvnt/dialogs/about_box.h"
@@ -164,14 +166,19 @@ void TMainForm::BuildMenus() {
   ui::MenuItem* file = MainFormMainMenu->Add("FileMenu", "&File");
   FilePrintMenuItem = file->Add("FilePrintMenuItem", "&Print...", kCmdFilePrint);
   FilePrintSelectedMenuItem = file->Add("FilePrintSelectedMenuItem", "Print &Selected...");
-  FilePrintSelectedMenuItem->Add("FilePrintModule32MenuItem", "Module32", kCmdFilePrintModule32);
-  FilePrintSelectedMenuItem->Add("FilePrintOCXMenuItem", "OCX", kCmdFilePrintOCX);
-  FilePrintSelectedMenuItem->Add("FilePrintDeviceDriverMenuItem", "Device Driver",
-                                 kCmdFilePrintDeviceDriver);
-  FilePrintSelectedMenuItem->Add("FilePrintModule16MenuItem", "Module16", kCmdFilePrintModule16);
-  // Printing arrives later: the commands are there but cannot be chosen yet.
-  FilePrintMenuItem->SetEnabled(false);
-  FilePrintSelectedMenuItem->SetEnabled(false);
+  FilePrintModule32MenuItem = FilePrintSelectedMenuItem->Add("FilePrintModule32MenuItem",
+                                                             "Module32", kCmdFilePrintModule32);
+  FilePrintOCXMenuItem =
+      FilePrintSelectedMenuItem->Add("FilePrintOCXMenuItem", "OCX", kCmdFilePrintOCX);
+  FilePrintDeviceDriverMenuItem = FilePrintSelectedMenuItem->Add(
+      "FilePrintDeviceDriverMenuItem", "Device Driver", kCmdFilePrintDeviceDriver);
+  FilePrintModule16MenuItem = FilePrintSelectedMenuItem->Add("FilePrintModule16MenuItem",
+                                                             "Module16", kCmdFilePrintModule16);
+  FilePrintMenuItem->OnClick = Guarded(&TMainForm::FilePrintMenuItemClick);
+  FilePrintModule32MenuItem->OnClick = Guarded(&TMainForm::FilePrintModule32MenuItemClick);
+  FilePrintOCXMenuItem->OnClick = Guarded(&TMainForm::FilePrintOCXMenuItemClick);
+  FilePrintDeviceDriverMenuItem->OnClick = Guarded(&TMainForm::FilePrintDeviceDriverMenuItemClick);
+  FilePrintModule16MenuItem->OnClick = Guarded(&TMainForm::FilePrintModule16MenuItemClick);
   file->AddSeparator();
   ui::MenuItem* font = file->Add("FileFontMenuItem", "Select &Font...");
   FileFontDisplayMenuItem = font->Add("FileFontDisplayMenuItem", "Display", kCmdFileFontDisplay);
@@ -537,7 +544,7 @@ std::string TMainForm::TreeText(int page) const {
 std::string TMainForm::CopyAllText() {
   std::string text;
   for (int page = 0; page < kPageCount; ++page) {
-    if (!Collected[page]) FillPage(page, true);
+    CollectIfNever(page);
     text += GridText(page);
   }
   return text;
@@ -548,7 +555,7 @@ void TMainForm::EditCopyAllMenuItemClick() {
 }
 
 void TMainForm::CopyPage(int page, bool treeWhenTreeMode) {
-  if (!Collected[page]) FillPage(page, true);
+  CollectIfNever(page);
   if (treeWhenTreeMode && TreeMode()) {
     // An empty tree leaves the clipboard as it was.
     if (Pages[page].Tree->NodeCount() > 0) Services.Clipboard.SetText(TreeText(page));
@@ -648,6 +655,92 @@ void TMainForm::ModulesSearchMenuItemClick() {
       ui::Font{DisplayFont.Name, DisplayFont.Size, false, false, ui::kBlack});
   if (DetailsDlg) DetailsDlg->PageKind = static_cast<uint8_t>(page + 1);
   SearchDlg->Form->ShowModal();
+}
+
+}  // namespace dlvnt
+
+// Printing.
+namespace dlvnt {
+
+void TMainForm::CollectIfNever(int page) {
+  if (!Collected[page]) FillPage(page, true);
+}
+
+void TMainForm::FilePrintMenuItemClick() {
+  PrintGrids({kWin32Page, kOCXPage, kDriverPage, kWin16Page});
+}
+
+void TMainForm::PrintSelected(int page) {
+  CollectIfNever(page);
+  PrintGrids({page});
+}
+
+void TMainForm::FilePrintModule32MenuItemClick() {
+  PrintSelected(kWin32Page);
+}
+void TMainForm::FilePrintOCXMenuItemClick() {
+  PrintSelected(kOCXPage);
+}
+void TMainForm::FilePrintDeviceDriverMenuItemClick() {
+  PrintSelected(kDriverPage);
+}
+void TMainForm::FilePrintModule16MenuItemClick() {
+  PrintSelected(kWin16Page);
+}
+
+void TMainForm::PrintGrids(const std::vector<int>& pages) {
+  platform::Printer& printer = Services.Printer;
+  if (!printer.ShowDialog() || printer.Printing()) return;
+  std::string outputFile;
+  if (printer.PrintsToFile()) {
+    // The spooler would ask for the file itself, in a dialog of its own;
+    // asked here, the name comes from the program's ordinary save dialog.
+    std::optional<std::string> chosen = App.SaveFile(
+        {"Print to File", "Printer Files (*.prn)|*.prn|All Files (*.*)|*.*", "", "prn"});
+    if (!chosen) return;
+    outputFile = *chosen;
+  }
+  // The ordinary pointer comes back however printing ends.
+  struct BusyCursor {
+    ui::Application& App;
+    explicit BusyCursor(ui::Application& app) : App(app) { App.SetBusyCursor(true); }
+    ~BusyCursor() { App.SetBusyCursor(false); }
+  } busy(App);
+  try {
+    printer.SetLandscape(true);
+    printer.BeginDoc(App.Title(), outputFile);
+    printer.SetFont(PrinterFont.Name, PrinterFont.Size);
+    platform::TextSize m = printer.TextExtent("M");
+    if (m.Width <= 0 || m.Height <= 0)
+      throw platform::PrinterError("The printer font has no size.");
+    const int w = m.Width, h = m.Height;
+    const int lines = printer.PageHeight() / h - 1;
+    int pageNumber = 0;
+    for (int page : pages) {
+      CollectIfNever(page);
+      ui::StringGrid* grid = Pages[page].Grid;
+      int line = lines;  // the grid starts with a heading on a fresh page
+      for (int r = 0; r < grid->RowCount(); ++r) {
+        if (line >= lines) {
+          if (++pageNumber > 1) printer.NewPage();
+          char heading[160];
+          snprintf(heading, sizeof heading, kPrintHeading, pageNumber);
+          printer.TextOut(2 * w, h, heading, true);
+          line = 2;
+        }
+        GridRow row;
+        for (int c = 0; c < 5; ++c) row[static_cast<size_t>(c)] = grid->Cell(c, r);
+        printer.TextOut(2 * w, line * h, PrintLine(row), false);
+        ++line;
+      }
+    }
+    printer.EndDoc();
+  } catch (...) {
+    // A failed document is ended, not left open on the printer; what went
+    // wrong reaches the error report.
+    printer.AbortDoc();
+    throw;
+  }
 }
 
 }  // namespace dlvnt

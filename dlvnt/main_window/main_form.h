@@ -15,6 +15,7 @@
 #include "dlvnt/inventory/win16.h"
 #include "dlvnt/main_window/helper_waiter.h"
 #include "platform/clipboard.h"
+#include "platform/printer.h"
 #include "ui/widgets.h"
 
 namespace dlvnt {
@@ -39,6 +40,7 @@ struct FontSetting {
 struct MainFormServices {
   InventoryServices Inventory;
   platform::Clipboard& Clipboard;
+  platform::Printer& Printer;
   // The platform test of the NT family.
   std::function<bool()> IsWindowsNT;
   // Where 16-bit modules are asked for; none: the Win16 page stays empty.
@@ -91,6 +93,10 @@ class TMainForm {
   ui::MainMenu* MainFormMainMenu = nullptr;
   ui::MenuItem* FilePrintMenuItem = nullptr;
   ui::MenuItem* FilePrintSelectedMenuItem = nullptr;
+  ui::MenuItem* FilePrintModule32MenuItem = nullptr;
+  ui::MenuItem* FilePrintOCXMenuItem = nullptr;
+  ui::MenuItem* FilePrintDeviceDriverMenuItem = nullptr;
+  ui::MenuItem* FilePrintModule16MenuItem = nullptr;
   ui::MenuItem* FileFontDisplayMenuItem = nullptr;
   ui::MenuItem* FileFontPrinterMenuItem = nullptr;
   ui::MenuItem* FileExitMenuItem = nullptr;
@@ -162,6 +168,11 @@ class TMainForm {
   void FileFontDisplayMenuItemClick();
   void FileFontPrinterMenuItemClick();
   void FileExitMenuItemClick();
+  void FilePrintMenuItemClick();
+  void FilePrintModule32MenuItemClick();
+  void FilePrintOCXMenuItemClick();
+  void FilePrintDeviceDriverMenuItemClick();
+  void FilePrintModule16MenuItemClick();
   void HelpAboutMenuItemClick();
   void ModulesDetailsMenuItemClick();
   void ModulesSearchMenuItemClick();
@@ -202,6 +213,13 @@ class TMainForm {
   void ApplyDisplayFont();
   void ShowTree(ui::TreeView* view, const ProcessTree& tree);
   void CopyPage(int page, bool treeWhenTreeMode);
+  // Fills a page with collection when it was never collected since start,
+  // so that nothing is copied or printed empty by accident.
+  void CollectIfNever(int page);
+  // Prints the pages' grids into one document, each from a fresh page; a
+  // page never collected is collected when its turn comes.
+  void PrintGrids(const std::vector<int>& pages);
+  void PrintSelected(int page);
   // The selected node's module path (a process node gives its first module).
   std::string SelectedTreePath(int page) const;
   // The grid row the page's commands act on: the one last picked, else the

@@ -35,7 +35,7 @@ struct MainFormFixture : ::testing::Test {
   }
   TMainForm& Start() {
     form = std::make_unique<TMainForm>(
-        app, MainFormServices{m.Services(), m.clipboard, [this] { return isNT; }});
+        app, MainFormServices{m.Services(), m.clipboard, m.printer, [this] { return isNT; }});
     form->Form->Show();
     return *form;
   }
@@ -45,7 +45,7 @@ struct MainFormFixture : ::testing::Test {
 TEST_F(MainFormFixture, RefusesOutsideTheNTFamily) {
   isNT = false;
   form = std::make_unique<TMainForm>(
-      app, MainFormServices{m.Services(), m.clipboard, [this] { return isNT; }});
+      app, MainFormServices{m.Services(), m.clipboard, m.printer, [this] { return isNT; }});
   EXPECT_TRUE(form->Refused);
   ASSERT_EQ(app.messages.size(), 1u);
   EXPECT_EQ(app.messages[0].Text, "Unable to start Delvane for Windows NT. Sorry!");
@@ -146,11 +146,10 @@ TEST_F(MainFormFixture, MenusFollowPageAndTreeMode) {
   f.PopupTreeViewMenuItem->Click();                             // the popup twin
   EXPECT_FALSE(f.ViewTreeViewMenuItem->Checked());
   EXPECT_TRUE(f.Module32StringGrid->Visible());
-  // Not-yet-available commands are disabled rather than silent.
   EXPECT_TRUE(f.ModulesDetailsMenuItem->Enabled());
   EXPECT_TRUE(f.PopupSearchMenuItem->Enabled());
-  EXPECT_FALSE(f.FilePrintMenuItem->Enabled());
-  EXPECT_FALSE(f.FilePrintSelectedMenuItem->Enabled());
+  EXPECT_TRUE(f.FilePrintMenuItem->Enabled());
+  EXPECT_TRUE(f.FilePrintSelectedMenuItem->Enabled());
   EXPECT_EQ(f.ViewRefreshMenuItem->Shortcut(), "F5");
 }
 

@@ -16,7 +16,8 @@ struct SettingsFixture : ::testing::Test {
   TestMachine m;
   ui::headless::HeadlessApplication app;
   std::unique_ptr<TMainForm> Start() {
-    auto form = std::make_unique<TMainForm>(app, MainFormServices{m.Services(), m.clipboard, {}});
+    auto form = std::make_unique<TMainForm>(
+        app, MainFormServices{m.Services(), m.clipboard, m.printer, {}});
     form->Form->Show();
     return form;
   }
@@ -115,7 +116,7 @@ TEST(ActiveTab, TheStoredPageOpens) {
     TestMachine m;
     m.registry.Set(RegistryRoot::CurrentUser, kSettingsKey, "ActiveTab", stored);
     ui::headless::HeadlessApplication app;
-    TMainForm form(app, MainFormServices{m.Services(), m.clipboard, {}});
+    TMainForm form(app, MainFormServices{m.Services(), m.clipboard, m.printer, {}});
     form.Form->Show();
     EXPECT_EQ(form.ActivePage(), page) << stored;
     EXPECT_TRUE(form.Collected[page]) << stored;  // the page shown is the page filled

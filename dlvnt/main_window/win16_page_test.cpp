@@ -43,7 +43,7 @@ struct Win16PageFixture : ::testing::Test {
   TMainForm& Start() {
     InventoryServices inventory{m.system, m.catalog, wow.Files(), m.registry, m.dirs};
     form = std::make_unique<TMainForm>(
-        app, MainFormServices{inventory, m.clipboard, [] { return true; },
+        app, MainFormServices{inventory, m.clipboard, m.printer, [] { return true; },
                               Win16Machine{wow, wow.folders, wow, wow.directory}});
     form->Form->Show();
     return *form;
@@ -85,7 +85,7 @@ TEST_F(Win16PageFixture, ThePageAndTreeFillFromTwoWowProcesses) {
 
 TEST_F(Win16PageFixture, WithoutAWowHostThePageSaysSo) {
   form = std::make_unique<TMainForm>(
-      app, MainFormServices{m.Services(), m.clipboard, [] { return true; }});
+      app, MainFormServices{m.Services(), m.clipboard, m.printer, [] { return true; }});
   form->Form->Show();
   form->ViewModule16MenuItem->Click();
   EXPECT_EQ(form->Module16StringGrid->Cell(4, 0), "No 16-bit WOW processes active");

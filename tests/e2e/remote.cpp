@@ -28,6 +28,32 @@ std::string Remote::Text() const {
   return common::Utf8(buffer.data());
 }
 
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+  Remote remote(list);
+  std::vector<std::vector<std::string>> rows;
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < columns; ++c) {
+      LVITEMW item{};
+      item.iSubItem = c;
+      item.pszText = remote.TextBuffer();
+      item.cchTextMax = 2000;
+      remote.Write(&item, sizeof item);
+      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
+      row.push_back(remote.Text());
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string StatusBarText(HWND status, int part) {
+  Remote remote(status);
+  SendMessageW(status, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(remote.TextBuffer()));
+  return remote.Text();
+}
+
 std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent) {
   std::vector<HTREEITEM> items;
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(

@@ -43,6 +43,11 @@ class Remote {
 // Tree views of another process: items of a parent (nullptr: the top level),
 // an item's text, selecting an item as a click does, and a double click on
 // an item with the mouse.
+// The texts of a list view's rows, `columns` cells each; a status bar's
+// part.
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
+std::string StatusBarText(HWND status, int part = 0);
+
 std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent);
 std::string TreeItemText(HWND tree, HTREEITEM item);
 void TreeSelect(HWND tree, HTREEITEM item);

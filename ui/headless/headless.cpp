@@ -530,7 +530,7 @@ class HMenuItem : public MenuItem {
   // Command id 0: one is chosen, as on the platform (separators have none).
   HMenuItem(std::string name, std::string caption, int id)
       : name_(std::move(name)), caption_(std::move(caption)), id_(id) {
-    static std::atomic<int> next{40000};
+    static std::atomic<int> next{kFirstChosenCommandId};
     if (id_ == 0 && caption_ != "-") id_ = next++;
   }
   const std::string& Name() const override { return name_; }

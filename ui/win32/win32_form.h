@@ -168,7 +168,13 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   // The form's tooltip window for its controls' hints (made when first asked).
   HWND Tooltips();
   HINSTANCE Instance() const;
-  int NextCommandId() { return nextCommandId_++; }
+  // Ids for items given none, above the programs' own (which stay below
+  // kFirstChosenCommandId) and past any id already taken, so that a chosen id
+  // never takes over a fixed one.
+  int NextCommandId() {
+    while (commands_.count(nextCommandId_)) ++nextCommandId_;
+    return nextCommandId_++;
+  }
   void RegisterCommand(int id, WMenuItem* item) { commands_[id] = item; }
   void RegisterSubmenu(HMENU menu, WMenuItem* item) { submenus_[menu] = item; }
   void AcceleratorsChanged() { acceleratorsDirty_ = true; }
@@ -204,7 +210,7 @@ class Win32Form : public ChildHost<Form>, public NativeControl {
   std::vector<std::unique_ptr<WPopupMenu>> popups_;
   std::map<int, WMenuItem*> commands_;
   std::map<HMENU, WMenuItem*> submenus_;
-  int nextCommandId_ = 40000;
+  int nextCommandId_ = kFirstChosenCommandId;
   HACCEL accelerators_ = nullptr;
   bool acceleratorsDirty_ = true;
   Button* defaultButton_ = nullptr;

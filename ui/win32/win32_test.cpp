@@ -392,6 +392,34 @@ TEST_F(Win32Widgets, DisabledMenuItemsIgnoreTheirCommands) {
   EXPECT_EQ(clicks, 1);
 }
 
+// Items given no id (drop-downs, say) get one that no item with a fixed id
+// has, whatever order they are added in.
+TEST_F(Win32Widgets, ChosenCommandIdsNeverTakeAFixedOne) {
+  MainMenu* menu = form->CreateMainMenu();
+  MenuItem* file = menu->Add("File", "&File");
+  MenuItem* print = file->Add("Print", "&Print...", 40001);
+  MenuItem* selected = file->Add("Selected", "Print &Selected...");
+  MenuItem* first = selected->Add("First", "First", 40002);
+  MenuItem* late = file->Add("Late", "Late");
+  MenuItem* taken = file->Add("Taken", "Taken", kFirstChosenCommandId + 1);
+  int printed = 0, firsts = 0, lates = 0, takens = 0;
+  print->OnClick = [&] { ++printed; };
+  first->OnClick = [&] { ++firsts; };
+  late->OnClick = [&] { ++lates; };
+  taken->OnClick = [&] { ++takens; };
+  EXPECT_GE(selected->CommandId(), kFirstChosenCommandId);
+  EXPECT_NE(late->CommandId(), taken->CommandId());
+  HWND hwnd = dynamic_cast<NativeControl*>(form.get())->Handle();
+  SendMessageW(hwnd, WM_COMMAND, 40001, 0);
+  SendMessageW(hwnd, WM_COMMAND, 40002, 0);
+  SendMessageW(hwnd, WM_COMMAND, late->CommandId(), 0);
+  SendMessageW(hwnd, WM_COMMAND, kFirstChosenCommandId + 1, 0);
+  EXPECT_EQ(printed, 1);
+  EXPECT_EQ(firsts, 1);
+  EXPECT_EQ(lates, 1);
+  EXPECT_EQ(takens, 1);
+}
+
 TEST_F(Win32Widgets, CloseQueryRefusesWmClose) {
   bool refuse = true;
   int closes = 0;

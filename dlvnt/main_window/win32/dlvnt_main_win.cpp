@@ -13,6 +13,7 @@
 #include "dlvnt/dialogs/win16_details.h"
 #include "dlvnt/main_window/main_form.h"
 #include "platform/win32/win32_inventory.h"
+#include "platform/win32/win32_printer.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_wow_host.h"
@@ -29,6 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform::win32::Win32Environment environment;
   platform::win32::Win32FileSystem files;
   platform::win32::Win32Clipboard clipboard;
+  platform::win32::Win32Printer printer;
   platform::win32::Win32SystemInventory system;
   platform::win32::Win32FileCatalog catalog;
   platform::win32::Win32Directories folders;
@@ -69,6 +71,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   TMainForm mainForm(app, {{system, catalog, files, registry, directories},
                            clipboard,
+                           printer,
                            [] { return versioninfo::IsWindowsNTPlatform(); },
                            win16});
   if (mainForm.Refused) return 0;
