@@ -3,10 +3,12 @@
 if(TARGET dlvnt_window AND TARGET ui_headless)
   if(WIN32)
     add_executable(dlvnt-cli ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli.cpp
+                             ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_data.cpp
                              ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_machine_win.cpp)
     target_link_libraries(dlvnt-cli PRIVATE dlvnt_window ui_headless platform_win32)
   else()
     add_executable(dlvnt-cli ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli.cpp
+                             ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_data.cpp
                              ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_machine_posix.cpp)
     target_link_libraries(dlvnt-cli PRIVATE dlvnt_window ui_headless platform_posix)
   endif()
@@ -37,4 +39,12 @@ if(TARGET dlvnt-cli AND BUILD_TESTING AND CMAKE_NM)
   add_test(NAME dlvnt_cli_real_machine_only COMMAND sh -c
     "'${CMAKE_NM}' -C '$<TARGET_FILE:dlvnt-cli>' | grep -q 'dlvntcli::' && ! '${CMAKE_NM}' -C '$<TARGET_FILE:dlvnt-cli>' | grep -q 'platform::fake::'")
   set_tests_properties(dlvnt_cli_real_machine_only PROPERTIES LABELS unit)
+endif()
+
+# The inventory as data, on a scripted machine.
+if(TARGET dlvnt_window AND BUILD_TESTING AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
+   AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
+  dlv_add_test(NAME dlvnt_cli_data_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_data_test.cpp ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_data.cpp
+    LIBS dlvnt_window ui_headless platform_fake pe_writer dlv_fixtures)
 endif()
