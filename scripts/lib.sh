@@ -14,9 +14,11 @@ log() { printf '== %s\n' "$*" >&2; }
 PACKAGES=(cmake ninja-build g++ clang-14 libclang-rt-14-dev llvm-14 libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
   wine64 wine xvfb xauth x11-utils python3 python3-pefile python3-jsonschema imagemagick icoutils
-  fonts-liberation libssl-dev)
+  fonts-liberation libssl-dev fonts-wine)
 # fonts-liberation: Liberation Mono and Sans have the metrics of "Courier New"
 # and Arial, so under Wine the texts take the room they take on Windows.
+# fonts-wine: Wine's own fonts, Marlett among them, whose glyphs are the
+# window frames' buttons (without it the frames show the letters "0 1 r").
 
 ensure_packages() {
   local missing=()
@@ -32,6 +34,16 @@ ensure_packages() {
   fi
 }
 
+# add_wine_fonts PREFIX: Wine's Marlett in the prefix's Fonts folder. Wine 8
+# (Debian) looks for its own fonts at "<data dir>\..\fonts", a path it then
+# cannot open, so without this copy it has no Marlett and the window frames
+# show the letters "0 1 r" where their buttons should be.
+add_wine_fonts() {
+  local fonts="$1/drive_c/windows/Fonts"
+  [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  return 0
+}
+
 # The golden prefix: wineboot once, the settings that make GUI tests fast and
 # crash-safe, then wineserver -w so the registry reaches disk. Tests copy it.
 ensure_golden_prefix() {
@@ -39,6 +51,7 @@ ensure_golden_prefix() {
   local want
   want="$(wine --version 2>/dev/null) v1"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+    add_wine_fonts "$GOLDEN_PREFIX"
     return 0
   fi
   log "creating the golden Wine prefix in $GOLDEN_PREFIX"
@@ -53,6 +66,7 @@ ensure_golden_prefix() {
     timeout 30 wineserver -w || wineserver -k
   )
   [ -f "$GOLDEN_PREFIX/system.reg" ] || { log "wineboot failed"; return 1; }
+  add_wine_fonts "$GOLDEN_PREFIX"
   echo "$want" >"$stamp"
 }
 
