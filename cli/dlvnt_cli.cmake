@@ -18,6 +18,7 @@ if(TARGET dlvnt_window AND TARGET ui_headless)
     LIBS dlvnt_cli_text ui_headless platform_fake pe_writer)
   target_include_directories(dlvnt-cli PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(dlvnt-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  dlv_version_resource(dlvnt-cli DESCRIPTION "Delvane for Windows NT command line")
 endif()
 
 # The command line on this machine: valid JSON with the four pages, and a

@@ -14,6 +14,7 @@ if(TARGET vistrel_browser AND TARGET nubrik)
                                               platform_posix_hashing)
   endif()
   set_target_properties(vistrel-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  dlv_version_resource(vistrel-cli DESCRIPTION "Vistrel PE file browser command line")
 endif()
 
 # The command line on the sample files (built by tests/fixtures, added after
