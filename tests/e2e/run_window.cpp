@@ -14,8 +14,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "dlvnt/main_window/command_ids.h"
@@ -31,27 +29,6 @@ std::string StatusText(HWND status) {
   e2e::Remote remote(status);
   SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
   return remote.Text();
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Captures until two pictures in a row are the same.
-bool SaveSettled(HWND window, const std::string& path) {
-  std::string previous;
-  return e2e::WaitFor(
-      [&] {
-        RECT r;
-        GetWindowRect(window, &r);
-        if (!e2e::SaveScreenRect(r, path)) return false;
-        std::string now = FileBytes(path);
-        bool same = !now.empty() && now == previous;
-        previous = std::move(now);
-        return same;
-      },
-      kLong);
 }
 
 HWND WaitForDlvnt() {
@@ -107,7 +84,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   SetCursorPos(0, 0);  // no hint over the picture
-  if (!out.empty() && !SaveSettled(window, out)) {
+  if (!out.empty() && !e2e::SaveSettledWindow(window, out, kLong)) {
     std::fprintf(stderr, "run_window: the picture did not settle\n");
     return 1;
   }
