@@ -6,7 +6,6 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
-RequestExecutionLevel user  ; MultiUser asks for more where it needs it
 
 !define PRODUCT "Delvane for Windows NT and Vistrel"
 !define PUBLISHER "Tessaloom"
@@ -14,6 +13,8 @@ RequestExecutionLevel user  ; MultiUser asks for more where it needs it
 !define MENU_FOLDER "Delvane"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TessaloomDelvane"
 
+; "Highest": an administrator is asked to elevate and may choose either
+; installation, a standard user installs for the current user only.
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
 !define MULTIUSER_INSTALLMODE_COMMANDLINE
@@ -26,6 +27,7 @@ RequestExecutionLevel user  ; MultiUser asks for more where it needs it
 !include MultiUser.nsh
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -113,12 +115,11 @@ Section "Uninstall"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  ; The publisher's folder of the default place, when nothing else is in it.
-  ${If} $MultiUser.InstallMode == AllUsers
-    RMDir "$PROGRAMFILES64\Tessaloom"
-  ${Else}
-    GetKnownFolderPath $1 {5CD7AEE2-2219-4A67-B85D-6C9CE15660CB}  ; the user's programs
-    RMDir "$1\Tessaloom"
+  ; The publisher's folder above it, when nothing else is in it.
+  ${GetParent} "$INSTDIR" $1
+  ${GetFileName} "$1" $2
+  ${If} $2 == "Tessaloom"
+    RMDir "$1"
   ${EndIf}
   Delete "$SMPROGRAMS\${MENU_FOLDER}\Delvane for Windows NT.lnk"
   Delete "$SMPROGRAMS\${MENU_FOLDER}\Vistrel.lnk"

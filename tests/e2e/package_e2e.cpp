@@ -2,7 +2,8 @@
 // silently, finds the files, the Start-menu shortcuts, the automation
 // server's registration and the "Add or remove programs" entry, starts the
 // installed vistrel through automation and shuts it down, then uninstalls
-// silently and finds nothing left. The tests run in this order, on one prefix.
+// silently and finds nothing left; then the same for the current user only.
+// The tests run in this order, on one prefix.
 // clang-format off
 #include <windows.h>  // first: the other system headers need it
 // clang-format on
@@ -174,6 +175,52 @@ TEST(Package, SilentUninstallLeavesNothingBehind) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, vistrel::kProgId));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, cls));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// The installation for the current user only: the user's own program and
+// Start-menu folders and "Add or remove programs" entry, nothing machine-wide
+// of the installer's own; its uninstaller removes it all.
+TEST(Package, ACurrentUserInstallationUsesTheUsersOwnFoldersAndLeavesNothingBehind) {
+  // The user's programs folder (Wine knows no FOLDERID_UserProgramFiles; the
+  // installer falls back to the same place).
+  std::string programs = KnownFolder(FOLDERID_LocalAppData) + "\\Programs";
+  std::string dir = programs + "\\Tessaloom\\Delvane";
+  std::string menu = KnownFolder(FOLDERID_Programs) + "\\Delvane";
+  {
+    e2e::Process setup;
+    ASSERT_TRUE(setup.Start(g_setup, "/S /CurrentUser"));
+    ASSERT_EQ(setup.Wait(kInstallWait), 0u);
+  }
+  for (const char* file : kFiles) EXPECT_TRUE(Exists(dir + "\\" + file)) << dir << "\\" << file;
+  EXPECT_TRUE(
+      common::EqualNoCase(ShortcutTarget(menu + "\\" + kShortcuts[1]), dir + "\\vistrel.exe"));
+  EXPECT_FALSE(Exists(InstallDir()));
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion"), g_version);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  std::string cls = std::string("CLSID\\") + vistrel::kClassId;
+  std::optional<std::string> server = RegText(HKEY_CLASSES_ROOT, cls + "\\LocalServer32", "");
+  ASSERT_TRUE(server);
+  EXPECT_TRUE(common::EqualNoCase(*server, dir + "\\vistrel.exe")) << *server;
+
+  std::optional<std::string> uninstall =
+      RegText(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString");
+  ASSERT_TRUE(uninstall);
+  EXPECT_NE(uninstall->find("/CurrentUser /S"), std::string::npos) << *uninstall;
+  {
+    e2e::Process p;
+    ASSERT_TRUE(p.Start(dir + "\\uninstall.exe", "/CurrentUser /S"));
+    ASSERT_EQ(p.Wait(kInstallWait), 0u);
+  }
+  auto gone = [&] {
+    return !Exists(dir) && !Exists(menu) && !KeyExists(HKEY_CLASSES_ROOT, vistrel::kProgId) &&
+           !KeyExists(HKEY_CURRENT_USER, kUninstallKey);
+  };
+  EXPECT_TRUE(e2e::WaitFor(gone, kInstallWait));
+  EXPECT_FALSE(Exists(dir));
+  EXPECT_FALSE(Exists(programs + "\\Tessaloom"));
+  EXPECT_FALSE(Exists(menu));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, vistrel::kProgId));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
 }  // namespace
