@@ -16,7 +16,8 @@ std::vector<std::string> Arguments(int argc, char** argv);
 // ends.
 void RawStandardOutput();
 
-// "NAME VERSION" and a line end: what --version prints.
+// "NAME VERSION" and a line end: what --version prints (before
+// RawStandardOutput, so Windows ends the line with CR LF).
 std::string VersionLine(const char* program);
 
 // An argument that asks for an option: "-" or "--" then a name. A lone "-" is

@@ -27,7 +27,7 @@ void RawStandardOutput() {
 }
 
 std::string VersionLine(const char* program) {
-  return std::string(program) + " " + DLV_VERSION + "\r\n";
+  return std::string(program) + " " + DLV_VERSION + "\n";  // text mode: CR LF
 }
 
 }  // namespace cli
