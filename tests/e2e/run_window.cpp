@@ -1,6 +1,6 @@
 // What scripts/run uses around a window it starts (not a test):
-//   run_window dlvnt [OUT.bmp]          waits until the first page's grid holds
-//                                       its rows and the status bar counts them
+//   run_window dlvnt [OUT.bmp]          waits until the page shown is filled:
+//                                       its status text, and the rows it counts
 //   run_window vistrel [OUT.bmp] [FILE] loads FILE into the running vistrel
 //                                       through its automation object (then lets
 //                                       go of it, so the user can close the
@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "dlvnt/main_window/command_ids.h"
@@ -31,16 +32,27 @@ std::string StatusText(HWND status) {
   return remote.Text();
 }
 
+// The page shown (whichever the settings chose) is filled: the status bar
+// has its text, and a grid whose status counts rows holds them.
 HWND WaitForDlvnt() {
   HWND window = e2e::WaitForTopWindow(0, "Delvane for Windows NT", "", kLong);
   if (!window) return nullptr;
   bool filled = e2e::WaitFor(
       [&] {
-        HWND grid = e2e::FindChild(window, dlvnt::kGridControlIds[0]);
         HWND status = e2e::FindChild(window, dlvnt::kStatusBarControlId);
-        return grid && status && IsWindowVisible(grid) &&
-               SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0) > 0 &&
-               StatusText(status).find("Items Displayed") != std::string::npos;
+        std::string text = status ? StatusText(status) : "";
+        if (text.empty()) return false;
+        for (int id : dlvnt::kTreeControlIds) {
+          HWND tree = e2e::FindChild(window, id);
+          if (tree && IsWindowVisible(tree)) return SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0;
+        }
+        for (int id : dlvnt::kGridControlIds) {
+          HWND grid = e2e::FindChild(window, id);
+          if (!grid || !IsWindowVisible(grid)) continue;
+          bool rows = std::atoi(text.c_str()) > 0;  // "N Items Displayed - ..."
+          return !rows || SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0) > 0;
+        }
+        return false;
       },
       kLong);
   return filled ? window : nullptr;
