@@ -12,8 +12,15 @@ if(TARGET dlvnt_window AND TARGET ui_headless)
                              ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_machine_posix.cpp)
     target_link_libraries(dlvnt-cli PRIVATE dlvnt_window ui_headless platform_posix)
   endif()
+  add_library(dlvnt_cli_text STATIC ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_text.cpp)
+  target_link_libraries(dlvnt_cli_text PUBLIC dlvnt_window)
+  target_include_directories(dlvnt_cli_text PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(dlvnt-cli PRIVATE dlvnt_cli_text cli_common)
+  dlv_add_test(NAME dlvnt_cli_text_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_text_test.cpp
+    LIBS dlvnt_cli_text ui_headless platform_fake pe_writer)
   target_include_directories(dlvnt-cli PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(dlvnt-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  dlv_version_resource(dlvnt-cli DESCRIPTION "Delvane for Windows NT command line")
 endif()
 
 # The command line on this machine: valid JSON with the four pages, and a

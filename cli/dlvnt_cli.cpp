@@ -1,17 +1,14 @@
-// dlvnt-cli: the four inventories as the window collects them, printed as
-// the window's copy texts, or as CSV or JSON.
+// dlvnt-cli: the four inventories as the window collects them, printed page
+// by page as the window's copy texts, as its Copy All text, or as CSV or JSON.
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
+#include "cli/cli_common.h"
 #include "cli/dlvnt_cli_machine.h"
+#include "cli/dlvnt_cli_text.h"
 #include "common/json_text.h"
 #include "common/text_case.h"
 #include "dlvnt/dialogs/details_dlg.h"
@@ -22,21 +19,24 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: dlvnt-cli [--tree] [--csv | --json] [--duplicates] [--not-found]\n"
+    "usage: dlvnt-cli [--tree] [--csv | --json | --copy-all] [--duplicates] [--not-found]\n"
     "       dlvnt-cli --details NAME\n"
     "       dlvnt-cli --search NAME [--drives LETTERS]\n"
-    "  prints the Win32, OCX, driver and Win16 inventories as tab-separated rows\n"
+    "       dlvnt-cli --help | --version\n"
+    "  prints the Win32, OCX, driver and Win16 inventories, each page's name\n"
+    "  before its tab-separated rows\n"
     "  --tree        also print the process trees of the Win32 and Win16 pages\n"
     "  --csv         comma-separated values with a page column and a header line\n"
     "  --json        one JSON object with the pages' rows (and trees)\n"
+    "  --copy-all    exactly the text the window's Copy All puts on the clipboard\n"
     "  --duplicates  add copies found along the search path\n"
     "  --not-found   add registered servers whose file is missing\n"
     "  --details     the details dialog's copy report for the module NAME\n"
     "  --search      every directory of the drives that holds NAME: size, date, path\n"
     "  --drives      the drive letters to search (default: every fixed, remote and\n"
-    "                RAM disk but A:)\n";
+    "                RAM disk but A:)\n"
+    "exit status: 0 done, 1 a module not found or output not written, 2 a usage error\n";
 
-const char* kPageNames[] = {"Win32 Modules", "Registered OCXs", "Device Drivers", "Win16 Modules"};
 const char* kColumnNames[] = {"type", "module", "size", "date", "path"};
 
 std::string Csv(const std::string& cell) {
@@ -93,13 +93,16 @@ int Write(const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool tree = false, csv = false, json = false, duplicates = false, notFound = false;
+  using dlvntcli::kPageNames;
+  bool tree = false, csv = false, json = false, copyAll = false, duplicates = false,
+       notFound = false;
   std::optional<std::string> details, search, drives;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  std::vector<std::string> args = cli::Arguments(argc, argv);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--details" || arg == "--search" || arg == "--drives") {
-      if (i + 1 >= argc) return Usage("missing value after ", arg);
-      std::string value = argv[++i];
+      if (i + 1 >= args.size()) return Usage("missing value after ", arg);
+      std::string value = args[++i];
       (arg == "--details" ? details : arg == "--search" ? search : drives) = value;
     } else if (arg == "--tree") {
       tree = true;
@@ -107,6 +110,8 @@ int main(int argc, char** argv) {
       csv = true;
     } else if (arg == "--json") {
       json = true;
+    } else if (arg == "--copy-all") {
+      copyAll = true;
     } else if (arg == "--duplicates") {
       duplicates = true;
     } else if (arg == "--not-found") {
@@ -114,18 +119,19 @@ int main(int argc, char** argv) {
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (arg == "--version") {
+      return Write(cli::VersionLine("dlvnt-cli"));
+    } else if (cli::LooksLikeOption(arg)) {
+      return Usage("unknown option ", "'" + arg + "'");
     } else {
-      std::fprintf(stderr, "dlvnt-cli: unknown option '%s'\n%s", argv[i], kUsage);
-      return 2;
+      return Usage("no file or name goes here: ", "'" + arg + "'");
     }
   }
-  if (csv && json) {
-    std::fprintf(stderr, "dlvnt-cli: --csv and --json exclude each other\n%s", kUsage);
-    return 2;
-  }
+  if (csv + json + copyAll > 1) return Usage("--csv, --json and --copy-all exclude each other", "");
+  if (copyAll && tree) return Usage("--copy-all prints the grids only, no --tree", "");
   if (details && search) return Usage("--details and --search exclude each other", "");
   if (drives && !search) return Usage("--drives goes with --search", "");
-  if ((details || search) && (tree || csv || json || duplicates || notFound))
+  if ((details || search) && (tree || csv || json || copyAll || duplicates || notFound))
     return Usage("--details and --search take no listing options", "");
   if (drives) {
     for (char& c : *drives) {
@@ -133,9 +139,7 @@ int main(int argc, char** argv) {
       if (c < 'A' || c > 'Z') return Usage("not a drive letter: ", std::string(1, c));
     }
   }
-#ifdef _WIN32
-  _setmode(_fileno(stdout), _O_BINARY);  // the texts carry their own line ends
-#endif
+  cli::RawStandardOutput();
 
   std::unique_ptr<dlvntcli::Machine> machine = dlvntcli::MakeMachine();
   ui::headless::HeadlessApplication app;
@@ -185,13 +189,15 @@ int main(int argc, char** argv) {
     form.SetToggle(form.ViewNotFoundMenuItem, form.PopupNotFoundMenuItem, true);
     form.FillPage(dlvnt::kOCXPage, true);
   }
-  std::string grids = form.CopyAllText();
-  for (const std::string& error : app.errors)
-    std::fprintf(stderr, "dlvnt-cli: %s\n", error.c_str());
-
+  // Every page collected, as Copy All does.
+  for (int page = 0; page < dlvnt::kPageCount; ++page) {
+    if (!form.Collected[page]) form.FillPage(page, true);
+  }
   std::string out;
-  if (!csv && !json) {
-    out = grids;
+  if (copyAll) {
+    out = form.CopyAllText();
+  } else if (!csv && !json) {
+    out = dlvntcli::PlainText(form);
     if (tree) out += form.TreeText(dlvnt::kWin32Page) + form.TreeText(dlvnt::kWin16Page);
   } else if (csv) {
     out = "page,type,module,size,date,path\r\n";
@@ -262,5 +268,7 @@ int main(int argc, char** argv) {
     }
     out += "}\n";
   }
+  for (const std::string& error : app.errors)
+    std::fprintf(stderr, "dlvnt-cli: %s\n", error.c_str());
   return Write(out);
 }

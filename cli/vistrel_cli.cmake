@@ -1,17 +1,25 @@
 # vistrel-cli: the browser's pages on headless widgets.
-if(TARGET vistrel_browser AND TARGET nubrik AND NOT WIN32)
+# A console program on Windows too, on the same pages.
+if(TARGET vistrel_browser AND TARGET nubrik)
   add_library(vistrel_cli_report STATIC ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report.cpp
     ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_items.cpp ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_data.cpp)
   target_link_libraries(vistrel_cli_report PUBLIC vistrel_browser ui_headless)
   add_executable(vistrel-cli ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli.cpp)
   # The shipping program: no part of the fake machine.
-  target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report platform_posix platform_posix_hashing)
+  if(WIN32)
+    target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report cli_common platform_win32
+                                              platform_win32_hashing)
+  else()
+    target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report cli_common platform_posix
+                                              platform_posix_hashing)
+  endif()
   set_target_properties(vistrel-cli PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  dlv_version_resource(vistrel-cli DESCRIPTION "Vistrel PE file browser command line")
 endif()
 
 # The command line on the sample files (built by tests/fixtures, added after
 # this folder) and a missing file, checked against pefile.
-if(TARGET vistrel-cli AND BUILD_TESTING
+if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32
    AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
    AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
   set(samples ${CMAKE_BINARY_DIR}/fixtures)
@@ -23,7 +31,7 @@ if(TARGET vistrel-cli AND BUILD_TESTING
   set_tests_properties(vistrel_cli_samples PROPERTIES LABELS unit)
 endif()
 
-if(TARGET vistrel_cli_report AND BUILD_TESTING
+if(TARGET vistrel_cli_report AND BUILD_TESTING AND NOT WIN32
    AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
    AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
   dlv_add_test(NAME vistrel_cli_report_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_report_test.cpp
@@ -31,7 +39,7 @@ if(TARGET vistrel_cli_report AND BUILD_TESTING
 endif()
 
 # --extract against wrestool over Wine's PE files (skipped without either).
-if(TARGET vistrel-cli AND BUILD_TESTING)
+if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32)
   add_test(NAME vistrel_cli_extract
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_extract_test.py $<TARGET_FILE:vistrel-cli>
             /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
@@ -40,7 +48,7 @@ endif()
 
 # --json against pefile over a sample of Wine's own PE files.
 set(vistrel_cli_wine_dir /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
-if(TARGET vistrel-cli AND BUILD_TESTING AND EXISTS ${vistrel_cli_wine_dir}/advapi32.dll)
+if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32 AND EXISTS ${vistrel_cli_wine_dir}/advapi32.dll)
   set(wine_samples)
   foreach(name advapi32.dll kernel32.dll kernelbase.dll ntdll.dll user32.dll gdi32.dll comctl32.dll
                ole32.dll oleaut32.dll msvcrt.dll ws2_32.dll winmm.dll notepad.exe regedit.exe)
@@ -60,7 +68,7 @@ endif()
 
 # The analysts' facts over the hostile corpus, against pefile where it reads
 # a file.
-if(TARGET vistrel-cli AND BUILD_TESTING AND IS_DIRECTORY ${DLV_CORKAMI_DIR})
+if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32 AND IS_DIRECTORY ${DLV_CORKAMI_DIR})
   file(GLOB corkami_files ${DLV_CORKAMI_DIR}/*)
   add_test(NAME vistrel_cli_facts_corkami
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
@@ -70,11 +78,33 @@ endif()
 
 # Authenticode: a sample signed in the test with osslsigncode and throw-away
 # certificates, and broken after.
-if(TARGET vistrel-cli AND BUILD_TESTING
+if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32
    AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
    AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
   add_test(NAME vistrel_cli_signature
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
             --signature ${CMAKE_BINARY_DIR}/fixtures/x64/sample.exe)
   set_tests_properties(vistrel_cli_signature PROPERTIES LABELS unit)
+endif()
+
+# The conventions both companions follow: --help, --version, unknown options
+# and the exit statuses (the Windows programs are the same source).
+if(TARGET vistrel-cli AND TARGET dlvnt-cli AND BUILD_TESTING AND NOT WIN32)
+  add_test(NAME cli_conventions
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/cli_conventions_test.py
+            $<TARGET_FILE:vistrel-cli> $<TARGET_FILE:dlvnt-cli> ${PROJECT_VERSION})
+  set_tests_properties(cli_conventions PROPERTIES LABELS unit)
+endif()
+
+# The Windows program under Wine: its version, and a file's pages read
+# through the system's own file calls.
+if(TARGET vistrel-cli AND BUILD_TESTING AND WIN32 AND TARGET nubrik_dll)
+  add_test(NAME vistrel_cli_win_version COMMAND vistrel-cli --version)
+  set_tests_properties(vistrel_cli_win_version PROPERTIES LABELS unit
+    PASS_REGULAR_EXPRESSION "^vistrel-cli ${PROJECT_VERSION}\r?\n$")
+  add_test(NAME vistrel_cli_win_pages COMMAND vistrel-cli Z:$<TARGET_FILE:nubrik_dll>)
+  set_tests_properties(vistrel_cli_win_pages PROPERTIES LABELS unit
+    PASS_REGULAR_EXPRESSION "Image Type: NT\nMachine: AMD64 \\(K8\\)\n.*== Export Section ==")
+  add_test(NAME vistrel_cli_win_unknown_option COMMAND vistrel-cli --JSON x.dll)
+  set_tests_properties(vistrel_cli_win_unknown_option PROPERTIES LABELS unit WILL_FAIL TRUE)
 endif()

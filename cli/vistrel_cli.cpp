@@ -12,11 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_common.h"
 #include "cli/vistrel_cli_items.h"
 #include "cli/vistrel_cli_report.h"
+#ifdef _WIN32
+#include "platform/win32/win32_hashing.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system.h"
+#else
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_hashing.h"
 #include "platform/posix/posix_system.h"
+#endif
 #include "ui/headless/headless.h"
 #include "vistrel/viewers/disassembly_dlg.h"
 #include "vistrel/viewers/resource_extract.h"
@@ -29,6 +36,20 @@
 #include "vistrel/viewers/view_version_dlg.h"
 
 namespace {
+
+// The machine's files, digests and program starts: the same program on
+// Windows and on Linux.
+#ifdef _WIN32
+using FileSystem = platform::win32::Win32FileSystem;
+using Hashing = platform::win32::Win32Hashing;
+using Environment = platform::win32::Win32Environment;
+using ProcessLauncher = platform::win32::Win32ProcessLauncher;
+#else
+using FileSystem = platform::posix::PosixFileSystem;
+using Hashing = platform::posix::PosixHashing;
+using Environment = platform::posix::PosixEnvironment;
+using ProcessLauncher = platform::posix::PosixProcessLauncher;
+#endif
 
 // The command line keeps no settings: every read finds nothing and nothing
 // is written, so each run starts from the window's defaults.
@@ -63,15 +84,28 @@ class NoClipboard : public platform::Clipboard {
   bool Clear() override { return false; }
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: vistrel-cli FILE... [--json | --json-text]\n"
-               "       vistrel-cli --hex ITEM [--align byte|word|dword] FILE\n"
-               "       vistrel-cli --structure ITEM FILE\n"
-               "       vistrel-cli --image ITEM FILE\n"
-               "       vistrel-cli --extract ITEM -o OUT FILE\n"
-               "ITEM: file-header, optional-header, section:NAME, export:NAME, export:#ORDINAL,\n"
-               "      resource:N or resource:TYPE/NAME\n");
+constexpr const char* kUsage =
+    "usage: vistrel-cli [--json | --json-text] FILE...\n"
+    "       vistrel-cli --hex ITEM [--align byte|word|dword] FILE\n"
+    "       vistrel-cli --structure ITEM FILE\n"
+    "       vistrel-cli --image ITEM FILE\n"
+    "       vistrel-cli --extract ITEM -o OUT FILE\n"
+    "       vistrel-cli --help | --version\n"
+    "  prints every page of the browser for each file (EXE, DLL, CPL, OCX, ...)\n"
+    "  --json        the same facts as data (numbers, dates, digests)\n"
+    "  --json-text   the pages' own texts as JSON\n"
+    "  --hex         the hex view's lines for ITEM\n"
+    "  --structure   the structure viewer's lines for ITEM\n"
+    "  --image       what \"Image...\" shows of a resource\n"
+    "  --extract     one resource as a file OUT\n"
+    "  --            the arguments after it are files, even when they start with -\n"
+    "ITEM: file-header, optional-header, section:NAME, export:NAME, export:#ORDINAL,\n"
+    "      resource:N or resource:TYPE/NAME\n"
+    "exit status: 0 every file shown, 1 a file could not be read or shown, 2 a usage error\n";
+
+// A usage error: the reason, the usage, status 2.
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "vistrel-cli: %s\n%s", problem.c_str(), kUsage);
   return 2;
 }
 
@@ -136,7 +170,7 @@ std::optional<std::string> ExtractSelected(vistrel::TVistrelMainForm& form,
       page.Resources, static_cast<size_t>(r - page.Resources.data()),
       [&form](const nubrik::ResourceRecord& record) { return form.ResourceBytes(record); });
   if (!result.Resource) return result.Error;
-  platform::posix::PosixFileSystem files;
+  FileSystem files;
   return files.WriteWholeFile(request.Out, result.Resource->Bytes);
 }
 
@@ -222,29 +256,42 @@ int main(int argc, char** argv) {
   bool json = false, data = false;
   std::vector<std::string> files;
   std::optional<ItemRequest> item;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--json") == 0 || std::strcmp(argv[i], "--json-text") == 0) {
-      if (json) return Usage();
+  std::vector<std::string> args = cli::Arguments(argc, argv);
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool hasValue = i + 1 < args.size();
+    if (optionsEnded || !cli::LooksLikeOption(arg)) {
+      files.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::fputs(cli::VersionLine("vistrel-cli").c_str(), stdout);
+      return 0;
+    } else if (arg == "--json" || arg == "--json-text") {
+      if (json) return Usage("--json and --json-text: one of them, once");
       json = true;
-      data = std::strcmp(argv[i], "--json") == 0;
-    } else if (std::strcmp(argv[i], "--hex") == 0 || std::strcmp(argv[i], "--structure") == 0 ||
-               std::strcmp(argv[i], "--image") == 0 || std::strcmp(argv[i], "--extract") == 0) {
-      if (item || i + 1 >= argc) return Usage();
-      ItemView view = std::strcmp(argv[i], "--hex") == 0         ? ItemView::Hex
-                      : std::strcmp(argv[i], "--structure") == 0 ? ItemView::Structure
-                      : std::strcmp(argv[i], "--image") == 0     ? ItemView::Image
-                                                                 : ItemView::Extract;
-      item = ItemRequest{view, argv[i + 1], vistrel::HexAlign::Byte, {}};
-      ++i;
-    } else if (std::strcmp(argv[i], "-o") == 0) {
-      if (!item || item->View != ItemView::Extract || !item->Out.empty() || i + 1 >= argc ||
-          argv[i + 1][0] == '\0') {
-        return Usage();
-      }
-      item->Out = argv[++i];
-    } else if (std::strcmp(argv[i], "--align") == 0) {
-      if (!item || item->View != ItemView::Hex || i + 1 >= argc) return Usage();
-      std::string align = argv[++i];
+      data = arg == "--json";
+    } else if (arg == "--hex" || arg == "--structure" || arg == "--image" || arg == "--extract") {
+      if (item) return Usage("one of --hex, --structure, --image and --extract, once");
+      if (!hasValue) return Usage("missing ITEM after " + arg);
+      ItemView view = arg == "--hex"         ? ItemView::Hex
+                      : arg == "--structure" ? ItemView::Structure
+                      : arg == "--image"     ? ItemView::Image
+                                             : ItemView::Extract;
+      item = ItemRequest{view, args[++i], vistrel::HexAlign::Byte, {}};
+    } else if (arg == "-o") {
+      if (!item || item->View != ItemView::Extract) return Usage("-o goes with --extract");
+      if (!item->Out.empty()) return Usage("-o once");
+      if (!hasValue || args[i + 1].empty()) return Usage("missing OUT after -o");
+      item->Out = args[++i];
+    } else if (arg == "--align") {
+      if (!item || item->View != ItemView::Hex) return Usage("--align goes with --hex");
+      if (!hasValue) return Usage("missing byte, word or dword after --align");
+      std::string align = args[++i];
       if (align == "byte") {
         item->Align = vistrel::HexAlign::Byte;
       } else if (align == "word") {
@@ -252,25 +299,23 @@ int main(int argc, char** argv) {
       } else if (align == "dword") {
         item->Align = vistrel::HexAlign::DWord;
       } else {
-        return Usage();
+        return Usage("--align takes byte, word or dword, not '" + align + "'");
       }
-    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      Usage();
-      return 0;
     } else {
-      files.push_back(argv[i]);
+      return Usage("unknown option '" + arg + "'");
     }
   }
-  if (files.empty()) return Usage();
+  if (files.empty()) return Usage("no file named");
+  cli::RawStandardOutput();
 
   ui::headless::HeadlessApplication app;
-  platform::posix::PosixFileSystem fileSystem;
-  platform::posix::PosixHashing hashing;
-  platform::posix::PosixEnvironment environment;
+  FileSystem fileSystem;
+  Hashing hashing;
+  Environment environment;
   NoSettings registry;
   NoClipboard clipboard;
   vistrel::TVistrelMainForm form(app, {fileSystem, registry, clipboard, environment});
-  platform::posix::PosixProcessLauncher launcher;
+  ProcessLauncher launcher;
   vistrel::TStructureDlg structureDlg(app);
   vistrel::TDisassemblyDlg disassemblyDlg(app);
   vistrel::TViewSourceForm viewSourceForm(app, {fileSystem, launcher}, nullptr, &structureDlg,
@@ -285,8 +330,10 @@ int main(int argc, char** argv) {
   form.ViewMenuForm = &viewMenuForm;
   form.ViewVersionDlg = &viewVersionDlg;
   if (item) {
-    if (files.size() != 1 || json) return Usage();
-    if (item->View == ItemView::Extract && item->Out.empty()) return Usage();
+    if (files.size() != 1) return Usage("an item view takes one FILE");
+    if (json) return Usage("an item view prints no JSON");
+    if (item->View == ItemView::Extract && item->Out.empty())
+      return Usage("--extract needs -o OUT");
     return ShowItem(form, app, *item, files[0]);
   }
 

@@ -13,6 +13,14 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
 endif()
 
 if(WIN32)
+  # The version resources' numbers, from the project's one version.
+  string(REPLACE "." "," dlv_version_numbers "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/dlv_version.h CONTENT
+"// From the project's version (CMakeLists.txt): every version resource's numbers.
+#define DLV_VERSION_NUMBERS ${dlv_version_numbers}
+#define DLV_VERSION_TEXT \"${PROJECT_VERSION}\\0\"
+")
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/generated")
   # Static runtime: the programs must start without libstdc++-6.dll.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
@@ -69,4 +77,29 @@ function(dlv_gui_program target)
   if(WIN32)
     target_link_options(${target} PRIVATE -mwindows)
   endif()
+endfunction()
+
+# dlv_version_resource(target DESCRIPTION text [DLL]): a version resource for a
+# program or DLL that has no resource script of its own.
+function(dlv_version_resource target)
+  cmake_parse_arguments(V "DLL" "DESCRIPTION" "" ${ARGN})
+  if(NOT WIN32)
+    return()
+  endif()
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  set(DLV_VR_DESCRIPTION "${V_DESCRIPTION}")
+  if(V_DLL)
+    set(DLV_VR_TYPE VFT_DLL)
+    set(DLV_VR_ORIGINAL "${name}.dll")
+  else()
+    set(DLV_VR_TYPE VFT_APP)
+    set(DLV_VR_ORIGINAL "${name}.exe")
+  endif()
+  string(TOUPPER "${name}" DLV_VR_INTERNAL)
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
 endfunction()

@@ -19,6 +19,9 @@ PACKAGES=(cmake ninja-build g++ clang-14 libclang-rt-14-dev llvm-14 libgtest-dev
 # fonts-liberation: Liberation Mono and Sans have the metrics of "Courier New"
 # and Arial, so under Wine the texts take the room they take on Windows.
 # ghostscript: reads back the PostScript that dlvnt prints under Wine.
+# fonts-wine: Wine's own fonts, Marlett among them, whose glyphs are the
+# window frames' buttons (without it the frames show the letters "0 1 r").
+PACKAGES+=(fonts-wine)
 
 ensure_packages() {
   local missing=()
@@ -34,6 +37,18 @@ ensure_packages() {
   fi
 }
 
+# add_wine_fonts PREFIX: Wine's Marlett in the prefix's Fonts folder. Wine 8
+# (Debian) looks for its own fonts at "<data dir>\..\fonts", a path it then
+# cannot open, so without this copy it has no Marlett and the window frames
+# show the letters "0 1 r" where their buttons should be.
+add_wine_fonts() {
+  local fonts="$1/drive_c/windows/Fonts"
+  [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] || return 0
+  # Whole or not at all: tests copy the golden prefix at the same time.
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/.marlett.$$" && mv "$fonts/.marlett.$$" "$fonts/marlett.ttf"
+  return 0
+}
+
 # The golden prefix: wineboot once, the settings that make GUI tests fast and
 # crash-safe, a PostScript printer on FILE: as the default (a fresh prefix has
 # no printer, so nothing could print even into a file), then wineserver -w so
@@ -43,6 +58,7 @@ ensure_golden_prefix() {
   local want
   want="$(wine --version 2>/dev/null) v2"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+    add_wine_fonts "$GOLDEN_PREFIX"
     return 0
   fi
   log "creating the golden Wine prefix in $GOLDEN_PREFIX"
@@ -62,6 +78,7 @@ ensure_golden_prefix() {
     timeout 30 wineserver -w || wineserver -k
   )
   [ -f "$GOLDEN_PREFIX/system.reg" ] || { log "wineboot failed"; return 1; }
+  add_wine_fonts "$GOLDEN_PREFIX"
   echo "$want" >"$stamp"
 }
 

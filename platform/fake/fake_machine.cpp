@@ -44,19 +44,27 @@ bool FakeRegistry::KeyExists(RegistryRoot root, const std::string& key) {
   return Find(root, key) != nullptr;
 }
 
+bool FakeRegistry::Refused(RegistryRoot root) const {
+  return failWrites || (refuseMachineWrites && root != RegistryRoot::CurrentUser);
+}
+
 bool FakeRegistry::CreateKey(RegistryRoot root, const std::string& key) {
-  if (failWrites) return false;
+  if (Refused(root)) return false;
+  Make(root, key);
+  return true;
+}
+
+void FakeRegistry::Make(RegistryRoot root, const std::string& key) {
   // Parents exist whenever a child does, as in the real registry.
   for (size_t at = key.find('\\'); at != std::string::npos; at = key.find('\\', at + 1)) {
     std::string parent = key.substr(0, at);
     if (!Find(root, parent)) keys_[Id(root, parent)] = Key{parent, {}};
   }
   if (!Find(root, key)) keys_[Id(root, key)] = Key{key, {}};
-  return true;
 }
 
 bool FakeRegistry::DeleteKey(RegistryRoot root, const std::string& key) {
-  if (failWrites || !Find(root, key)) return false;
+  if (Refused(root) || !Find(root, key)) return false;
   if (!SubKeys(root, key).empty()) return false;
   keys_.erase(Id(root, key));
   deletedKeys.push_back(key);
@@ -100,14 +108,14 @@ std::optional<uint32_t> FakeRegistry::ReadDword(RegistryRoot root, const std::st
 
 bool FakeRegistry::WriteString(RegistryRoot root, const std::string& key, const std::string& name,
                                const std::string& value) {
-  if (failWrites) return false;
+  if (Refused(root)) return false;
   Set(root, key, name, value);
   return true;
 }
 
 bool FakeRegistry::WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
                               uint32_t value) {
-  if (failWrites) return false;
+  if (Refused(root)) return false;
   Set(root, key, name, value);
   return true;
 }
@@ -126,7 +134,7 @@ std::vector<std::string> FakeRegistry::SubKeys(RegistryRoot root, const std::str
 
 void FakeRegistry::Set(RegistryRoot root, const std::string& key, const std::string& name,
                        Value value) {
-  CreateKey(root, key);
+  Make(root, key);
   Find(root, key)->Values[Lower(name)] = {name, std::move(value)};
 }
 

@@ -41,6 +41,9 @@ class FakeRegistry : public Registry {
   // Keys in the order they were deleted.
   std::vector<std::string> deletedKeys;
   bool failWrites = false;
+  // As for a standard user: HKEY_LOCAL_MACHINE and the machine-wide classes
+  // behind HKEY_CLASSES_ROOT refuse every change.
+  bool refuseMachineWrites = false;
 
  private:
   struct Key {
@@ -48,6 +51,8 @@ class FakeRegistry : public Registry {
     std::map<std::string, std::pair<std::string, Value>> Values;  // lower name -> (name, value)
   };
   static std::string Id(RegistryRoot root, const std::string& key);
+  bool Refused(RegistryRoot root) const;
+  void Make(RegistryRoot root, const std::string& key);
   Key* Find(RegistryRoot root, const std::string& key);
   const Key* Find(RegistryRoot root, const std::string& key) const;
   std::map<std::string, Key> keys_;

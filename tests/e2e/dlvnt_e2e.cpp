@@ -239,17 +239,18 @@ TEST(DlvntE2E, Win32PageListsWhatPsapiSees) {
   d.Command(dlvnt::kCmdEditCopyModule32);
   std::optional<std::string> treeText = e2e::ClipboardText();
   ASSERT_TRUE(treeText);
-  std::string node =
-      selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" + common::Upper(self) + "\r\n";
+  std::string node = selfName + " (" + std::to_string(GetCurrentProcessId()) + ")\r\n" +
+                     common::Upper(self) + "\r\n";
   EXPECT_NE(treeText->find(node), std::string::npos) << *treeText;
   d.Command(dlvnt::kCmdViewTreeView);
   EXPECT_TRUE(IsWindowVisible(grid));
 
-  // Help, About: the program's own version texts; OK closes the box.
+  // Help, About: the program's own version texts (the release's version);
+  // OK closes the box.
   PostMessageW(d.window, WM_COMMAND, dlvnt::kCmdHelpAbout, 0);
   HWND about = e2e::WaitForTopWindow(d.process.Id(), "About Delvane for Windows NT");
   ASSERT_TRUE(about);
-  EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Version - 4.0"));
+  EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Version - " DLV_VERSION));
   EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Delvane for Windows NT"));
   EXPECT_TRUE(e2e::FindChildByText(about, "Static", "Copyright (c) Tessaloom"));
   HWND ok = e2e::FindChildByText(about, "Button", "OK");
@@ -381,7 +382,8 @@ TEST(DlvntE2E, ModuleFromAUnicodeFolderIsListedWithPathSizeAndDate) {
   LARGE_INTEGER size{};
   GetFileSizeEx(file, &size);
   CloseHandle(file);
-  const std::string path = common::Upper(dll), sizeText = Grouped(size.QuadPart), date = "03-05-24  14:07";
+  const std::string path = common::Upper(dll), sizeText = Grouped(size.QuadPart),
+                    date = "03-05-24  14:07";
 
   e2e::Process host;
   ASSERT_TRUE(host.Start(e2e::DriverDirectory() + "\\e2e_module_host.exe", "\"" + dll + "\""));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "common/win32/utf16.h"
@@ -274,6 +275,22 @@ bool SaveScreenRect(const RECT& r, const std::string& path) {
   out.write(reinterpret_cast<const char*>(&info), sizeof info);
   out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
   return static_cast<bool>(out);
+}
+
+bool SaveSettledWindow(HWND window, const std::string& path, std::chrono::milliseconds timeout) {
+  std::string previous;
+  return WaitFor(
+      [&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        if (!SaveScreenRect(r, path)) return false;
+        std::ifstream in(path, std::ios::binary);
+        std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        bool same = !now.empty() && now == previous;
+        previous = std::move(now);
+        return same;
+      },
+      timeout);
 }
 
 namespace {

@@ -77,12 +77,16 @@ void ListBoxSelect(HWND list, int index);
 
 // Posts WM_COMMAND with a menu command id (the program's own ids).
 void PostCommand(HWND window, int commandId);
-// Opens the window's pop-up menu as a right click does and dismisses it, so
-// the program brings its menus up to date as it does before a user's pick.
 // The screen's pixels of a rectangle (a window's, say) as a 24-bit .bmp
 // file; false when it cannot be written. For the picture tools.
 bool SaveScreenRect(const RECT& area, const std::string& path);
+// The window's picture once two captures in a row agree (its painting has
+// settled); false when they never do before the deadline.
+bool SaveSettledWindow(HWND window, const std::string& path,
+                       std::chrono::milliseconds timeout = kDefaultWait);
 
+// Opens the window's pop-up menu as a right click does and dismisses it, so
+// the program brings its menus up to date as it does before a user's pick.
 bool OpenAndDismissPopup(HWND window);
 // Opens the drop-down of the window's menu bar that a mnemonic names, as
 // Alt and the letter do, and dismisses it: true when it showed.

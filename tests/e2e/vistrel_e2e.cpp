@@ -125,6 +125,44 @@ TEST(VistrelRegistration, SwitchesWriteOrRemoveTheKeysAndEndAtOnce) {
   EXPECT_FALSE(ClassKeyExists("CLSID\\{5B0E7C1A-3D42-4E8F-9A61-2C7D8B4F1E93}"));
 }
 
+// What a standard user's vistrel writes where the machine-wide classes are
+// refused: the five keys under the user's own classes only; /UNREGSERVER
+// removes them from there too. (Windows merges these keys into the classes
+// root, so COM finds the server; Wine 8's COM reads only the machine's
+// classes, so that part cannot be seen here.)
+TEST(VistrelRegistration, UnregServerRemovesARegistrationUnderTheUsersOwnClasses) {
+  {
+    e2e::Process p;
+    ASSERT_TRUE(p.Start(VistrelExe(), "/UNREGSERVER"));
+    ASSERT_EQ(p.Wait(), 0u);
+  }
+  const std::string user = "Software\\Classes\\";
+  const std::string cls = "CLSID\\{5B0E7C1A-3D42-4E8F-9A61-2C7D8B4F1E93}";
+  auto write = [&](const std::string& key, const std::string& value) {
+    return RegSetKeyValueW(HKEY_CURRENT_USER, Wide(user + key).c_str(), nullptr, REG_SZ,
+                           Wide(value).c_str(),
+                           static_cast<DWORD>((Wide(value).size() + 1) * sizeof(wchar_t)));
+  };
+  ASSERT_EQ(write("Vistrel.Vistrel", "Vistrel"), ERROR_SUCCESS);
+  ASSERT_EQ(write("Vistrel.Vistrel\\Clsid", "{5B0E7C1A-3D42-4E8F-9A61-2C7D8B4F1E93}"),
+            ERROR_SUCCESS);
+  ASSERT_EQ(write(cls, "Vistrel"), ERROR_SUCCESS);
+  ASSERT_EQ(write(cls + "\\ProgID", "Vistrel.Vistrel"), ERROR_SUCCESS);
+  ASSERT_EQ(write(cls + "\\LocalServer32", VistrelExe()), ERROR_SUCCESS);
+  {
+    e2e::Process p;
+    ASSERT_TRUE(p.Start(VistrelExe(), "/UNREGSERVER"));
+    EXPECT_EQ(p.Wait(), 0u);
+  }
+  HKEY h = nullptr;
+  EXPECT_NE(
+      RegOpenKeyExW(HKEY_CURRENT_USER, Wide(user + "Vistrel.Vistrel").c_str(), 0, KEY_READ, &h),
+      ERROR_SUCCESS);
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(user + cls).c_str(), 0, KEY_READ, &h),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(ClassKeyExists("Vistrel.Vistrel"));
+}
+
 class VistrelAutomation : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -22,8 +22,34 @@ struct Switches {
 // Arguments after the program name; "-" or "/" then a name, any case.
 Switches ParseSwitches(const std::vector<std::string>& args);
 
-void WriteRegistration(platform::Registry& registry, const std::string& programPath);
-void RemoveRegistration(platform::Registry& registry);
+// Where the registration lives. HKEY_CLASSES_ROOT merges both places, the
+// user's own classes first, so COM finds either.
+enum class RegistrationScope {
+  None,     // neither could be written
+  Machine,  // HKEY_LOCAL_MACHINE\Software\Classes (administrators)
+  User,     // HKEY_CURRENT_USER\Software\Classes (anyone)
+};
+
+// Writes the five keys machine-wide, or under the user's own classes where the
+// machine-wide classes cannot be written (a standard user).
+RegistrationScope WriteRegistration(platform::Registry& registry, const std::string& programPath);
+// Removes the keys from both places. False when a key is still there.
+bool RemoveRegistration(platform::Registry& registry);
+// Where a scope's keys are: its root, and "Software\\Classes\\" before each key.
+platform::RegistryRoot RegistrationRoot(RegistrationScope scope);
+std::string RegistrationKey(const std::string& key);
+
+// What a start does with the registration: the switches' exit status and the
+// message a failed /REGSERVER or /UNREGSERVER shows (empty when all went well
+// or when a plain start's refresh failed, which the window does not need).
+struct RegistrationOutcome {
+  bool EndNow = false;  // /REGSERVER or /UNREGSERVER
+  int ExitCode = 0;
+  std::string Message;
+};
+RegistrationOutcome ApplyRegistrationSwitches(const Switches& switches,
+                                              platform::Registry& registry,
+                                              const std::string& programPath);
 
 }  // namespace vistrel
 

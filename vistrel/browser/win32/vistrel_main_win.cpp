@@ -49,13 +49,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform::win32::Win32ProcessLauncher launcher;
 
   Switches switches = ParseSwitches(Arguments());
-  // Every start refreshes the registration; the two switches end at once.
-  if (switches.UnregServer) {
-    RemoveRegistration(registry);
-  } else {
-    WriteRegistration(registry, environment.ProgramPath());
+  // Every start refreshes the registration; the two switches end at once and
+  // say when they failed (an installer sees the exit status).
+  RegistrationOutcome registration =
+      ApplyRegistrationSwitches(switches, registry, environment.ProgramPath());
+  if (!registration.Message.empty()) {
+    MessageBoxW(nullptr, common::Wide(registration.Message).c_str(),
+                common::Wide(kProgramTitle).c_str(), MB_OK | MB_ICONERROR);
   }
-  if (switches.RegServer || switches.UnregServer) return 0;
+  if (registration.EndNow) return registration.ExitCode;
 
   if (FAILED(OleInitialize(nullptr))) return 1;
   int result = 0;
