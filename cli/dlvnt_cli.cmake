@@ -27,7 +27,10 @@ endif()
 # clear refusal of an unknown option.
 if(TARGET dlvnt-cli AND NOT WIN32 AND BUILD_TESTING)
   add_test(NAME dlvnt_cli_json COMMAND sh -c
-    "$<TARGET_FILE:dlvnt-cli> --tree --json | /usr/bin/python3 -c 'import json,sys; d=json.load(sys.stdin); assert [p[\"name\"] for p in d[\"pages\"]]==[\"Win32 Modules\",\"Registered OCXs\",\"Device Drivers\",\"Win16 Modules\"]; assert len(d[\"pages\"][0][\"rows\"])>0; assert d[\"trees\"][\"Win32 Modules\"]'")
+    "$<TARGET_FILE:dlvnt-cli> --tree --json-text | /usr/bin/python3 -c 'import json,sys; d=json.load(sys.stdin); assert [p[\"name\"] for p in d[\"pages\"]]==[\"Win32 Modules\",\"Registered OCXs\",\"Device Drivers\",\"Win16 Modules\"]; assert len(d[\"pages\"][0][\"rows\"])>0; assert d[\"trees\"][\"Win32 Modules\"]'")
+  add_test(NAME dlvnt_cli_data COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_test.py
+                                       $<TARGET_FILE:dlvnt-cli>)
+  set_tests_properties(dlvnt_cli_data PROPERTIES LABELS unit)
   add_test(NAME dlvnt_cli_bad_option COMMAND dlvnt-cli --no-such-option)
   set_tests_properties(dlvnt_cli_bad_option PROPERTIES WILL_FAIL TRUE)
   # The command line is among the processes that use its own file.

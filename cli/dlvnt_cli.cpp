@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "cli/cli_common.h"
+#include "cli/dlvnt_cli_data.h"
 #include "cli/dlvnt_cli_machine.h"
 #include "cli/dlvnt_cli_text.h"
 #include "common/json_text.h"
 #include "common/text_case.h"
+#include "common/version_info_system.h"
 #include "dlvnt/dialogs/details_dlg.h"
 #include "dlvnt/dialogs/search_dlg.h"
 #include "dlvnt/main_window/main_form.h"
@@ -19,7 +21,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: dlvnt-cli [--tree] [--csv | --json | --copy-all] [--duplicates] [--not-found]\n"
+    "usage: dlvnt-cli [--tree] [--csv | --json | --json-text | --copy-all] [--duplicates]\n"
+    "                 [--not-found]\n"
     "       dlvnt-cli --details NAME\n"
     "       dlvnt-cli --search NAME [--drives LETTERS]\n"
     "       dlvnt-cli --help | --version\n"
@@ -27,7 +30,10 @@ constexpr const char* kUsage =
     "  before its tab-separated rows\n"
     "  --tree        also print the process trees of the Win32 and Win16 pages\n"
     "  --csv         comma-separated values with a page column and a header line\n"
-    "  --json        one JSON object with the pages' rows (and trees)\n"
+    "  --json        the pages as data: a record per row with its state, process id,\n"
+    "                size, ISO date, file version, company and signer (and the trees);\n"
+    "                schema in docs/schema/dlvnt-cli.schema.json\n"
+    "  --json-text   the pages' cells as the window shows them, as JSON\n"
     "  --copy-all    exactly the text the window's Copy All puts on the clipboard\n"
     "  --duplicates  add copies found along the search path\n"
     "  --not-found   add registered servers whose file is missing\n"
@@ -94,8 +100,8 @@ int Write(const std::string& out) {
 
 int main(int argc, char** argv) {
   using dlvntcli::kPageNames;
-  bool tree = false, csv = false, json = false, copyAll = false, duplicates = false,
-       notFound = false;
+  bool tree = false, csv = false, json = false, jsonText = false, copyAll = false,
+       duplicates = false, notFound = false;
   std::optional<std::string> details, search, drives;
   std::vector<std::string> args = cli::Arguments(argc, argv);
   for (size_t i = 0; i < args.size(); ++i) {
@@ -110,6 +116,8 @@ int main(int argc, char** argv) {
       csv = true;
     } else if (arg == "--json") {
       json = true;
+    } else if (arg == "--json-text") {
+      jsonText = true;
     } else if (arg == "--copy-all") {
       copyAll = true;
     } else if (arg == "--duplicates") {
@@ -127,11 +135,13 @@ int main(int argc, char** argv) {
       return Usage("no file or name goes here: ", "'" + arg + "'");
     }
   }
-  if (csv + json + copyAll > 1) return Usage("--csv, --json and --copy-all exclude each other", "");
+  if (csv + json + jsonText + copyAll > 1) {
+    return Usage("--csv, --json, --json-text and --copy-all exclude each other", "");
+  }
   if (copyAll && tree) return Usage("--copy-all prints the grids only, no --tree", "");
   if (details && search) return Usage("--details and --search exclude each other", "");
   if (drives && !search) return Usage("--drives goes with --search", "");
-  if ((details || search) && (tree || csv || json || copyAll || duplicates || notFound))
+  if ((details || search) && (tree || csv || json || jsonText || copyAll || duplicates || notFound))
     return Usage("--details and --search take no listing options", "");
   if (drives) {
     for (char& c : *drives) {
@@ -196,7 +206,10 @@ int main(int argc, char** argv) {
   std::string out;
   if (copyAll) {
     out = form.CopyAllText();
-  } else if (!csv && !json) {
+  } else if (json) {
+    out = dlvntcli::InventoryData(form, machine->Services().Files,
+                                  versioninfo::DefaultVersionSystem(), tree);
+  } else if (!csv && !jsonText) {
     out = dlvntcli::PlainText(form);
     if (tree) out += form.TreeText(dlvnt::kWin32Page) + form.TreeText(dlvnt::kWin16Page);
   } else if (csv) {

@@ -29,7 +29,7 @@ TEST(DlvntCliText, EachPageNamedBeforeItsRowsAndTheRowsAreCopyAllsText) {
   m.AddImage("C:\\WINNT\\system32\\OCX1.DLL");
   m.AddClass("{1}", "InprocServer32", "C:\\WINNT\\system32\\OCX1.DLL");
   ui::headless::HeadlessApplication app;
-  dlvnt::TMainForm form(app, {m.Services(), m.clipboard, [] { return true; }});
+  dlvnt::TMainForm form(app, {m.Services(), m.clipboard, m.printer, [] { return true; }});
   form.Form->Show();
 
   std::string plain = PlainText(form);
@@ -47,7 +47,9 @@ TEST(DlvntCliText, EachPageNamedBeforeItsRowsAndTheRowsAreCopyAllsText) {
   for (int page = 0; page < 4; ++page) {
     EXPECT_EQ(lines[headings[page]], kPageNames[page]);
     size_t end = page < 3 ? headings[page + 1] - 1 : lines.size();
-    if (page < 3) EXPECT_EQ(lines[end], "") << "a blank line before " << kPageNames[page + 1];
+    if (page < 3) {
+      EXPECT_EQ(lines[end], "") << "a blank line before " << kPageNames[page + 1];
+    }
     std::string rows;
     for (size_t i = headings[page] + 1; i < end; ++i) rows += lines[i] + "\r\n";
     EXPECT_EQ(rows, form.GridText(page)) << kPageNames[page];
