@@ -8,7 +8,7 @@ if(TARGET vistrel_browser AND TARGET nubrik)
   # The shipping program: no part of the fake machine.
   if(WIN32)
     target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report cli_common platform_win32
-                                              platform_win32_hashing)
+                                              platform_win32_hashing platform_win32_trust)
   else()
     target_link_libraries(vistrel-cli PRIVATE vistrel_cli_report cli_common platform_posix
                                               platform_posix_hashing)
@@ -105,6 +105,16 @@ if(TARGET vistrel-cli AND BUILD_TESTING AND WIN32 AND TARGET nubrik_dll)
   add_test(NAME vistrel_cli_win_pages COMMAND vistrel-cli Z:$<TARGET_FILE:nubrik_dll>)
   set_tests_properties(vistrel_cli_win_pages PROPERTIES LABELS unit
     PASS_REGULAR_EXPRESSION "Image Type: NT\nMachine: AMD64 \\(K8\\)\n.*== Export Section ==")
+  # The system's verdict beside the file's own digest: a changed file
+  # (signed when the fixtures are made, with osslsigncode).
+  find_program(DLV_OSSLSIGNCODE osslsigncode)
+  find_program(DLV_OPENSSL openssl)
+  if(DLV_OSSLSIGNCODE AND DLV_OPENSSL)
+    add_test(NAME vistrel_cli_win_signature
+      COMMAND vistrel-cli --json Z:${CMAKE_BINARY_DIR}/fixtures/x64/signed_broken.exe)
+    set_tests_properties(vistrel_cli_win_signature PROPERTIES LABELS unit
+      PASS_REGULAR_EXPRESSION "\"digestMatches\":false,.*\"systemVerdict\":{\"status\":\"bad digest\"")
+  endif()
   add_test(NAME vistrel_cli_win_unknown_option COMMAND vistrel-cli --JSON x.dll)
   set_tests_properties(vistrel_cli_win_unknown_option PROPERTIES LABELS unit WILL_FAIL TRUE)
 endif()

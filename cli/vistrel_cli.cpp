@@ -19,6 +19,7 @@
 #include "platform/win32/win32_hashing.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_trust.h"
 #else
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_hashing.h"
@@ -311,6 +312,12 @@ int main(int argc, char** argv) {
   ui::headless::HeadlessApplication app;
   FileSystem fileSystem;
   Hashing hashing;
+#ifdef _WIN32
+  platform::win32::Win32TrustVerifier trustVerifier;
+  platform::TrustVerifier* trust = &trustVerifier;
+#else
+  platform::TrustVerifier* trust = nullptr;  // Linux has no judge of signatures
+#endif
   Environment environment;
   NoSettings registry;
   NoClipboard clipboard;
@@ -341,8 +348,9 @@ int main(int argc, char** argv) {
   bool first = true;
   if (json) std::fputs(data ? "[" : "{", stdout);
   for (const auto& path : files) {
-    vistrel::FileReport report = data ? vistrel::ReportFileData(form, app, path, first, &hashing)
-                                      : vistrel::ReportFile(form, app, path, json, first);
+    vistrel::FileReport report =
+        data ? vistrel::ReportFileData(form, app, path, first, &hashing, trust)
+             : vistrel::ReportFile(form, app, path, json, first);
     if (!report.Output.empty()) {
       first = false;
       std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);

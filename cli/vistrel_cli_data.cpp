@@ -82,7 +82,8 @@ void WriteOptionalHeader(const pe::OptionalHeader& o, common::JsonWriter& json) 
 // The certificate table's signature and whether the file's own digest,
 // made the Authenticode way, is the signed one.
 void WriteSignature(const pe::Image& image, const pe::AuthenticodeSignature& signature,
-                    platform::Hashing* hashing, common::JsonWriter& json) {
+                    platform::Hashing* hashing, platform::TrustVerifier* trust,
+                    const std::string& path, common::JsonWriter& json) {
   auto text = [&](const std::string& value) {
     if (value.empty()) {
       json.Null();
@@ -129,12 +130,21 @@ void WriteSignature(const pe::Image& image, const pe::AuthenticodeSignature& sig
   text(signature.SigningTime.value_or(""));
   json.Key("timestampTime");
   text(signature.TimestampTime.value_or(""));
+  json.Key("systemVerdict");
+  if (trust) {
+    platform::TrustResult verdict = trust->Verify(path);
+    json.BeginObject().Key("status").String(platform::TrustStatusName(verdict.Status));
+    json.Key("code").Number(verdict.Code).Key("text").String(verdict.Text).EndObject();
+  } else {
+    json.Null();
+  }
   json.EndObject();
 }
 
 void WriteFileData(const TVistrelMainForm& form, const std::string& path,
                    const std::optional<std::string>& error, size_t limit,
-                   platform::Hashing* hashing, common::JsonWriter& json) {
+                   platform::Hashing* hashing, common::JsonWriter& json,
+                   platform::TrustVerifier* trust) {
   bool truncated = false;
   // Lists stop once the output passes the bound.
   auto room = [&] {
@@ -425,7 +435,7 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
   json.EndArray();
   json.Key("signature");
   if (auto signature = image ? pe::FindAuthenticode(*image) : std::nullopt) {
-    WriteSignature(*image, *signature, hashing, json);
+    WriteSignature(*image, *signature, hashing, trust, path, json);
   } else {
     json.Null();
   }

@@ -11,16 +11,19 @@
 
 #include "common/json_text.h"
 #include "platform/hashing.h"
+#include "platform/trust.h"
 #include "vistrel/browser/vistrel_main_form.h"
 
 namespace vistrel {
 
 // The object of the file the form has loaded (or failed to: `error`).
 // Bounded as the reports are: past `limit` bytes the lists stop and
-// "truncated" is true. The digests come from `hashing` (null: none).
+// "truncated" is true. The digests come from `hashing` (null: none), the
+// system's verdict on a signature from `trust` (null: none, as on Linux).
 void WriteFileData(const TVistrelMainForm& form, const std::string& path,
                    const std::optional<std::string>& error, size_t limit,
-                   platform::Hashing* hashing, common::JsonWriter& json);
+                   platform::Hashing* hashing, common::JsonWriter& json,
+                   platform::TrustVerifier* trust = nullptr);
 
 }  // namespace vistrel
 

@@ -71,7 +71,8 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
 }  // namespace
 
 FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                          const std::string& path, bool first, platform::Hashing* hashing) {
+                          const std::string& path, bool first, platform::Hashing* hashing,
+                          platform::TrustVerifier* trust) {
   FileReport result;
   app.messages.clear();
   app.errors.clear();
@@ -90,7 +91,7 @@ FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplicat
     common::JsonWriter json(out);
     // What fails while writing (out of memory) fails the whole element.
     WriteFileData(form, path, error, TextLimit(form.ImageView ? form.ImageView->Size() : 0),
-                  hashing, json);
+                  hashing, json, trust);
     json.Finish();
     result.Output = std::move(out);
   } catch (const std::exception& e) {

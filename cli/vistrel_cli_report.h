@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/hashing.h"
+#include "platform/trust.h"
 #include "ui/headless/headless.h"
 #include "vistrel/browser/vistrel_main_form.h"
 
@@ -27,8 +28,8 @@ FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication&
                       const std::string& path, bool json, bool first);
 // The file as data: its element of the output array (`first`: no separator).
 FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                          const std::string& path, bool first,
-                          platform::Hashing* hashing = nullptr);
+                          const std::string& path, bool first, platform::Hashing* hashing = nullptr,
+                          platform::TrustVerifier* trust = nullptr);
 
 }  // namespace vistrel
 
