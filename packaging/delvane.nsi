@@ -63,6 +63,17 @@ Function un.onInit
   !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 
+!macro OpenWithVistrel EXT
+  WriteRegStr SHCTX "Software\Classes\SystemFileAssociations\${EXT}\shell\Vistrel" "" "Open with Vistrel"
+  WriteRegStr SHCTX "Software\Classes\SystemFileAssociations\${EXT}\shell\Vistrel\command" "" '"$INSTDIR\vistrel.exe" "%1"'
+!macroend
+
+!macro NoOpenWithVistrel EXT
+  DeleteRegKey SHCTX "Software\Classes\SystemFileAssociations\${EXT}\shell\Vistrel"
+  DeleteRegKey /ifempty SHCTX "Software\Classes\SystemFileAssociations\${EXT}\shell"
+  DeleteRegKey /ifempty SHCTX "Software\Classes\SystemFileAssociations\${EXT}"
+!macroend
+
 Section "Programs" SecPrograms
   SectionIn RO
   SetOutPath "$INSTDIR"
@@ -86,6 +97,13 @@ Section "Programs" SecPrograms
     DetailPrint "vistrel.exe /REGSERVER failed ($0): dlvnt cannot open files in Vistrel"
     SetErrorLevel 3
   ${EndIf}
+
+  ; "Open with Vistrel" on the context menu of the files it shows.
+  !insertmacro OpenWithVistrel ".exe"
+  !insertmacro OpenWithVistrel ".dll"
+  !insertmacro OpenWithVistrel ".ocx"
+  !insertmacro OpenWithVistrel ".cpl"
+  !insertmacro OpenWithVistrel ".sys"
 
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -124,5 +142,10 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${MENU_FOLDER}\Delvane for Windows NT.lnk"
   Delete "$SMPROGRAMS\${MENU_FOLDER}\Vistrel.lnk"
   RMDir "$SMPROGRAMS\${MENU_FOLDER}"
+  !insertmacro NoOpenWithVistrel ".exe"
+  !insertmacro NoOpenWithVistrel ".dll"
+  !insertmacro NoOpenWithVistrel ".ocx"
+  !insertmacro NoOpenWithVistrel ".cpl"
+  !insertmacro NoOpenWithVistrel ".sys"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd

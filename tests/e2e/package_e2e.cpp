@@ -109,6 +109,11 @@ std::string ProcessPath(HWND window) {
   return out;
 }
 
+const char* const kOpenWithExtensions[] = {".exe", ".dll", ".ocx", ".cpl", ".sys"};
+std::string OpenWithKey(const std::string& extension) {
+  return "Software\\Classes\\SystemFileAssociations\\" + extension + "\\shell\\Vistrel";
+}
+
 TEST(Package, SilentInstallPutsTheFilesTheShortcutsAndTheRegistration) {
   e2e::Process setup;
   ASSERT_TRUE(setup.Start(g_setup, "/S"));
@@ -126,6 +131,16 @@ TEST(Package, SilentInstallPutsTheFilesTheShortcutsAndTheRegistration) {
   std::optional<std::string> server = RegText(HKEY_CLASSES_ROOT, cls + "\\LocalServer32", "");
   ASSERT_TRUE(server);
   EXPECT_TRUE(common::EqualNoCase(*server, InstallDir() + "\\vistrel.exe")) << *server;
+
+  // "Open with Vistrel" on the files it shows, the file as its argument.
+  for (const char* ext : kOpenWithExtensions) {
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, OpenWithKey(ext), ""), "Open with Vistrel") << ext;
+    std::optional<std::string> command =
+        RegText(HKEY_LOCAL_MACHINE, OpenWithKey(ext) + "\\command", "");
+    ASSERT_TRUE(command) << ext;
+    EXPECT_TRUE(common::EqualNoCase(*command, "\"" + InstallDir() + "\\vistrel.exe\" \"%1\""))
+        << *command;
+  }
 
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), g_version);
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"), "Tessaloom");
@@ -166,7 +181,8 @@ TEST(Package, SilentUninstallLeavesNothingBehind) {
   auto gone = [&] {
     return !Exists(InstallDir()) && !Exists(PublisherDir()) && !Exists(MenuDir()) &&
            !KeyExists(HKEY_CLASSES_ROOT, vistrel::kProgId) && !KeyExists(HKEY_CLASSES_ROOT, cls) &&
-           !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey);
+           !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) &&
+           !KeyExists(HKEY_LOCAL_MACHINE, OpenWithKey(".dll"));
   };
   EXPECT_TRUE(e2e::WaitFor(gone, kInstallWait));
   EXPECT_FALSE(Exists(InstallDir()));

@@ -292,6 +292,31 @@ TEST_F(VistrelAutomation, FullWidthMethodNameIsUnknown) {
 
 // A copy the user started serves a client too; when the client lets go
 // without ShutDown, the window is the user's again and closes.
+// "Open with", a drop on the icon, a shortcut with a file: the file named on
+// the command line is shown; one that cannot be opened is said so.
+TEST(VistrelUserStarted, OpensTheFileItsCommandLineNames) {
+  if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
+  e2e::Process vistrel;
+  ASSERT_TRUE(vistrel.Start(VistrelExe(), "\"" + SampleDll() + "\""));
+  HWND window = e2e::WaitForTopWindow(vistrel.Id(), "Vistrel - sample.dll", "DlvForm");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WindowText(e2e::FindChild(window, ids::kImageTypeEdit)), "NT");
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(vistrel.Wait(), 0u);
+
+  e2e::Process missing;
+  ASSERT_TRUE(missing.Start(VistrelExe(), "\"" + e2e::DriverDirectory() + "\\no-such.dll\""));
+  HWND box = e2e::WaitForTopWindow(missing.Id(), "Vistrel", "#32770");
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(e2e::MessageBoxText(box).empty());
+  e2e::Click(e2e::FindChildByText(box, "Button", "OK"));
+  HWND empty = e2e::WaitForTopWindow(missing.Id(), "Vistrel", "DlvForm");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(WindowText(e2e::FindChild(empty, ids::kImageTypeEdit)), "");
+  PostMessageW(empty, WM_CLOSE, 0, 0);
+  EXPECT_EQ(missing.Wait(), 0u);
+}
+
 TEST(VistrelUserStarted, ClosesAgainAfterTheLastClientReleases) {
   if (!DLV_FIXTURES_BUILT) GTEST_SKIP() << "sample PE files were not built";
   Register();

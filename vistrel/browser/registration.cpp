@@ -56,7 +56,11 @@ bool ExistsUnder(platform::Registry& registry, RegistrationScope scope) {
 Switches ParseSwitches(const std::vector<std::string>& args) {
   Switches switches;
   for (const auto& arg : args) {
-    if (arg.empty() || (arg[0] != '-' && arg[0] != '/')) continue;
+    if (arg.empty()) continue;
+    if (arg[0] != '-' && arg[0] != '/') {
+      if (!switches.File) switches.File = arg;
+      continue;
+    }
     std::string name = arg.substr(1);
     if (common::EqualNoCase(name, "AUTOMATION") || common::EqualNoCase(name, "EMBEDDING"))
       switches.Automation = true;

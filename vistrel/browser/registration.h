@@ -2,6 +2,7 @@
 #ifndef VISTREL_BROWSER_REGISTRATION_H
 #define VISTREL_BROWSER_REGISTRATION_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct Switches {
   bool Automation = false;  // "AUTOMATION" or "EMBEDDING": started by OLE
   bool RegServer = false;
   bool UnregServer = false;
+  // The first argument that is no switch: the file to show ("Open with", a
+  // drop on the program's icon, a shortcut with a file).
+  std::optional<std::string> File;
 };
 
 // Arguments after the program name; "-" or "/" then a name, any case.

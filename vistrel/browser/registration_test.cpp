@@ -40,6 +40,10 @@ TEST(Switches, SlashOrDashAnyCase) {
   EXPECT_TRUE(ParseSwitches({"/automation"}).Automation);
   Switches none = ParseSwitches({"REGSERVER", "/REGSERVERX", "c:\\file.dll", "", "/"});
   EXPECT_FALSE(none.RegServer || none.UnregServer || none.Automation);
+  // The first word that is no switch is the file to show.
+  EXPECT_EQ(none.File, "REGSERVER");
+  EXPECT_EQ(ParseSwitches({"/Embedding", "C:\\A B\\x.dll", "y.dll"}).File, "C:\\A B\\x.dll");
+  EXPECT_FALSE(ParseSwitches({"/REGSERVER"}).File);
 }
 
 TEST(Registration, AnAdministratorWritesTheFiveKeysMachineWideAndRemovesThemInOrder) {

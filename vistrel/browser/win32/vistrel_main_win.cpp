@@ -101,6 +101,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // user started can be closed again.
     server.OnLastRelease = [&] { mainForm.AutomationLastRelease(switches.Automation); };
     server.Start(cls);
+    // A file named on the command line opens as a dropped one does, once
+    // the window shows (a file that cannot be read says so there).
+    if (switches.File && !switches.Automation) {
+      app.Post([&] { app.Guard([&] { mainForm.FormDropFiles({*switches.File}); }); });
+    }
     result = app.Run(*mainForm.Form);
     server.Stop();
   }
