@@ -31,6 +31,10 @@ if(TARGET dlvnt-cli AND NOT WIN32 AND BUILD_TESTING)
   add_test(NAME dlvnt_cli_data COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/dlvnt_cli_test.py
                                        $<TARGET_FILE:dlvnt-cli>)
   set_tests_properties(dlvnt_cli_data PROPERTIES LABELS unit)
+  # One table a run: the header, then lines of its width only.
+  add_test(NAME dlvnt_cli_csv COMMAND sh -c
+    "$<TARGET_FILE:dlvnt-cli> --csv | head -1 | grep -q '^page,type,module,size,date,path' && $<TARGET_FILE:dlvnt-cli> --csv --tree | tr -d '\\r' | awk -F, 'NR==1 && $0 != \"page,process,module\" {exit 1} NR>1 && $1 != \"Win32 Modules\" && $1 != \"Win16 Modules\" {exit 1} END {exit NR < 2}'")
+  set_tests_properties(dlvnt_cli_csv PROPERTIES LABELS unit)
   add_test(NAME dlvnt_cli_bad_option COMMAND dlvnt-cli --no-such-option)
   set_tests_properties(dlvnt_cli_bad_option PROPERTIES WILL_FAIL TRUE)
   # The command line is among the processes that use its own file.

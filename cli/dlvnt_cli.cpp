@@ -29,7 +29,8 @@ constexpr const char* kUsage =
     "  prints the Win32, OCX, driver and Win16 inventories, each page's name\n"
     "  before its tab-separated rows\n"
     "  --tree        also print the process trees of the Win32 and Win16 pages\n"
-    "  --csv         comma-separated values with a page column and a header line\n"
+    "  --csv         comma-separated values with a page column and a header line;\n"
+    "                with --tree the trees' lines (page, process, module) instead\n"
     "  --json        the pages as data: a record per row with its state, process id,\n"
     "                size, ISO date, file version, company and signer (and the trees);\n"
     "                schema in docs/schema/dlvnt-cli.schema.json\n"
@@ -213,29 +214,32 @@ int main(int argc, char** argv) {
     out = dlvntcli::PlainText(form);
     if (tree) out += form.TreeText(dlvnt::kWin32Page) + form.TreeText(dlvnt::kWin16Page);
   } else if (csv) {
-    out = "page,type,module,size,date,path\r\n";
-    for (int page = 0; page < dlvnt::kPageCount; ++page) {
-      for (const std::string& line : Lines(form.GridText(page))) {
-        out += Csv(kPageNames[page]);
-        size_t at = 0;
-        for (int c = 0; c < 5; ++c) {
-          size_t tab = line.find('\t', at);
-          std::string cell =
-              line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
-          out += ',';
-          out += Csv(cell);
-          at = tab == std::string::npos ? line.size() : tab + 1;
+    // One shape a stream: the grids' rows, or with --tree the trees' lines.
+    if (!tree) {
+      out = "page,type,module,size,date,path\r\n";
+      for (int page = 0; page < dlvnt::kPageCount; ++page) {
+        for (const std::string& line : Lines(form.GridText(page))) {
+          out += Csv(kPageNames[page]);
+          size_t at = 0;
+          for (int c = 0; c < 5; ++c) {
+            size_t tab = line.find('\t', at);
+            std::string cell =
+                line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
+            out += ',';
+            out += Csv(cell);
+            at = tab == std::string::npos ? line.size() : tab + 1;
+          }
+          out += "\r\n";
         }
-        out += "\r\n";
       }
-    }
-    if (tree) {
-      out += "\r\nprocess,module\r\n";
+    } else {
+      out = "page,process,module\r\n";
       for (int page : {dlvnt::kWin32Page, dlvnt::kWin16Page}) {
         ui::TreeView* view = form.Pages[page].Tree;
         for (ui::TreeNode process : view->Children(ui::kNoNode)) {
           for (ui::TreeNode module : view->Children(process)) {
-            out += Csv(view->NodeText(process)) + "," + Csv(view->NodeText(module)) + "\r\n";
+            out += Csv(kPageNames[page]) + "," + Csv(view->NodeText(process)) + "," +
+                   Csv(view->NodeText(module)) + "\r\n";
           }
         }
       }
