@@ -350,7 +350,7 @@ int main(int argc, char** argv) {
   for (const auto& path : files) {
     vistrel::FileReport report =
         data ? vistrel::ReportFileData(form, app, path, first, &hashing, trust)
-             : vistrel::ReportFile(form, app, path, json, first);
+             : vistrel::ReportFile(form, app, path, json, first, {true, &hashing, trust});
     if (!report.Output.empty()) {
       first = false;
       std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);

@@ -1,5 +1,6 @@
 #include "cli/vistrel_cli_data.h"
 
+#include "common/text_format.h"
 #include "contracts/nubrik/pe_facts.h"
 #include "contracts/nubrik/pe_image.h"
 #include "contracts/nubrik/pe_signature.h"
@@ -79,6 +80,23 @@ void WriteOptionalHeader(const pe::OptionalHeader& o, common::JsonWriter& json) 
 
 }  // namespace
 
+// The file's own digest made the Authenticode way with the signature's
+// algorithm, as hex; empty when it cannot be made here.
+std::string AuthenticodeDigest(const pe::Image& image, const pe::AuthenticodeSignature& signature,
+                               platform::Hashing* hashing) {
+  std::optional<platform::HashAlgorithm> algorithm;
+  if (signature.DigestAlgorithm == "md5") algorithm = platform::HashAlgorithm::Md5;
+  if (signature.DigestAlgorithm == "sha1") algorithm = platform::HashAlgorithm::Sha1;
+  if (signature.DigestAlgorithm == "sha256") algorithm = platform::HashAlgorithm::Sha256;
+  if (!signature.Readable || !algorithm || !hashing) return {};
+  std::vector<uint8_t> covered;
+  for (auto [offset, size] : pe::AuthenticodeRanges(image)) {
+    const uint8_t* bytes = image.View().At(offset, size);
+    if (bytes) covered.insert(covered.end(), bytes, bytes + size);
+  }
+  return platform::HexDigest(hashing->Digest(*algorithm, covered));
+}
+
 // The certificate table's signature and whether the file's own digest,
 // made the Authenticode way, is the signed one.
 void WriteSignature(const pe::Image& image, const pe::AuthenticodeSignature& signature,
@@ -101,19 +119,7 @@ void WriteSignature(const pe::Image& image, const pe::AuthenticodeSignature& sig
   text(signature.DigestAlgorithm);
   json.Key("signedDigest");
   text(platform::HexDigest(signature.SignedDigest));
-  std::optional<platform::HashAlgorithm> algorithm;
-  if (signature.DigestAlgorithm == "md5") algorithm = platform::HashAlgorithm::Md5;
-  if (signature.DigestAlgorithm == "sha1") algorithm = platform::HashAlgorithm::Sha1;
-  if (signature.DigestAlgorithm == "sha256") algorithm = platform::HashAlgorithm::Sha256;
-  std::string fileDigest;
-  if (signature.Readable && algorithm && hashing) {
-    std::vector<uint8_t> covered;
-    for (auto [offset, size] : pe::AuthenticodeRanges(image)) {
-      const uint8_t* bytes = image.View().At(offset, size);
-      if (bytes) covered.insert(covered.end(), bytes, bytes + size);
-    }
-    fileDigest = platform::HexDigest(hashing->Digest(*algorithm, covered));
-  }
+  std::string fileDigest = AuthenticodeDigest(image, signature, hashing);
   json.Key("fileDigest");
   text(fileDigest);
   json.Key("digestMatches");
@@ -441,6 +447,92 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
   }
   json.Key("truncated").Bool(truncated);
   json.EndObject();
+}
+
+std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashing,
+                          platform::TrustVerifier* trust) {
+  if (!form.Client || !form.ImageView || form.FileHeader->ImageTypeEdit->Text() != "NT") return {};
+  std::span<const uint8_t> file = form.Client->File();
+  pe::Image image(file.data(), file.size());
+  std::string out = "== Facts ==\n";
+  auto line = [&](const std::string& label, const std::string& value) {
+    out += label + ": " + value + "\n";
+  };
+  auto hex = [](uint64_t value) {
+    return common::Format("0x%llX", static_cast<unsigned long long>(value));
+  };
+  if (hashing) {
+    std::span<const uint8_t> whole = form.ImageView->Bytes();
+    line("MD5", platform::HexDigest(hashing->Digest(platform::HashAlgorithm::Md5, whole)));
+    line("SHA-1", platform::HexDigest(hashing->Digest(platform::HashAlgorithm::Sha1, whole)));
+    line("SHA-256", platform::HexDigest(hashing->Digest(platform::HashAlgorithm::Sha256, whole)));
+    std::string imports = pe::ImportHashText(image);
+    line("Import Hash",
+         imports.empty()
+             ? "none"
+             : platform::HexDigest(hashing->Digest(
+                   platform::HashAlgorithm::Md5,
+                   {reinterpret_cast<const uint8_t*>(imports.data()), imports.size()})));
+  }
+  auto overlay = pe::FindOverlay(image);
+  line("Overlay",
+       overlay ? "offset " + hex(overlay->Offset) + ", " + std::to_string(overlay->Size) + " bytes"
+               : "none");
+  if (auto cv = pe::FindCodeView(image)) {
+    std::string id = cv->Signature == "RSDS" ? pe::GuidText(cv->Guid) : hex(cv->Stamp);
+    line("CodeView",
+         cv->Signature + " " + id + " age " + std::to_string(cv->Age) + ", " + cv->PdbPath);
+  }
+  if (auto callbacks = pe::TlsCallbacks(image)) {
+    std::string list;
+    for (uint64_t va : *callbacks) list += (list.empty() ? "" : ", ") + hex(va);
+    line("TLS Callbacks", list.empty() ? "none" : list);
+  }
+  if (auto relocations = pe::Relocations(image)) {
+    line("Relocations", std::to_string(relocations->Blocks) + " blocks, " +
+                            std::to_string(relocations->Entries) + " entries");
+  }
+  std::string delayed;
+  for (const auto& d : pe::DelayImports(image))
+    delayed += (delayed.empty() ? "" : ", ") + d.ModuleName;
+  if (!delayed.empty()) line("Delay Imports", delayed);
+  std::string bound;
+  for (const auto& b : pe::BoundImports(image)) {
+    bound += (bound.empty() ? "" : ", ") + b.Module.Name + " (" +
+             common::IsoUtcTime(b.Module.TimeDateStamp) + ")";
+  }
+  if (!bound.empty()) line("Bound Imports", bound);
+  if (auto rich = pe::FindRichHeader(image)) {
+    line("Rich Header", std::to_string(rich->Entries.size()) + " tool entries");
+  }
+  if (auto flags = pe::GuardFlags(image)) line("Guard Flags", hex(*flags));
+  if (auto clr = pe::FindClrHeader(image)) {
+    line(".NET Runtime", std::to_string(clr->MajorRuntimeVersion) + "." +
+                             std::to_string(clr->MinorRuntimeVersion) + ", flags " +
+                             hex(clr->Flags) + ", " + clr->MetadataVersion);
+  }
+  if (auto signature = pe::FindAuthenticode(image)) {
+    if (!signature->Readable) {
+      line("Signature", "present, not readable");
+    } else {
+      std::string text = signature->DigestAlgorithm + ", signer \"" + signature->Signer +
+                         "\", issuer \"" + signature->Issuer + "\"";
+      if (signature->SigningTime) text += ", signed " + *signature->SigningTime;
+      if (signature->TimestampTime) text += ", time stamp " + *signature->TimestampTime;
+      line("Signature", text);
+    }
+    std::string digest = AuthenticodeDigest(image, *signature, hashing);
+    if (!digest.empty()) {
+      line("Digest", digest == platform::HexDigest(signature->SignedDigest)
+                         ? "matches the signed one"
+                         : "does not match the signed one: the file was changed after signing");
+    }
+    if (trust)
+      line("System Verdict", platform::TrustStatusName(trust->Verify(form.FileName).Status));
+  } else {
+    line("Signature", "none");
+  }
+  return out;
 }
 
 }  // namespace vistrel

@@ -25,6 +25,11 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
                    platform::Hashing* hashing, common::JsonWriter& json,
                    platform::TrustVerifier* trust = nullptr);
 
+// The same facts as lines of text, for the text report after the pages:
+// "== Facts ==", then "Label: value" lines; empty for a file that is no PE.
+std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashing,
+                          platform::TrustVerifier* trust);
+
 }  // namespace vistrel
 
 #endif  // CLI_VISTREL_CLI_DATA_H

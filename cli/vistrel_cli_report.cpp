@@ -21,7 +21,7 @@ std::vector<std::string> FileErrors(const TVistrelMainForm& form, bool opened) {
 }
 
 FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                  const std::string& path, bool json, bool first) {
+                  const std::string& path, bool json, bool first, const FactServices& facts) {
   FileReport result;
   app.messages.clear();
   app.errors.clear();
@@ -56,6 +56,7 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
       out += "#### " + path + "\n";
       for (const auto& message : app.messages) out += message.Caption + ": " + message.Text + "\n";
       out += sink->Output();
+      if (facts.Wanted) out += FileFactsText(form, facts.Hashing, facts.Trust);
       out += "\n";
     }
     completed = true;
@@ -102,9 +103,9 @@ FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplicat
 }
 
 FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                      const std::string& path, bool json, bool first) {
+                      const std::string& path, bool json, bool first, FactServices facts) {
   try {
-    return Report(form, app, path, json, first);
+    return Report(form, app, path, json, first, facts);
   } catch (const std::exception& e) {
     // Out of memory while gathering the errors: still this file's error.
     FileReport failed;

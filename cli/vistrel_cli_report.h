@@ -24,8 +24,15 @@ struct FileReport {
 };
 
 // json: the file's member of the output object (`first`: no separator).
+// The analysts' facts after a text report's pages (Wanted), with the digests
+// and the system's verdict from these services (null: none).
+struct FactServices {
+  bool Wanted = false;
+  platform::Hashing* Hashing = nullptr;
+  platform::TrustVerifier* Trust = nullptr;
+};
 FileReport ReportFile(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
-                      const std::string& path, bool json, bool first);
+                      const std::string& path, bool json, bool first, FactServices facts = {});
 // The file as data: its element of the output array (`first`: no separator).
 FileReport ReportFileData(TVistrelMainForm& form, ui::headless::HeadlessApplication& app,
                           const std::string& path, bool first, platform::Hashing* hashing = nullptr,

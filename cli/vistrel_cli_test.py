@@ -398,6 +398,11 @@ def check_facts(cli, files):
             assert d["clr"]["flags"] == flags, path
             compared += 1
     assert compared >= 5, compared
+    # The text report with its facts, over the same files: no fault, no hang.
+    # (Hostile files' names and texts are bytes as they are, not always UTF-8.)
+    run = subprocess.run([cli] + files, capture_output=True, timeout=600)
+    assert run.returncode in (0, 1), run.returncode
+    assert run.stdout.count(b"== Facts ==") >= compared, run.stdout.count(b"== Facts ==")
     print("vistrel-cli --json facts: %d compared over %d files" % (compared, len(files)))
 
 
@@ -463,6 +468,18 @@ def check_signature(cli, exe):
         else:
             print("osslsigncode cannot time-stamp by itself here: that case not checked")
 
+        # The text report says the same after the pages, with the digests
+        # that sha256sum and md5sum make.
+        path = os.path.join(work, "signed.exe")
+        text = subprocess.run([cli, path], capture_output=True, text=True, check=True).stdout
+        facts = text[text.index("== Facts ==\n"):].splitlines()
+        sha256 = subprocess.run(["sha256sum", path], capture_output=True, text=True).stdout.split()[0]
+        md5 = subprocess.run(["md5sum", path], capture_output=True, text=True).stdout.split()[0]
+        assert "SHA-256: " + sha256 in facts and "MD5: " + md5 in facts, facts
+        assert ('Signature: sha256, signer "Tessaloom Test Signer", issuer "Tessaloom Test CA", '
+                "signed 2023-11-14T22:13:20Z") in facts, facts
+        assert "Digest: matches the signed one" in facts, facts
+
         # One byte of the first section changed: the signature no longer fits.
         pe = pefile.PE(os.path.join(work, "signed.exe"))
         at = pe.sections[0].PointerToRawData + 16
@@ -475,6 +492,9 @@ def check_signature(cli, exe):
             f.write(bytes([byte[0] ^ 0xFF]))
         broken = signature(path)
         assert broken["digestMatches"] is False, broken
+        text = subprocess.run([cli, path], capture_output=True, text=True, check=True).stdout
+        assert "Digest: does not match the signed one: the file was changed after signing" in text
+        assert "Signature: none" in subprocess.run([cli, exe], capture_output=True, text=True).stdout
         assert broken["signedDigest"] == signed["signedDigest"], broken
 
         # A certificate table cut short: told as unreadable, nothing invented.
