@@ -174,20 +174,33 @@ std::optional<std::string> TimeText(const Der& time) {
   return year + "-" + two(0) + "-" + two(2) + "T" + two(4) + ":" + two(6) + ":" + two(8) + "Z";
 }
 
-// The signing-time attribute among a signer's authenticated attributes.
-std::optional<std::string> SigningTimeIn(Bytes attributes) {
+// Each attribute of a signer's attribute set: its type and its first value,
+// until `visit` returns true. An attribute that cannot be read ends the walk.
+template <typename Visit>
+void ForEachAttribute(Bytes attributes, Visit visit) {
   DerReader reader(attributes);
   for (int i = 0; i < kMaxItems && !reader.AtEnd(); ++i) {
     std::optional<Der> attribute = reader.Expect(kSequence);
-    if (!attribute) return std::nullopt;
+    if (!attribute) return;
     DerReader fields(attribute->Content);
     std::optional<Der> oid = fields.Expect(kOid);
     std::optional<Der> values = fields.Expect(kSet);
-    if (!oid || !values || !Is(oid->Content, kSigningTime)) continue;
-    DerReader times(values->Content);
-    if (std::optional<Der> time = times.Next()) return TimeText(*time);
+    if (!oid || !values) continue;
+    DerReader value(values->Content);
+    std::optional<Der> first = value.Next();
+    if (first && visit(oid->Content, *first)) return;
   }
-  return std::nullopt;
+}
+
+// The signing-time attribute among a signer's authenticated attributes.
+std::optional<std::string> SigningTimeIn(Bytes attributes) {
+  std::optional<std::string> time;
+  ForEachAttribute(attributes, [&](Bytes oid, const Der& value) {
+    if (!Is(oid, kSigningTime)) return false;
+    time = TimeText(value);
+    return true;
+  });
+  return time;
 }
 
 struct SignerFields {
@@ -253,28 +266,17 @@ std::optional<std::string> TimeStampTime(Bytes token) {
 
 // A counter-signature's signing time, or a time-stamp token's.
 std::optional<std::string> CounterTime(Bytes unauthenticated) {
-  DerReader reader(unauthenticated);
-  for (int i = 0; i < kMaxItems && !reader.AtEnd(); ++i) {
-    std::optional<Der> attribute = reader.Expect(kSequence);
-    if (!attribute) return std::nullopt;
-    DerReader fields(attribute->Content);
-    std::optional<Der> oid = fields.Expect(kOid);
-    std::optional<Der> values = fields.Expect(kSet);
-    if (!oid || !values) continue;
-    DerReader value(values->Content);
-    std::optional<Der> first = value.Next();
-    if (!first) continue;
-    if (Is(oid->Content, kCounterSignature) && first->Tag == kSequence) {
-      if (std::optional<SignerFields> counter = ReadSignerInfo(first->Content)) {
-        if (counter->Authenticated) {
-          if (auto time = SigningTimeIn(*counter->Authenticated)) return time;
-        }
-      }
-    } else if (Is(oid->Content, kTimeStampToken)) {
-      if (auto time = TimeStampTime(first->Whole)) return time;
+  std::optional<std::string> time;
+  ForEachAttribute(unauthenticated, [&](Bytes oid, const Der& value) {
+    if (Is(oid, kCounterSignature) && value.Tag == kSequence) {
+      std::optional<SignerFields> counter = ReadSignerInfo(value.Content);
+      if (counter && counter->Authenticated) time = SigningTimeIn(*counter->Authenticated);
+    } else if (Is(oid, kTimeStampToken)) {
+      time = TimeStampTime(value.Whole);
     }
-  }
-  return std::nullopt;
+    return time.has_value();
+  });
+  return time;
 }
 
 // Reads the PKCS #7 signed data into the record; false when it is not one.

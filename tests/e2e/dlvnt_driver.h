@@ -19,24 +19,9 @@
 
 namespace e2e {
 
+// A grid's cells, row by row (its list view, read across processes).
 inline std::vector<std::vector<std::string>> GridRows(HWND list, int columns) {
-  Remote remote(list);
-  std::vector<std::vector<std::string>> rows;
-  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int r = 0; r < count; ++r) {
-    std::vector<std::string> row;
-    for (int c = 0; c < columns; ++c) {
-      LVITEMW item{};
-      item.iSubItem = c;
-      item.pszText = remote.TextBuffer();
-      item.cchTextMax = 2000;
-      remote.Write(&item, sizeof item);
-      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
-      row.push_back(remote.Text());
-    }
-    rows.push_back(row);
-  }
-  return rows;
+  return ListViewRows(list, columns);
 }
 
 // Selects a grid row as a click does (the list view tells the program).
@@ -50,9 +35,7 @@ inline void SelectGridRow(HWND list, int index) {
 }
 
 inline std::string StatusText(HWND status) {
-  Remote remote(status);
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
-  return remote.Text();
+  return StatusBarText(status);
 }
 
 inline std::string TempDirectory() {

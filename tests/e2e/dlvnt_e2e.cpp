@@ -33,29 +33,11 @@ using e2e::Remote;
 using Grid = std::vector<std::vector<std::string>>;
 
 Grid GridRows(HWND list) {
-  Remote remote(list);
-  Grid rows;
-  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int r = 0; r < count; ++r) {
-    std::vector<std::string> row;
-    for (int c = 0; c < 5; ++c) {
-      LVITEMW item{};
-      item.iSubItem = c;
-      item.pszText = remote.TextBuffer();
-      item.cchTextMax = 2000;
-      remote.Write(&item, sizeof item);
-      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
-      row.push_back(remote.Text());
-    }
-    rows.push_back(row);
-  }
-  return rows;
+  return e2e::ListViewRows(list, 5);
 }
 
 std::string StatusText(HWND status) {
-  Remote remote(status);
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
-  return remote.Text();
+  return e2e::StatusBarText(status);
 }
 
 std::string CopyText(const Grid& rows) {
