@@ -10,6 +10,7 @@ usage: vistrel_cli_test.py VISTREL_CLI [NAMES=PATH] FILE...
        vistrel_cli_test.py VISTREL_CLI --data FILE...   (--json against pefile only)
        vistrel_cli_test.py VISTREL_CLI --facts FILE...  (the analysts' facts against pefile)
        vistrel_cli_test.py VISTREL_CLI --signature EXE  (EXE signed here with osslsigncode)"""
+import datetime
 import json
 import os
 import struct
@@ -39,6 +40,29 @@ def check_against_pefile(path, pages):
     shown = [(m["Module"].upper(), m["Functions"]) for m in pages["Import Section"]]
     # The page lists the modules sorted; each keeps its functions.
     assert sorted(shown) == sorted(imports), (path, shown, imports)
+
+    # The stamp's date, the DLL characteristics and the CodeView record.
+    stamp = datetime.datetime.fromtimestamp(pe.FILE_HEADER.TimeDateStamp, datetime.timezone.utc)
+    assert pages["File Header"]["Time/Date Stamp"] == [
+        "0x%08X" % pe.FILE_HEADER.TimeDateStamp, stamp.strftime("%Y-%m-%d %H:%M:%S UTC")], path
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    raw, names = pages["Optional Header"]["DLL Characteristics:"]
+    assert raw == "0x%04X" % flags, (path, raw)
+    assert ("ASLR" in names) == bool(flags & 0x40) and ("DEP" in names) == bool(flags & 0x100), names
+    debug = pages["Debug Section"]
+    codeview = next((e.entry for e in getattr(pe, "DIRECTORY_ENTRY_DEBUG", [])
+                     if e.struct.Type == 2 and e.entry is not None), None)
+    if codeview is None:
+        assert debug["CodeView:"] == debug["PDB File:"] == "", debug
+    else:
+        assert debug["CodeView:"] == codeview.CvSignature.decode(), debug
+        assert debug["PDB File:"] == codeview.PdbFileName.rstrip(b"\0").decode(), debug
+        assert debug["Age:"] == str(codeview.Age), debug
+        if debug["CodeView:"] == "RSDS":
+            assert debug["GUID:"] == "{%08X-%04X-%04X-%02X%02X-%s}" % (
+                codeview.Signature_Data1, codeview.Signature_Data2, codeview.Signature_Data3,
+                codeview.Signature_Data4, codeview.Signature_Data5,
+                bytes(codeview.Signature_Data6).hex().upper()), debug
 
     symbols = pe.DIRECTORY_ENTRY_EXPORT.symbols if hasattr(pe, "DIRECTORY_ENTRY_EXPORT") else []
     exports = pages["Export Section"]

@@ -162,17 +162,8 @@ TEST(PeFacts, BoundImportsWithTheirForwardersUpToTheEmptyDescriptor) {
 
 TEST(PeFacts, CodeViewRecordsAndTheirGuid) {
   PeWriter w;
-  uint32_t debug = w.AddDebugEntry(2);
-  std::vector<uint8_t> rsds = {'R', 'S', 'D', 'S'};
-  for (int i = 0; i < 16; ++i) rsds.push_back(static_cast<uint8_t>(i + 1));
-  for (uint8_t b : Le32s({3})) rsds.push_back(b);
-  for (char c : std::string("C:\\x\\a.pdb")) rsds.push_back(static_cast<uint8_t>(c));
-  rsds.push_back(0);
-  uint32_t record = w.Add(rsds);
-  // The entry: size at 16, RVA at 20, file offset at 24.
-  w.Put32(debug + 16, static_cast<uint32_t>(rsds.size()));
-  w.Put32(debug + 20, record);
-  w.Put32(debug + 24, record - PeWriter::kSectionRva + PeWriter::kSectionOffset);
+  // The CodeView entry after an entry of another type.
+  uint32_t debug = w.AddDebugEntries({4, 2}, "C:\\x\\a.pdb") + 28;
   auto bytes = w.Build();
   Image image(bytes.data(), bytes.size());
   auto cv = FindCodeView(image);

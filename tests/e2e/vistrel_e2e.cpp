@@ -195,6 +195,14 @@ class VistrelAutomation : public ::testing::Test {
     Lines exports = List(window, ids::kExportSectionListBox);
     EXPECT_NE(std::find(exports.begin(), exports.end(), "SampleAdd (1)"), exports.end());
     EXPECT_EQ(List(window, ids::kDebugTypeListBox), (Lines{"CodeView"}));
+    // The linker's defaults, the build id as a CodeView record, the date.
+    EXPECT_EQ(Field(window, ids::kDllCharacteristicsEdit), "0x0160");
+    EXPECT_EQ(Field(window, ids::kDllCharacteristicsNamesEdit), "High-entropy VA, ASLR, DEP");
+    EXPECT_EQ(Field(window, ids::kCodeViewEdit), "RSDS");
+    EXPECT_EQ(Field(window, ids::kPdbGuidEdit).size(), 38u);
+    std::string date = Field(window, ids::kTimeDateStampDateEdit);
+    EXPECT_EQ(date.size(), 23u) << date;
+    EXPECT_EQ(date.substr(19), " UTC") << date;
     EXPECT_EQ(Field(window, ids::kEntryPointEdit).rfind("0x", 0), 0u);
     HWND disassemble = e2e::FindChild(window, ids::kDisassembleButton);
     ASSERT_NE(disassemble, nullptr);

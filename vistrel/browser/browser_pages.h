@@ -100,7 +100,7 @@ class FileHeaderPage : public BrowserPage {
 
   ui::Edit *ImageTypeEdit, *MachineEdit, *NumberOfSectionsEdit1, *PointerToSymbolTableEdit,
       *NumberOfSymbolsEdit, *FileTimeDateStampEdit, *SizeOfOptionalHeaderEdit,
-      *FileCharacteristicsRawEdit;
+      *FileCharacteristicsRawEdit, *TimeDateStampDateEdit;
   ui::ListBox* FileCharacteristicsListBox;
 };
 
@@ -115,7 +115,7 @@ class OptionalHeaderPage : public BrowserPage {
       *UserMinorVersionEdit, *SubsystemMajorEdit, *SubsystemMinorEdit, *StackReserveEdit,
       *StackCommitEdit, *HeapReserveEdit, *HeapCommitEdit, *SectionAlignmentEdit,
       *FileAlignmentEdit, *ChecksumEdit, *SubsystemEdit, *ImageSizeEdit, *HeaderSizeEdit,
-      *ModuleEntryPointEdit;
+      *ModuleEntryPointEdit, *DllCharacteristicsEdit, *DllCharacteristicsNamesEdit;
 
  private:
   void Pair(const std::string& label, const std::string& first, const std::string& second, int x,
@@ -223,6 +223,10 @@ class DebugPage : public BrowserPage {
   ui::ListBox* DebugTypeListBox;
   ui::Edit *DebugMajorEdit, *DebugMinorEdit, *DebugSizeOfDataEdit, *DebugAddressOfDataEdit,
       *DebugPointerToDataEdit;
+  // The CodeView record of the first CodeView entry, wherever it stands in
+  // the directory: "RSDS" or "NB10", the program database's path, its GUID
+  // (NB10: the signature) and age.
+  ui::Edit *CodeViewEdit, *PdbFileEdit, *PdbGuidEdit, *PdbAgeEdit;
 };
 
 }  // namespace vistrel

@@ -26,6 +26,11 @@ FileHeaderPage::FileHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
       AddField("Number Of Symbols:", "NumberOfSymbolsEdit", 8, y0 + 4 * dy, lw, 90);
   FileTimeDateStampEdit =
       AddField("Time/Date Stamp", "FileTimeDateStampEdit", 8, y0 + 5 * dy, lw, 90);
+  // The date the stamp stands for, beside the raw value.
+  TimeDateStampDateEdit =
+      Sheet->AddEdit("TimeDateStampDateEdit", {8 + lw + 90 + 4, y0 + 5 * dy, 156, 20});
+  TimeDateStampDateEdit->SetReadOnly(true);
+  Fields.back().Controls.push_back(TimeDateStampDateEdit);
   SizeOfOptionalHeaderEdit =
       AddField("Size Of Optional Header:", "SizeOfOptionalHeaderEdit", 8, y0 + 6 * dy, lw, 90);
   FileCharacteristicsRawEdit =
@@ -37,6 +42,7 @@ FileHeaderPage::FileHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
   MachineEdit->SetControlId(ids::kMachineEdit);
   NumberOfSectionsEdit1->SetControlId(ids::kNumberOfSectionsEdit);
   FileCharacteristicsRawEdit->SetControlId(ids::kFileCharacteristicsRawEdit);
+  TimeDateStampDateEdit->SetControlId(ids::kTimeDateStampDateEdit);
   FileCharacteristicsListBox->SetControlId(ids::kFileCharacteristicsListBox);
 }
 
@@ -47,6 +53,7 @@ void FileHeaderPage::Fill() {
   MachineEdit->SetText(MachineName(h->Machine));
   NumberOfSectionsEdit1->SetText(std::to_string(h->NumberOfSections));
   FileTimeDateStampEdit->SetText(HexText(h->TimeDateStamp));
+  TimeDateStampDateEdit->SetText(TimeStampText(h->TimeDateStamp));
   PointerToSymbolTableEdit->SetText(HexText(h->PointerToSymbolTable));
   NumberOfSymbolsEdit->SetText(Decimal32(h->NumberOfSymbols));
   SizeOfOptionalHeaderEdit->SetText(ModeText16(h->SizeOfOptionalHeader, model_.HexMode));
@@ -113,11 +120,20 @@ OptionalHeaderPage::OptionalHeaderPage(ui::TabSheet* sheet, BrowserModel& model)
       AddField("Section Alignment:", "SectionAlignmentEdit", rx, top + 6 * ly, slw, sew);
   FileAlignmentEdit = AddField("File Alignment:", "FileAlignmentEdit", rx, top + 7 * ly, slw, sew);
   ChecksumEdit = AddField("Checksum:", "ChecksumEdit", rx, top + 8 * ly, slw, sew);
+  // Below the right column: the DLL characteristics, raw and by name.
+  DllCharacteristicsEdit =
+      AddField("DLL Characteristics:", "DllCharacteristicsEdit", rx, top + 9 * ly, slw, sew);
+  DllCharacteristicsNamesEdit =
+      p->AddEdit("DllCharacteristicsNamesEdit", {rx, top + 10 * ly, slw + sew, 20});
+  DllCharacteristicsNamesEdit->SetReadOnly(true);
+  Fields.back().Controls.push_back(DllCharacteristicsNamesEdit);
   MagicEdit->SetControlId(ids::kMagicEdit);
   ImageBaseEdit->SetControlId(ids::kImageBaseEdit);
   SizeOfCodeEdit->SetControlId(ids::kSizeOfCodeEdit);
   ModuleEntryPointEdit->SetControlId(ids::kModuleEntryPointEdit);
   SubsystemEdit->SetControlId(ids::kSubsystemEdit);
+  DllCharacteristicsEdit->SetControlId(ids::kDllCharacteristicsEdit);
+  DllCharacteristicsNamesEdit->SetControlId(ids::kDllCharacteristicsNamesEdit);
 }
 
 void OptionalHeaderPage::Fill() {
@@ -152,6 +168,8 @@ void OptionalHeaderPage::Fill() {
     HeaderSizeEdit->SetText(ModeText(o->SizeOfHeaders, hex));
     ChecksumEdit->SetText(ModeText(o->CheckSum, hex));
     SubsystemEdit->SetText(SubsystemText(o->Subsystem));
+    DllCharacteristicsEdit->SetText(HexText(o->DllCharacteristics, 2));
+    DllCharacteristicsNamesEdit->SetText(DllCharacteristicsText(o->DllCharacteristics));
     StackReserveEdit->SetText(ModeText64(o->SizeOfStackReserve, hex));
     StackCommitEdit->SetText(ModeText64(o->SizeOfStackCommit, hex));
     HeapReserveEdit->SetText(ModeText64(o->SizeOfHeapReserve, hex));

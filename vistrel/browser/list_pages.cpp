@@ -3,6 +3,7 @@
 
 #include "common/hex_text.h"
 #include "common/text_case.h"
+#include "contracts/nubrik/pe_facts.h"
 #include "contracts/nubrik/pe_image.h"
 #include "vistrel/browser/browser_pages.h"
 #include "vistrel/browser/command_ids.h"
@@ -369,6 +370,13 @@ DebugPage::DebugPage(ui::TabSheet* sheet, BrowserModel& model) : BrowserPage(she
   DebugAddressOfDataEdit = AddField("Address of Data:", "DebugAddressOfDataEdit", 8, 122, 110, 100);
   DebugPointerToDataEdit = AddField("Pointer to Data:", "DebugPointerToDataEdit", 8, 148, 110, 100);
   DebugSizeOfDataEdit->SetControlId(ids::kDebugSizeOfDataEdit);
+  CodeViewEdit = AddField("CodeView:", "CodeViewEdit", 8, 176, 110, 64);
+  PdbFileEdit = AddField("PDB File:", "PdbFileEdit", 8, 200, 110, 290);
+  PdbGuidEdit = AddField("GUID:", "PdbGuidEdit", 8, 224, 110, 250);
+  PdbAgeEdit = AddField("Age:", "PdbAgeEdit", 8, 248, 110, 64);
+  CodeViewEdit->SetControlId(ids::kCodeViewEdit);
+  PdbFileEdit->SetControlId(ids::kPdbFileEdit);
+  PdbGuidEdit->SetControlId(ids::kPdbGuidEdit);
 }
 
 void DebugPage::Fill() {
@@ -382,6 +390,13 @@ void DebugPage::Fill() {
   DebugSizeOfDataEdit->SetText(ModeText(d->SizeOfData, model_.HexMode));
   DebugAddressOfDataEdit->SetText(HexText(d->AddressOfRawData));
   DebugPointerToDataEdit->SetText(HexText(d->PointerToRawData));
+  std::span<const uint8_t> file = model_.Client->File();
+  if (auto cv = pe::FindCodeView(pe::Image(file.data(), file.size()))) {
+    CodeViewEdit->SetText(cv->Signature);
+    PdbFileEdit->SetText(cv->PdbPath);
+    PdbGuidEdit->SetText(cv->Signature == "RSDS" ? pe::GuidText(cv->Guid) : HexText(cv->Stamp));
+    PdbAgeEdit->SetText(std::to_string(cv->Age));
+  }
 }
 
 }  // namespace vistrel

@@ -1,6 +1,7 @@
 #include "vistrel/browser/page_formats.h"
 
 #include "common/hex_text.h"
+#include "common/json_text.h"
 
 namespace vistrel {
 
@@ -113,6 +114,25 @@ std::vector<std::string> DllCharacteristicsNames(uint16_t c) {
     names.push_back(kNames[bit] ? kNames[bit] : common::HexText(1u << bit, 2));
   }
   return names;
+}
+
+std::string DllCharacteristicsText(uint16_t c) {
+  static const char* const kNames[16] = {nullptr,        nullptr,           nullptr,  nullptr,
+                                         nullptr,        "High-entropy VA", "ASLR",   "Integrity",
+                                         "DEP",          "No isolation",    "No SEH", "No bind",
+                                         "AppContainer", "WDM driver",      "CFG",    "TS aware"};
+  std::string text;
+  for (int bit = 0; bit < 16; ++bit) {
+    if (!(c & (1u << bit))) continue;
+    if (!text.empty()) text += ", ";
+    text += kNames[bit] ? kNames[bit] : common::HexText(1u << bit, 2);
+  }
+  return text;
+}
+
+std::string TimeStampText(uint32_t seconds) {
+  std::string iso = common::IsoUtcTime(seconds);  // 2023-02-18T22:23:07Z
+  return iso.substr(0, 10) + " " + iso.substr(11, 8) + " UTC";
 }
 
 std::string DataDirectoryName(size_t index) {

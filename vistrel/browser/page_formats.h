@@ -20,6 +20,11 @@ std::string DebugTypeName(uint32_t type);
 // header names them ("DYNAMIC_BASE", "NX_COMPAT", ...), in bit order; a set
 // bit without a name as its hex value.
 std::vector<std::string> DllCharacteristicsNames(uint16_t characteristics);
+// The same bits as the window names them, short enough for one field:
+// "High-entropy VA, ASLR, DEP, CFG, TS aware"; empty when none is set.
+std::string DllCharacteristicsText(uint16_t characteristics);
+// A header's TimeDateStamp as the date it stands for: "2023-02-18 22:23:07 UTC".
+std::string TimeStampText(uint32_t seconds);
 // The name of data directory `index` (0 to 15): "EXPORT", "IMPORT", ...
 std::string DataDirectoryName(size_t index);
 // "VXD", "Win16", "NT", "DOS" or "Unknown".

@@ -93,6 +93,18 @@ TEST(Names, MachineSubsystemDebugAndImageType) {
   EXPECT_EQ(ImageTypeText(0x1234), "Unknown");
 }
 
+TEST(Names, DllCharacteristicsAndTheTimeStampsDate) {
+  EXPECT_EQ(DllCharacteristicsText(0xC160), "High-entropy VA, ASLR, DEP, CFG, TS aware");
+  EXPECT_EQ(DllCharacteristicsText(0x0400), "No SEH");
+  EXPECT_EQ(DllCharacteristicsText(0), "");
+  // Reserved bits by value, in bit order with the named ones.
+  EXPECT_EQ(DllCharacteristicsText(0x0041), "0x0001, ASLR");
+  EXPECT_EQ(TimeStampText(0), "1970-01-01 00:00:00 UTC");
+  EXPECT_EQ(TimeStampText(0x63F14E2B), "2023-02-18 22:16:11 UTC");
+  // Past 2038: the field is unsigned.
+  EXPECT_EQ(TimeStampText(0xFFFFFFFF), "2106-02-07 06:28:15 UTC");
+}
+
 TEST(ExportLines, NameAndOrdinalOrOrdinalAlone) {
   EXPECT_EQ(ExportLine("Foo", 3), "Foo (3)");
   EXPECT_EQ(ExportLine(nullptr, 7), "(7)");

@@ -255,6 +255,38 @@ TEST_F(MainFormTest, DebugTypeLine) {
   EXPECT_FALSE(form->DebugSection->DebugPointerToDataEdit->Text().empty());
 }
 
+TEST_F(MainFormTest, TheStampsDateDllCharacteristicsAndTheCodeViewRecord) {
+  PeWriter w(true);
+  w.DllCharacteristics = 0x8160;
+  // The first entry is not CodeView: the record is found further on.
+  w.AddDebugEntries({13, 2}, "D:\\build\\rich.pdb");
+  files.files["CV.DLL"] = Bytes(w.Build());
+  Load("CV.DLL");
+  EXPECT_EQ(form->FileHeader->TimeDateStampDateEdit->Text(), "2020-09-13 12:26:40 UTC");
+  EXPECT_EQ(form->OptionalHeader->DllCharacteristicsEdit->Text(), "0x8160");
+  EXPECT_EQ(form->OptionalHeader->DllCharacteristicsNamesEdit->Text(),
+            "High-entropy VA, ASLR, DEP, TS aware");
+  DebugPage& debug = *form->DebugSection;
+  EXPECT_TRUE(debug.DebugTypeListBox->Items().empty());  // type 13 has no name
+  EXPECT_EQ(debug.CodeViewEdit->Text(), "RSDS");
+  EXPECT_EQ(debug.PdbFileEdit->Text(), "D:\\build\\rich.pdb");
+  EXPECT_EQ(debug.PdbGuidEdit->Text(), "{04030201-0605-0807-090A-0B0C0D0E0F10}");
+  EXPECT_EQ(debug.PdbAgeEdit->Text(), "3");
+  // The report has them where the page has them.
+  std::string report = TextReport(*form);
+  EXPECT_NE(report.find("Time/Date Stamp 0x5F5E1000 2020-09-13 12:26:40 UTC\n"), std::string::npos);
+  EXPECT_NE(report.find("DLL Characteristics: 0x8160 High-entropy VA, ASLR, DEP, TS aware\n"),
+            std::string::npos);
+  EXPECT_NE(report.find("PDB File: D:\\build\\rich.pdb\n"), std::string::npos);
+
+  // A file without the record: the fields are empty again, not left over.
+  LoadRich();
+  EXPECT_EQ(debug.DebugTypeListBox->Items(), (Lines{"CodeView"}));
+  EXPECT_EQ(debug.CodeViewEdit->Text(), "");
+  EXPECT_EQ(debug.PdbFileEdit->Text(), "");
+  EXPECT_EQ(form->OptionalHeader->DllCharacteristicsNamesEdit->Text(), "");
+}
+
 TEST_F(MainFormTest, Win16AndDosFilesShowTheMessageAndNothingElse) {
   files.files["OLD.EXE"] = Bytes(fixtures::FileWithSignature("NE"));
   Load("OLD.EXE");
