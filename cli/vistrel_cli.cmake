@@ -27,7 +27,7 @@ if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_test.py $<TARGET_FILE:vistrel-cli>
             NAMES=${samples}/x64/names.dll NAMES=${samples}/x86/names.dll ${samples}/x64/sample.dll ${samples}/x86/sample.dll
             ${samples}/x64/sample.exe ${samples}/x86/sample.exe ${samples}/x64/sample_debug.exe
-            ${samples}/x86/sample_debug.exe)
+            ${samples}/x86/sample_debug.exe ${samples}/x64/ordinals.exe ${samples}/x86/ordinals.exe)
   set_tests_properties(vistrel_cli_samples PROPERTIES LABELS unit)
 endif()
 

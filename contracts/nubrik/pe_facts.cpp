@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "contracts/nubrik/pe_ordinal_names.h"
+
 namespace pe {
 namespace {
 
@@ -259,14 +261,22 @@ std::string ImportHashText(const Image& image) {
   };
   std::string text;
   for (const auto& d : image.Imports()) {
-    std::string module = lower(d.ModuleName);
+    const std::string whole = lower(d.ModuleName);
+    std::string module = whole;
     const size_t dot = module.rfind('.');
     if (dot != std::string::npos) {
       const std::string extension = module.substr(dot + 1);
       if (extension == "dll" || extension == "ocx" || extension == "sys") module.resize(dot);
     }
     for (const auto& f : d.Functions) {
-      std::string name = f.ByOrdinal ? "ord" + std::to_string(f.Ordinal) : lower(f.Name);
+      std::string name;
+      if (!f.ByOrdinal) {
+        name = lower(f.Name);
+      } else if (const char* known = KnownOrdinalName(whole, f.Ordinal)) {
+        name = lower(known);
+      } else {
+        name = "ord" + std::to_string(f.Ordinal);
+      }
       if (name.empty()) continue;
       if (!text.empty()) text += ',';
       text += module + "." + name;

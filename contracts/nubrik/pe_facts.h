@@ -78,8 +78,8 @@ std::vector<BoundImport> BoundImports(const Image& image);
 // The text whose MD5 is the file's import hash, as the common tools make
 // it: "module.function" for each import in order, lower case, joined with
 // commas; the module without its .dll, .ocx or .sys; an import by ordinal
-// as "ordN". (The tools name a few well-known ordinals of ws2_32, wsock32
-// and oleaut32; this text keeps them as "ordN".) Empty without imports.
+// as "ordN", except the well-known ordinals of ws2_32, wsock32 and oleaut32,
+// which are named as the tools name them. Empty without imports.
 std::string ImportHashText(const Image& image);
 
 // The "rich" header some linkers leave between the DOS stub and the PE

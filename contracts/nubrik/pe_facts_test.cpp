@@ -231,5 +231,20 @@ TEST(PeFacts, RichHeaderBehindItsKey) {
   EXPECT_FALSE(FindRichHeader(Image(bytes.data(), bytes.size())));
 }
 
+TEST(PeFacts, ImportHashTextNamesTheWellKnownOrdinals) {
+  PeWriter w;
+  w.AddImports({{"KERNEL32.dll", {"GetTickCount", "#5"}},
+                {"WS2_32.dll", {"#1", "#23", "#9999"}},
+                {"wsock32.dll", {"#116"}},
+                {"OLEAUT32.DLL", {"#2", "VariantClear"}},
+                {"ws2_32", {"#1"}},  // no extension: not the module the names are for
+                {"mscoree.ocx", {"Main"}}});
+  auto bytes = w.Build();
+  EXPECT_EQ(ImportHashText(Image(bytes.data(), bytes.size())),
+            "kernel32.gettickcount,kernel32.ord5,ws2_32.accept,ws2_32.socket,ws2_32.ord9999,"
+            "wsock32.wsacleanup,oleaut32.sysallocstring,oleaut32.variantclear,ws2_32.ord1,"
+            "mscoree.main");
+}
+
 }  // namespace
 }  // namespace pe
