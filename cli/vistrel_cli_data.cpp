@@ -450,7 +450,7 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
 }
 
 std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashing,
-                          platform::TrustVerifier* trust) {
+                          platform::TrustVerifier* trust, size_t limit) {
   if (!form.Client || !form.ImageView || form.FileHeader->ImageTypeEdit->Text() != "NT") return {};
   std::span<const uint8_t> file = form.Client->File();
   pe::Image image(file.data(), file.size());
@@ -478,11 +478,6 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
   line("Overlay",
        overlay ? "offset " + hex(overlay->Offset) + ", " + std::to_string(overlay->Size) + " bytes"
                : "none");
-  if (auto cv = pe::FindCodeView(image)) {
-    std::string id = cv->Signature == "RSDS" ? pe::GuidText(cv->Guid) : hex(cv->Stamp);
-    line("CodeView",
-         cv->Signature + " " + id + " age " + std::to_string(cv->Age) + ", " + cv->PdbPath);
-  }
   if (auto callbacks = pe::TlsCallbacks(image)) {
     std::string list;
     for (uint64_t va : *callbacks) list += (list.empty() ? "" : ", ") + hex(va);
@@ -492,10 +487,6 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
     line("Relocations", std::to_string(relocations->Blocks) + " blocks, " +
                             std::to_string(relocations->Entries) + " entries");
   }
-  std::string delayed;
-  for (const auto& d : pe::DelayImports(image))
-    delayed += (delayed.empty() ? "" : ", ") + d.ModuleName;
-  if (!delayed.empty()) line("Delay Imports", delayed);
   std::string bound;
   for (const auto& b : pe::BoundImports(image)) {
     bound += (bound.empty() ? "" : ", ") + b.Module.Name + " (" +
@@ -532,6 +523,57 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
   } else {
     line("Signature", "none");
   }
+  // A list's lines below its label, as far as the bound goes.
+  bool cut = false;
+  auto item = [&](const std::string& text) {
+    if (cut) return false;
+    if (out.size() + text.size() > limit) {
+      out += std::string("  ") + kRestLeftOut + "\n";
+      cut = true;
+      return false;
+    }
+    out += "  " + text + "\n";
+    return true;
+  };
+  // A list's label, unless an earlier list was cut.
+  auto list = [&](const std::string& label) {
+    if (!cut) out += label + ":\n";
+    return !cut;
+  };
+  list("Sections");
+  for (const auto& s : image.Sections()) {
+    std::string name = s.NameText(), resolved = pe::SectionName(image, s);
+    if (resolved != name) name += " (" + resolved + ")";
+    if (!item(name + ": virtual size " + hex(s.VirtualSize) + ", entropy " +
+              common::Format("%.2f", pe::SectionEntropy(image, s))))
+      break;
+  }
+  if (auto o = image.GetOptionalHeader(); o && list("Data Directories")) {
+    for (size_t i = 0; i < pe::kMaxDataDirectories; ++i) {
+      const auto& d = o->Directories[i];
+      if (!d.VirtualAddress && !d.Size) continue;
+      if (!item(DataDirectoryName(i) + ": " + hex(d.VirtualAddress) + ", " +
+                std::to_string(d.Size) + " bytes"))
+        break;
+    }
+  }
+  // Each module on a line with its functions: the name and hint, or the
+  // ordinal.
+  auto imports = [&](const char* label, const std::vector<pe::ImportDescriptor>& descriptors) {
+    if (descriptors.empty() || !list(label)) return;
+    for (const auto& d : descriptors) {
+      std::string functions;
+      for (const auto& f : d.Functions) {
+        functions += functions.empty() ? "" : ", ";
+        functions += f.ByOrdinal ? "ordinal " + std::to_string(f.Ordinal)
+                                 : f.Name + " (hint " + std::to_string(f.Hint) + ")";
+        if (functions.size() > limit) break;
+      }
+      if (!item(d.ModuleName + ": " + (functions.empty() ? "none" : functions))) break;
+    }
+  };
+  imports("Imports", image.Imports());
+  imports("Delay Imports", pe::DelayImports(image));
   return out;
 }
 

@@ -26,9 +26,13 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
                    platform::TrustVerifier* trust = nullptr);
 
 // The same facts as lines of text, for the text report after the pages:
-// "== Facts ==", then "Label: value" lines; empty for a file that is no PE.
+// "== Facts ==", then "Label: value" lines, the lists (sections, data
+// directories, imports with their hints or ordinals, delay-load imports)
+// with a line per item below their label; empty for a file that is no PE.
+// Past `limit` bytes the lists end with a line that says the rest is left
+// out.
 std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashing,
-                          platform::TrustVerifier* trust);
+                          platform::TrustVerifier* trust, size_t limit = SIZE_MAX);
 
 }  // namespace vistrel
 

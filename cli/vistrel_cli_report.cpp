@@ -1,5 +1,6 @@
 #include "cli/vistrel_cli_report.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "cli/vistrel_cli_data.h"
@@ -55,8 +56,13 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
     } else {
       out += "#### " + path + "\n";
       for (const auto& message : app.messages) out += message.Caption + ": " + message.Text + "\n";
-      out += sink->Output();
-      if (facts.Wanted) out += FileFactsText(form, facts.Hashing, facts.Trust);
+      const std::string& pages = sink->Output();
+      out += pages;
+      // The pages and the facts' lists share the file's bound.
+      if (facts.Wanted) {
+        out +=
+            FileFactsText(form, facts.Hashing, facts.Trust, limit - std::min(limit, pages.size()));
+      }
       out += "\n";
     }
     completed = true;

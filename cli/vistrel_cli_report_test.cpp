@@ -148,6 +148,13 @@ TEST(VistrelCliReport, OutputIsBoundedByTheFile) {
   EXPECT_GT(text.Output.size(), limit / 2);
   EXPECT_LE(text.Output.size(), limit + 200);
   EXPECT_NE(text.Output.find(std::string("\n") + kRestLeftOut + "\n"), std::string::npos);
+  // With the facts after the pages: their lists share the bound.
+  FileReport facts = ReportFile(cli.form, cli.app, "AMP.DLL", false, true, {true});
+  EXPECT_TRUE(facts.Errors.empty());
+  EXPECT_NE(facts.Output.find("\n== Facts ==\n"), std::string::npos);
+  EXPECT_NE(facts.Output.find("\nImports:\n  " + std::string(kRestLeftOut) + "\n"),
+            std::string::npos);
+  EXPECT_LE(facts.Output.size(), limit + 2000);
   FileReport json = ReportFile(cli.form, cli.app, "AMP.DLL", true, true);
   EXPECT_LE(json.Output.size(), limit + 200);
   EXPECT_NE(json.Output.find("\"Left Out\":"), std::string::npos);

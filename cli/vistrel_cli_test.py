@@ -292,6 +292,44 @@ def check_directories_against_pefile(pe, d):
             assert got["guid"] == guid, (got, guid)
 
 
+def check_text_facts(cli, path, pe):
+    """The text report's lists after its facts: sections, data directories
+    and imports with their hints, as pefile reads them."""
+    text = subprocess.run([cli, path], capture_output=True, check=True).stdout.decode("latin-1")
+    facts = text[text.index("== Facts ==\n"):].splitlines()
+
+    def items(label):
+        if label + ":" not in facts:
+            return []
+        at = facts.index(label + ":") + 1
+        out = []
+        while at < len(facts) and facts[at].startswith("  "):
+            out.append(facts[at][2:])
+            at += 1
+        return out
+
+    sections = items("Sections")
+    assert len(sections) == len(pe.sections), (path, sections)
+    for line, s in zip(sections, pe.sections):
+        head, entropy = line.rsplit(", entropy ", 1)
+        assert head.split(": virtual size ")[1] == "0x%X" % s.Misc_VirtualSize, (path, line)
+        assert head.startswith(s.Name.rstrip(b"\0").decode("latin-1")), (path, line)
+        assert abs(float(entropy) - s.get_entropy()) <= 0.005 + 1e-9, (path, line, s.get_entropy())
+    names = ["EXPORT", "IMPORT", "RESOURCE", "EXCEPTION", "SECURITY", "BASERELOC", "DEBUG",
+             "ARCHITECTURE", "GLOBALPTR", "TLS", "LOAD_CONFIG", "BOUND_IMPORT", "IAT",
+             "DELAY_IMPORT", "COM_DESCRIPTOR", "RESERVED"]
+    want = ["%s: 0x%X, %d bytes" % (names[i], d.VirtualAddress, d.Size)
+            for i, d in enumerate(pe.OPTIONAL_HEADER.DATA_DIRECTORY) if d.VirtualAddress or d.Size]
+    assert items("Data Directories") == want, (path, items("Data Directories"), want)
+    for label, key in (("Imports", "DIRECTORY_ENTRY_IMPORT"),
+                       ("Delay Imports", "DIRECTORY_ENTRY_DELAY_IMPORT")):
+        want = ["%s: %s" % (i.dll.decode(), ", ".join(
+            "ordinal %d" % f.ordinal if f.import_by_ordinal else
+            "%s (hint %d)" % (f.name.decode(), f.hint) for f in i.imports) or "none")
+            for i in getattr(pe, key, [])]
+        assert items(label) == want, (path, label, items(label), want)
+
+
 def check_data(cli, files, missing):
     """--json: valid against the published schema, one object a file in order,
     and the numbers pefile reads."""
@@ -337,6 +375,7 @@ def check_data(cli, files, missing):
         if overlay is not None:
             assert d["overlay"]["size"] == os.path.getsize(path) - overlay
         check_directories_against_pefile(pe, d)
+        check_text_facts(cli, path, pe)
         # The digests as the system's own tools print them.
         for key, tool in (("md5", "md5sum"), ("sha1", "sha1sum"), ("sha256", "sha256sum")):
             want = subprocess.run([tool, path], capture_output=True, text=True).stdout.split()[0]
