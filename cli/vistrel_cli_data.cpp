@@ -387,10 +387,11 @@ void WriteFileData(const TVistrelMainForm& form, const std::string& path,
     json.Null();
   }
   json.Key("guardFlags");
-  if (auto flags = image ? pe::GuardFlags(*image) : std::nullopt) {
-    json.Number(*flags);
+  auto guard = image ? pe::GuardFlags(*image) : std::nullopt;
+  if (guard) {
+    json.Number(*guard).Key("guardFlagsNames").Strings(GuardFlagsNames(*guard));
   } else {
-    json.Null();
+    json.Null().Key("guardFlagsNames").Null();
   }
   json.Key("clr");
   if (auto clr = image ? pe::FindClrHeader(*image) : std::nullopt) {
@@ -493,10 +494,12 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
              common::IsoUtcTime(b.Module.TimeDateStamp) + ")";
   }
   if (!bound.empty()) line("Bound Imports", bound);
-  if (auto rich = pe::FindRichHeader(image)) {
-    line("Rich Header", std::to_string(rich->Entries.size()) + " tool entries");
+  if (auto flags = pe::GuardFlags(image)) {
+    std::string names;
+    for (const std::string& name : GuardFlagsNames(*flags))
+      names += (names.empty() ? "" : ", ") + name;
+    line("Guard Flags", hex(*flags) + (names.empty() ? "" : " (" + names + ")"));
   }
-  if (auto flags = pe::GuardFlags(image)) line("Guard Flags", hex(*flags));
   if (auto clr = pe::FindClrHeader(image)) {
     line(".NET Runtime", std::to_string(clr->MajorRuntimeVersion) + "." +
                              std::to_string(clr->MinorRuntimeVersion) + ", flags " +
@@ -574,6 +577,14 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
   };
   imports("Imports", image.Imports());
   imports("Delay Imports", pe::DelayImports(image));
+  // The tools that built the file: product id, build and use count.
+  if (auto rich = pe::FindRichHeader(image); rich && list("Rich Header")) {
+    for (const auto& e : rich->Entries) {
+      if (!item(common::Format("product %u, build %u: %u", unsigned{e.ProductId}, unsigned{e.Build},
+                               unsigned{e.Count})))
+        break;
+    }
+  }
   return out;
 }
 

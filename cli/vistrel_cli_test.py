@@ -444,6 +444,13 @@ def check_facts(cli, files):
                 values += [e["productId"] << 16 | e["build"], e["count"]]
             assert values == rich["values"], (path, values, rich["values"])
             assert got["key"] == struct.unpack("<I", rich["key"])[0], path
+            # The text report lists the same tools.
+            text = subprocess.run([cli, path], capture_output=True).stdout.decode("latin-1")
+            lines = text[text.index("== Facts ==\n"):].splitlines()
+            at = lines.index("Rich Header:") + 1
+            want = ["  product %d, build %d: %d" % (v >> 16, v & 0xFFFF, c)
+                    for v, c in zip(rich["values"][0::2], rich["values"][1::2])]
+            assert lines[at:at + len(want)] == want, (path, lines[at:at + len(want)], want)
             compared += 1
         lc = getattr(pe, "DIRECTORY_ENTRY_LOAD_CONFIG", None)
         if lc is not None and hasattr(lc.struct, "GuardFlags") and d["guardFlags"] is not None:

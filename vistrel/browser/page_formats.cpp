@@ -116,6 +116,42 @@ std::vector<std::string> DllCharacteristicsNames(uint16_t c) {
   return names;
 }
 
+std::vector<std::string> GuardFlagsNames(uint32_t flags) {
+  static const struct {
+    uint32_t Bit;
+    const char* Name;
+  } kNames[] = {{0x00000100, "CF_INSTRUMENTED"},
+                {0x00000200, "CFW_INSTRUMENTED"},
+                {0x00000400, "CF_FUNCTION_TABLE_PRESENT"},
+                {0x00000800, "SECURITY_COOKIE_UNUSED"},
+                {0x00001000, "PROTECT_DELAYLOAD_IAT"},
+                {0x00002000, "DELAYLOAD_IAT_IN_ITS_OWN_SECTION"},
+                {0x00004000, "CF_EXPORT_SUPPRESSION_INFO_PRESENT"},
+                {0x00008000, "CF_ENABLE_EXPORT_SUPPRESSION"},
+                {0x00010000, "CF_LONGJUMP_TABLE_PRESENT"},
+                {0x00020000, "RF_INSTRUMENTED"},
+                {0x00040000, "RF_ENABLE"},
+                {0x00080000, "RF_STRICT"},
+                {0x00100000, "RETPOLINE_PRESENT"},
+                {0x00400000, "EH_CONTINUATION_TABLE_PRESENT"},
+                {0x00800000, "XFG_ENABLED"},
+                {0x01000000, "CASTGUARD_PRESENT"},
+                {0x02000000, "MEMCPY_PRESENT"}};
+  std::vector<std::string> names;
+  for (int bit = 0; bit < 28; ++bit) {
+    const uint32_t mask = 1u << bit;
+    if (!(flags & mask)) continue;
+    const char* name = nullptr;
+    for (const auto& n : kNames) {
+      if (n.Bit == mask) name = n.Name;
+    }
+    names.push_back(name ? name : common::HexText(mask));
+  }
+  // The top four bits: the extra bytes of each function table entry.
+  if (flags >> 28) names.push_back("CF_FUNCTION_TABLE_SIZE=" + std::to_string(flags >> 28));
+  return names;
+}
+
 std::string DllCharacteristicsText(uint16_t c) {
   static const char* const kNames[16] = {nullptr,        nullptr,           nullptr,  nullptr,
                                          nullptr,        "High-entropy VA", "ASLR",   "Integrity",

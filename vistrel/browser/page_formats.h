@@ -20,6 +20,11 @@ std::string DebugTypeName(uint32_t type);
 // header names them ("DYNAMIC_BASE", "NX_COMPAT", ...), in bit order; a set
 // bit without a name as its hex value.
 std::vector<std::string> DllCharacteristicsNames(uint16_t characteristics);
+// The set bits of a load configuration's GuardFlags by their header names
+// ("CF_INSTRUMENTED", "CF_FUNCTION_TABLE_PRESENT", ...), in bit order; a set
+// bit without a name as its hex value; a stride in the top four bits as
+// "CF_FUNCTION_TABLE_SIZE=N".
+std::vector<std::string> GuardFlagsNames(uint32_t flags);
 // The same bits as the window names them, short enough for one field:
 // "High-entropy VA, ASLR, DEP, CFG, TS aware"; empty when none is set.
 std::string DllCharacteristicsText(uint16_t characteristics);

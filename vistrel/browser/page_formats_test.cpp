@@ -93,6 +93,14 @@ TEST(Names, MachineSubsystemDebugAndImageType) {
   EXPECT_EQ(ImageTypeText(0x1234), "Unknown");
 }
 
+TEST(Names, GuardFlags) {
+  EXPECT_EQ(GuardFlagsNames(0x500), (Lines{"CF_INSTRUMENTED", "CF_FUNCTION_TABLE_PRESENT"}));
+  EXPECT_EQ(GuardFlagsNames(0), Lines{});
+  // A reserved bit by value; the stride last.
+  EXPECT_EQ(GuardFlagsNames(0x10220400), (Lines{"CF_FUNCTION_TABLE_PRESENT", "RF_INSTRUMENTED",
+                                                "0x00200000", "CF_FUNCTION_TABLE_SIZE=1"}));
+}
+
 TEST(Names, DllCharacteristicsAndTheTimeStampsDate) {
   EXPECT_EQ(DllCharacteristicsText(0xC160), "High-entropy VA, ASLR, DEP, CFG, TS aware");
   EXPECT_EQ(DllCharacteristicsText(0x0400), "No SEH");
