@@ -76,6 +76,27 @@ if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32 AND IS_DIRECTORY ${DLV_COR
   set_tests_properties(vistrel_cli_facts_corkami PROPERTIES LABELS "unit;slow" TIMEOUT 600)
 endif()
 
+# The same facts against LLVM's reader: Wine's files, the samples and the
+# hostile corpus.
+find_program(VISTREL_READOBJ NAMES llvm-readobj-14 llvm-readobj)
+if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32 AND VISTREL_READOBJ
+   AND EXISTS ${PROJECT_SOURCE_DIR}/tests/fixtures/CMakeLists.txt
+   AND NOT "tests/fixtures" IN_LIST DLV_SKIP)
+  set(readobj_files ${wine_samples})
+  foreach(arch x64 x86)
+    foreach(name sample.dll sample.exe sample_debug.exe ordinals.exe)
+      list(APPEND readobj_files ${CMAKE_BINARY_DIR}/fixtures/${arch}/${name})
+    endforeach()
+  endforeach()
+  if(IS_DIRECTORY ${DLV_CORKAMI_DIR})
+    list(APPEND readobj_files ${corkami_files})
+  endif()
+  add_test(NAME vistrel_cli_readobj
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/vistrel_cli_readobj_test.py
+            $<TARGET_FILE:vistrel-cli> ${VISTREL_READOBJ} ${readobj_files})
+  set_tests_properties(vistrel_cli_readobj PROPERTIES LABELS "unit;slow" TIMEOUT 600)
+endif()
+
 # Authenticode: a sample signed in the test with osslsigncode and throw-away
 # certificates, and broken after.
 if(TARGET vistrel-cli AND BUILD_TESTING AND NOT WIN32
