@@ -92,7 +92,9 @@ int Usage(const char* problem, const std::string& what) {
   return 2;
 }
 
-int Write(const std::string& out) {
+int Write(const std::string& text) {
+  // Names read from the machine are bytes, not always UTF-8.
+  const std::string out = common::ValidUtf8(text);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -64,6 +64,8 @@ FileReport Report(TVistrelMainForm& form, ui::headless::HeadlessApplication& app
             FileFactsText(form, facts.Hashing, facts.Trust, limit - std::min(limit, pages.size()));
       }
       out += "\n";
+      // A hostile file's names are bytes, not always UTF-8.
+      out = common::ValidUtf8(out);
     }
     completed = true;
   });

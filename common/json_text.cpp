@@ -157,6 +157,27 @@ void JsonWriter::Finish() {
   while (!closers_.empty()) EndObject();
 }
 
+std::string ValidUtf8(const std::string& text) {
+  std::string out;
+  size_t run = 0;  // start of the bytes copied as they are
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) continue;
+    if (size_t length = Utf8Length(text, i)) {
+      i += length - 1;
+      continue;
+    }
+    if (out.empty()) out.reserve(text.size() + 16);
+    out.append(text, run, i - run);
+    run = i + 1;
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  if (run == 0) return text;
+  out.append(text, run, std::string::npos);
+  return out;
+}
+
 void AppendJsonString(const std::string& text, std::string& out) {
   out += '"';
   size_t run = 0;  // start of the bytes copied as they are

@@ -13,6 +13,11 @@ namespace common {
 // the output stays valid JSON whatever the texts hold.
 void AppendJsonString(const std::string& text, std::string& out);
 
+// `text` with the same reading of stray bytes, as UTF-8: valid sequences as
+// they are, any other byte as the character of its Latin-1 reading (0xE9:
+// U+00E9). For text output that must stay UTF-8 whatever a file's names hold.
+std::string ValidUtf8(const std::string& text);
+
 // A time in seconds since 1970-01-01 00:00 UTC as ISO 8601:
 // "2026-12-09T04:09:19Z".
 std::string IsoUtcTime(int64_t seconds);

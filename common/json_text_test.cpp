@@ -37,6 +37,15 @@ TEST(JsonText, Utf8IsKeptAndStrayBytesBecomeCodePoints) {
   for (const Case& c : cases) EXPECT_EQ(Json(c.Text), c.Json) << c.Json;
 }
 
+TEST(JsonText, TextKeepsUtf8AndReadsStrayBytesTheSameWay) {
+  EXPECT_EQ(ValidUtf8("plain\r\n"), "plain\r\n");
+  EXPECT_EQ(ValidUtf8("\xCE\xA9mega \xF0\x9F\x98\x80"), "\xCE\xA9mega \xF0\x9F\x98\x80");
+  EXPECT_EQ(ValidUtf8("caf\xE9"), "caf\xC3\xA9");
+  EXPECT_EQ(ValidUtf8("\xCE\xA9\x80\xFF"), "\xCE\xA9\xC2\x80\xC3\xBF");
+  EXPECT_EQ(ValidUtf8("\xE6\x97"), "\xC3\xA6\xC2\x97");  // cut at the end
+  EXPECT_EQ(ValidUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
 TEST(JsonText, AppendsToWhatIsThere) {
   std::string out = "[";
   AppendJsonString("", out);
