@@ -99,6 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (offset + length > size) __builtin_trap();
   }
   sum += pe::GuardFlags(image).value_or(0);
+  sum += pe::ImportHashText(image).size();
+  for (const auto& b : pe::BoundImports(image)) sum += b.Forwarders.size();
   if (auto clr = pe::FindClrHeader(image)) sum += clr->MetadataVersion.size();
   return sum == 1 ? 0 : 0;
 }
