@@ -335,11 +335,15 @@ bool OpenAndDismissBarMenu(HWND window, wchar_t mnemonic) {
 }
 
 void SelectTab(HWND tab, int index) {
+  // The keys are posted: a page change that shows a modal box (or waits for
+  // a helper) must not hold the driver inside a sent message. The selection
+  // is asked for once the window has taken the key.
   for (int tries = 0; tries < 20 && TabSelection(tab) != index; ++tries) {
     int current = TabSelection(tab);
     WPARAM key = index > current ? VK_RIGHT : VK_LEFT;
-    SendMessageW(tab, WM_KEYDOWN, key, 0);
-    SendMessageW(tab, WM_KEYUP, key, 0);
+    PostMessageW(tab, WM_KEYDOWN, key, 0);
+    PostMessageW(tab, WM_KEYUP, key, 0);
+    WaitFor([&] { return TabSelection(tab) != current; });
   }
 }
 
