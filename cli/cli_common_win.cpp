@@ -5,21 +5,15 @@
 // clang-format on
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 
-#include "common/win32/utf16.h"
+#include "common/win32/arguments.h"
 
 namespace cli {
 
 std::vector<std::string> Arguments(int, char**) {
-  std::vector<std::string> args;
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; wide && i < count; ++i) args.push_back(common::Utf8(wide[i]));
-  if (wide) LocalFree(wide);
-  return args;
+  return common::CommandLineArguments();
 }
 
 void RawStandardOutput() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/arguments.h"
 #include "common/win32/utf16.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system.h"
@@ -26,20 +27,6 @@
 #include "vistrel/viewers/view_source_form.h"
 #include "vistrel/viewers/view_version_dlg.h"
 
-namespace {
-
-// The switches as UTF-8 (the system hands the command line over in UTF-16).
-std::vector<std::string> Arguments() {
-  std::vector<std::string> args;
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; wide && i < count; ++i) args.push_back(common::Utf8(wide[i]));
-  if (wide) LocalFree(wide);
-  return args;
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace vistrel;
   platform::win32::Win32Registry registry;
@@ -48,7 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform::win32::Win32Clipboard clipboard;
   platform::win32::Win32ProcessLauncher launcher;
 
-  Switches switches = ParseSwitches(Arguments());
+  Switches switches = ParseSwitches(common::CommandLineArguments());
   // Every start refreshes the registration; the two switches end at once and
   // say when they failed (an installer sees the exit status).
   RegistrationOutcome registration =
