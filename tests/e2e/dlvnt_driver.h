@@ -46,8 +46,9 @@ inline std::string TempDirectory() {
 
 class Dlvnt {
  public:
-  bool Start() {
-    if (!process.Start(DriverDirectory() + "\\dlvnt.exe")) return false;
+  // dlvnt from `directory` (the build's own by default).
+  bool Start(const std::string& directory = DriverDirectory()) {
+    if (!process.Start(directory + "\\dlvnt.exe")) return false;
     window = WaitForTopWindow(process.Id(), "Delvane for Windows NT");
     if (!window) return false;
     return WaitFor([&] {

@@ -51,17 +51,27 @@ inline std::string Ne(const std::string& name, const std::vector<std::string>& i
 }
 
 // The simulated machine: 16-bit files in a folder of their own and the
-// description that names them, handed to dlvnt through its environment.
+// description that names them, handed to dlvnt through its environment;
+// and a copy of dlvnt with its helper in a folder of their own, since the
+// helper's files lie beside dlvnt and every dlvnt deletes them when it
+// closes (other tests start the build's own dlvnt meanwhile).
 class Win16Machine {
  public:
   explicit Win16Machine(const std::string& extra = "") {
     folder = TempDirectory() + "win16-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryW(common::Wide(folder).c_str(), nullptr);
+    program = folder + "program";
+    CreateDirectoryW(common::Wide(program).c_str(), nullptr);
+    bool copied = true;
+    for (const char* name : kProgramFiles) {
+      copied = copied && CopyFileW(common::Wide(DriverDirectory() + "\\" + name).c_str(),
+                                   common::Wide(program + "\\" + name).c_str(), FALSE);
+    }
     ok = WriteBytes(folder + "CARDS.EXE", Ne("CARDS", {"KERNEL", "USER", "CARDLIB"}, "", false)) &&
          WriteBytes(folder + "NOTES.EXE", Ne("NOTES", {"USER", "CARDLIB"}, "", false)) &&
          WriteBytes(folder + "CARDLIB.DLL", Ne("CARDLIB", {"KERNEL"}, "Tessaloom Sixteen", true));
     description = folder + "wow.txt";
-    ok = ok &&
+    ok = ok && copied &&
          WriteBytes(description, extra + "process 1001\ntask " + folder + "CARDS.EXE\nmodule " +
                                      folder + "CARDLIB.DLL\nprocess 1002\ntask " + folder +
                                      "NOTES.EXE\nmodule " + folder + "CARDLIB.DLL\n");
@@ -73,9 +83,13 @@ class Win16Machine {
     for (const char* name : {"CARDS.EXE", "NOTES.EXE", "CARDLIB.DLL", "wow.txt"}) {
       DeleteFileW(common::Wide(folder + name).c_str());
     }
+    for (const char* name : kProgramFiles) DeleteFileW(common::Wide(program + "\\" + name).c_str());
+    RemoveDirectoryW(common::Wide(program).c_str());
     RemoveDirectoryW(common::Wide(folder).c_str());
   }
+  static constexpr const char* kProgramFiles[] = {"dlvnt.exe", "dlv16.exe", "nubrik.dll"};
   std::string folder, description;
+  std::string program;  // dlvnt's private folder (no trailing backslash)
   bool ok = false;
 };
 
