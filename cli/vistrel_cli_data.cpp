@@ -462,6 +462,10 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
   auto hex = [](uint64_t value) {
     return common::Format("0x%llX", static_cast<unsigned long long>(value));
   };
+  // One more item of a comma-separated list.
+  auto join = [](std::string& list, const std::string& item) {
+    list += (list.empty() ? "" : ", ") + item;
+  };
   if (hashing) {
     std::span<const uint8_t> whole = form.ImageView->Bytes();
     line("MD5", platform::HexDigest(hashing->Digest(platform::HashAlgorithm::Md5, whole)));
@@ -481,7 +485,7 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
                : "none");
   if (auto callbacks = pe::TlsCallbacks(image)) {
     std::string list;
-    for (uint64_t va : *callbacks) list += (list.empty() ? "" : ", ") + hex(va);
+    for (uint64_t va : *callbacks) join(list, hex(va));
     line("TLS Callbacks", list.empty() ? "none" : list);
   }
   if (auto relocations = pe::Relocations(image)) {
@@ -490,14 +494,12 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
   }
   std::string bound;
   for (const auto& b : pe::BoundImports(image)) {
-    bound += (bound.empty() ? "" : ", ") + b.Module.Name + " (" +
-             common::IsoUtcTime(b.Module.TimeDateStamp) + ")";
+    join(bound, b.Module.Name + " (" + common::IsoUtcTime(b.Module.TimeDateStamp) + ")");
   }
   if (!bound.empty()) line("Bound Imports", bound);
   if (auto flags = pe::GuardFlags(image)) {
     std::string names;
-    for (const std::string& name : GuardFlagsNames(*flags))
-      names += (names.empty() ? "" : ", ") + name;
+    for (const std::string& name : GuardFlagsNames(*flags)) join(names, name);
     line("Guard Flags", hex(*flags) + (names.empty() ? "" : " (" + names + ")"));
   }
   if (auto clr = pe::FindClrHeader(image)) {
@@ -543,7 +545,7 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
     if (!cut) out += label + ":\n";
     return !cut;
   };
-  list("Sections");
+  if (!image.Sections().empty()) list("Sections");
   for (const auto& s : image.Sections()) {
     std::string name = s.NameText(), resolved = pe::SectionName(image, s);
     if (resolved != name) name += " (" + resolved + ")";
@@ -567,9 +569,8 @@ std::string FileFactsText(const TVistrelMainForm& form, platform::Hashing* hashi
     for (const auto& d : descriptors) {
       std::string functions;
       for (const auto& f : d.Functions) {
-        functions += functions.empty() ? "" : ", ";
-        functions += f.ByOrdinal ? "ordinal " + std::to_string(f.Ordinal)
-                                 : f.Name + " (hint " + std::to_string(f.Hint) + ")";
+        join(functions, f.ByOrdinal ? "ordinal " + std::to_string(f.Ordinal)
+                                    : f.Name + " (hint " + std::to_string(f.Hint) + ")");
         if (functions.size() > limit) break;
       }
       if (!item(d.ModuleName + ": " + (functions.empty() ? "none" : functions))) break;

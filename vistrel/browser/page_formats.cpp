@@ -117,34 +117,38 @@ std::vector<std::string> DllCharacteristicsNames(uint16_t c) {
 }
 
 std::vector<std::string> GuardFlagsNames(uint32_t flags) {
-  static const struct {
-    uint32_t Bit;
-    const char* Name;
-  } kNames[] = {{0x00000100, "CF_INSTRUMENTED"},
-                {0x00000200, "CFW_INSTRUMENTED"},
-                {0x00000400, "CF_FUNCTION_TABLE_PRESENT"},
-                {0x00000800, "SECURITY_COOKIE_UNUSED"},
-                {0x00001000, "PROTECT_DELAYLOAD_IAT"},
-                {0x00002000, "DELAYLOAD_IAT_IN_ITS_OWN_SECTION"},
-                {0x00004000, "CF_EXPORT_SUPPRESSION_INFO_PRESENT"},
-                {0x00008000, "CF_ENABLE_EXPORT_SUPPRESSION"},
-                {0x00010000, "CF_LONGJUMP_TABLE_PRESENT"},
-                {0x00020000, "RF_INSTRUMENTED"},
-                {0x00040000, "RF_ENABLE"},
-                {0x00080000, "RF_STRICT"},
-                {0x00100000, "RETPOLINE_PRESENT"},
-                {0x00400000, "EH_CONTINUATION_TABLE_PRESENT"},
-                {0x00800000, "XFG_ENABLED"},
-                {0x01000000, "CASTGUARD_PRESENT"},
-                {0x02000000, "MEMCPY_PRESENT"}};
+  // Bits 8 to 25; the lower ones and bit 21 have no name.
+  static const char* const kNames[26] = {nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         "CF_INSTRUMENTED",
+                                         "CFW_INSTRUMENTED",
+                                         "CF_FUNCTION_TABLE_PRESENT",
+                                         "SECURITY_COOKIE_UNUSED",
+                                         "PROTECT_DELAYLOAD_IAT",
+                                         "DELAYLOAD_IAT_IN_ITS_OWN_SECTION",
+                                         "CF_EXPORT_SUPPRESSION_INFO_PRESENT",
+                                         "CF_ENABLE_EXPORT_SUPPRESSION",
+                                         "CF_LONGJUMP_TABLE_PRESENT",
+                                         "RF_INSTRUMENTED",
+                                         "RF_ENABLE",
+                                         "RF_STRICT",
+                                         "RETPOLINE_PRESENT",
+                                         nullptr,
+                                         "EH_CONTINUATION_TABLE_PRESENT",
+                                         "XFG_ENABLED",
+                                         "CASTGUARD_PRESENT",
+                                         "MEMCPY_PRESENT"};
   std::vector<std::string> names;
   for (int bit = 0; bit < 28; ++bit) {
     const uint32_t mask = 1u << bit;
     if (!(flags & mask)) continue;
-    const char* name = nullptr;
-    for (const auto& n : kNames) {
-      if (n.Bit == mask) name = n.Name;
-    }
+    const char* name = bit < 26 ? kNames[bit] : nullptr;
     names.push_back(name ? name : common::HexText(mask));
   }
   // The top four bits: the extra bytes of each function table entry.
