@@ -44,35 +44,15 @@ void LetItPaint(HWND window) {
 }
 
 std::vector<std::string> Column(HWND list, int column) {
-  e2e::Remote remote(list);
   std::vector<std::string> cells;
-  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int r = 0; r < count; ++r) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = remote.TextBuffer();
-    item.cchTextMax = 2000;
-    remote.Write(&item, sizeof item);
-    SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.Base()));
-    cells.push_back(remote.Text());
-  }
+  for (auto& row : e2e::ListViewRows(list, column + 1)) cells.push_back(std::move(row[column]));
   return cells;
 }
 
+// Selected and scrolled into the picture.
 void SelectRow(HWND list, int index) {
-  e2e::Remote remote(list);
-  LVITEMW item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  remote.Write(&item, sizeof item);
-  SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.Base()));
+  e2e::SelectGridRow(list, index);
   SendMessageW(list, LVM_ENSUREVISIBLE, index, FALSE);
-}
-
-std::string StatusText(HWND status) {
-  e2e::Remote remote(status);
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.TextBuffer()));
-  return remote.Text();
 }
 
 }  // namespace
@@ -138,7 +118,7 @@ int main(int argc, char** argv) {
   e2e::Click(e2e::FindChild(search, ids::kFirstDriveCheckBox + 2));
   e2e::Click(e2e::FindChild(search, ids::kFirstDriveCheckBox + 25));  // Z:
   PostMessageW(button, BM_CLICK, 0, 0);
-  e2e::WaitFor([&] { return StatusText(status).rfind("Searching Z:\\", 0) == 0; });
+  e2e::WaitFor([&] { return e2e::StatusText(status).rfind("Searching Z:\\", 0) == 0; });
   Sleep(1500);
   SetCursorPos(0, 0);
   if (!SaveWindow(search, out + "\\dlvnt_search_walking.bmp")) ++failures;
